@@ -1,0 +1,330 @@
+#include "platform/fake_platform.h"
+
+#include <stdexcept>
+
+namespace dizi {
+
+namespace {
+
+// Windows compares file names without regard to (ASCII) case.
+std::string Fold(std::string_view path) {
+  std::string folded(path);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return folded;
+}
+
+std::string Parent(const std::string& path) {
+  const std::size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const std::size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+const char* Result(bool ok) { return ok ? " -> ok" : " -> fail"; }
+
+}  // namespace
+
+std::vector<std::string> Journal::With(const std::string& prefix) const {
+  std::vector<std::string> found;
+  for (const std::string& entry : entries_) {
+    if (entry.compare(0, prefix.size(), prefix) == 0) {
+      found.push_back(entry.substr(prefix.size()));
+    }
+  }
+  return found;
+}
+
+// Writes into the fake's file table; the file exists from its creation on.
+class FakePlatform::FakeOutputFile : public OutputFile {
+ public:
+  FakeOutputFile(FakePlatform& owner, std::string path) : owner_(owner), path_(std::move(path)) {}
+  const std::string& Path() const override { return path_; }
+  bool Write(std::string_view bytes) override {
+    const bool ok = owner_.Append(path_, bytes);
+    owner_.journal_.Add("write " + path_ + " " + std::to_string(bytes.size()) + " bytes" +
+                        Result(ok));
+    return ok;
+  }
+  bool Close() override {
+    if (closed_) {
+      throw std::logic_error("output file closed twice: " + path_);
+    }
+    closed_ = true;
+    const bool ok = owner_.FinishClose(path_);
+    owner_.journal_.Add("close " + path_ + Result(ok));
+    return ok;
+  }
+
+ private:
+  FakePlatform& owner_;
+  std::string path_;
+  bool closed_ = false;
+};
+
+FakePlatform::FakePlatform(Journal& journal) : journal_(journal) {
+  AddDirectory(windowsDir_);
+  AddDirectory(systemDir_);
+  AddDirectory(Parent(modulePath_));
+}
+
+FakePlatform::~FakePlatform() = default;
+
+void FakePlatform::SetModulePath(std::string path) {
+  modulePath_ = std::move(path);
+  AddDirectory(Parent(modulePath_));
+}
+
+void FakePlatform::SetWindowsDirectory(std::string path) {
+  windowsDir_ = std::move(path);
+  AddDirectory(windowsDir_);
+}
+
+void FakePlatform::SetSystemDirectory(std::string path) {
+  systemDir_ = std::move(path);
+  AddDirectory(systemDir_);
+}
+
+void FakePlatform::AddDirectory(const std::string& path) {
+  for (std::string dir = path; !dir.empty(); dir = Parent(dir)) {
+    directories_.emplace(Fold(dir), false);
+  }
+}
+
+void FakePlatform::AddFile(const std::string& path, std::string content) {
+  AddDirectory(Parent(path));
+  File& file = files_[Fold(path)];
+  file = File{};
+  file.name = path;
+  file.content = std::move(content);
+}
+
+FakePlatform::File* FakePlatform::Find(const std::string& path) {
+  const auto it = files_.find(Fold(path));
+  return it == files_.end() ? nullptr : &it->second;
+}
+
+const FakePlatform::File* FakePlatform::Find(const std::string& path) const {
+  const auto it = files_.find(Fold(path));
+  return it == files_.end() ? nullptr : &it->second;
+}
+
+// The setters below fail loudly on a path the test never added: a typo there
+// would otherwise make the test pass for the wrong reason.
+void FakePlatform::MarkUnreadable(const std::string& path) {
+  File* file = Find(path);
+  if (!file) {
+    throw std::invalid_argument("no such fake file: " + path);
+  }
+  file->unreadable = true;
+}
+
+void FakePlatform::FailDeletes(const std::string& path, int attempts) {
+  File* file = Find(path);
+  if (!file) {
+    throw std::invalid_argument("no such fake file: " + path);
+  }
+  file->failingDeletes = attempts;
+}
+
+void FakePlatform::MarkReadOnly(const std::string& path) {
+  if (File* file = Find(path)) {
+    file->readOnly = true;
+    return;
+  }
+  const auto dir = directories_.find(Fold(path));
+  if (dir == directories_.end()) {
+    throw std::invalid_argument("no such fake file or folder: " + path);
+  }
+  dir->second = true;
+}
+
+void FakePlatform::HoldOpen(const std::string& path, const std::string& imageName,
+                            bool survivesKills) {
+  File* file = Find(path);
+  if (!file) {
+    throw std::invalid_argument("no such fake file: " + path);
+  }
+  file->holder = imageName;
+  file->holderSurvivesKills = survivesKills;
+}
+
+bool FakePlatform::HasFile(const std::string& path) const { return Find(path) != nullptr; }
+
+std::string FakePlatform::Content(const std::string& path) const {
+  const File* file = Find(path);
+  return file ? file->content : std::string();
+}
+
+std::vector<std::string> FakePlatform::FilesIn(const std::string& directory) const {
+  std::vector<std::string> names;
+  const std::string folded = Fold(directory);
+  for (const auto& [key, file] : files_) {
+    if (Fold(Parent(file.name)) == folded) {
+      names.push_back(BaseName(file.name));
+    }
+  }
+  return names;
+}
+
+bool FakePlatform::IsDirectory(const std::string& path) const {
+  return directories_.count(Fold(path)) != 0;
+}
+
+bool FakePlatform::IsWritableDirectory(const std::string& path) const {
+  const auto dir = directories_.find(Fold(path));
+  return dir != directories_.end() && !dir->second;
+}
+
+void FakePlatform::EndProcessesNamed(const std::string& imageName) {
+  const std::string folded = Fold(imageName);
+  for (auto& [key, file] : files_) {
+    if (!file.holder.empty() && Fold(file.holder) == folded && !file.holderSurvivesKills) {
+      file.holder.clear();
+    }
+  }
+}
+
+bool FakePlatform::StartHidden(const Command& command) {
+  // The command line must begin with the program's path, quoted, so that the
+  // path alone decides what runs.
+  const std::string quoted = "\"" + command.application + "\"";
+  if (command.commandLine.compare(0, quoted.size(), quoted) != 0) {
+    throw std::logic_error("command line does not start with its quoted program: " +
+                           command.commandLine);
+  }
+  journal_.Add("start " + command.commandLine);
+
+  const File* program = Find(command.application);
+  if (!program) {
+    return false;
+  }
+  // The kill tools end every process whose image name is their last argument.
+  const std::string tool = Fold(BaseName(command.application));
+  if (tool == "kill.exe" || tool == "taskkill.exe") {
+    EndProcessesNamed(command.commandLine.substr(command.commandLine.rfind(' ') + 1));
+  }
+  return true;
+}
+
+bool FakePlatform::DeleteFile(const std::string& path) {
+  File* file = Find(path);
+  bool deleted = false;
+  if (file && file->holder.empty() && !file->readOnly) {
+    if (file->failingDeletes == 0) {
+      files_.erase(Fold(path));
+      deleted = true;
+    } else if (file->failingDeletes > 0) {
+      --file->failingDeletes;
+    }
+  }
+  journal_.Add("delete " + path + Result(deleted));
+  return deleted;
+}
+
+bool FakePlatform::CopyFile(const std::string& from, const std::string& to) {
+  const File* source = Find(from);
+  const File* existing = Find(to);
+  const bool ok = source && !source->unreadable && IsWritableDirectory(Parent(to)) &&
+                  !IsDirectory(to) && !(existing && (existing->readOnly || !existing->holder.empty()));
+  if (ok) {
+    const std::string content = source->content;
+    AddFile(to, content);
+  }
+  journal_.Add("copy " + from + " => " + to + Result(ok));
+  return ok;
+}
+
+bool FakePlatform::CanOpenForReading(const std::string& path) {
+  const File* file = Find(path);
+  const bool readable = file && !file->unreadable;
+  journal_.Add("probe " + path + (readable ? " -> yes" : " -> no"));
+  return readable;
+}
+
+bool FakePlatform::FileExists(const std::string& path) {
+  const bool exists = Find(path) != nullptr;
+  journal_.Add("exists " + path + (exists ? " -> yes" : " -> no"));
+  return exists;
+}
+
+bool FakePlatform::DeleteAtRestart(const std::string& path) {
+  const bool ok = !deleteAtRestartFails_ && Find(path) != nullptr;
+  if (ok) {
+    pendingDeletes_.push_back(path);
+  }
+  journal_.Add("delete-at-restart " + path + Result(ok));
+  return ok;
+}
+
+std::unique_ptr<OutputFile> FakePlatform::CreateTemporaryFile(const std::string& directory) {
+  if (!IsWritableDirectory(directory)) {
+    journal_.Add("create-temporary " + directory + " -> fail");
+    return nullptr;
+  }
+  std::string path;
+  do {
+    path = directory + "\\DTL" + std::to_string(++temporaryCount_) + ".tmp";
+  } while (Find(path) || IsDirectory(path));
+  AddFile(path);
+  journal_.Add("create-temporary " + directory + " -> " + path);
+  return std::make_unique<FakeOutputFile>(*this, path);
+}
+
+bool FakePlatform::Append(const std::string& path, std::string_view bytes) {
+  File* file = Find(path);
+  if (!file) {
+    return false;
+  }
+  const std::size_t fits = std::min(bytes.size(), writeBudget_);
+  file->content.append(bytes.substr(0, fits));
+  writeBudget_ -= fits;
+  return fits == bytes.size();
+}
+
+bool FakePlatform::FinishClose(const std::string& path) {
+  return !closeFails_ && Find(path) != nullptr;
+}
+
+bool FakePlatform::ReplaceFile(const std::string& from, const std::string& to) {
+  const File* source = Find(from);
+  const File* target = Find(to);
+  const bool ok = source && IsWritableDirectory(Parent(to)) && !IsDirectory(to) &&
+                  !(target && (target->readOnly || !target->holder.empty()));
+  if (ok) {
+    File moved = *source;
+    moved.name = to;
+    files_.erase(Fold(from));
+    files_[Fold(to)] = std::move(moved);
+  }
+  journal_.Add("replace " + from + " => " + to + Result(ok));
+  return ok;
+}
+
+std::string FakePlatform::ModulePath() { return modulePath_; }
+std::string FakePlatform::WindowsDirectory() { return windowsDir_; }
+std::string FakePlatform::SystemDirectory() { return systemDir_; }
+OsVersion FakePlatform::Version() { return version_; }
+
+void FakePlatform::Sleep(unsigned milliseconds) {
+  journal_.Add("sleep " + std::to_string(milliseconds));
+}
+
+void FakePlatform::MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) {
+  journal_.Add("box " + caption + " [" + std::to_string(static_cast<unsigned>(icon)) + "] " + text);
+}
+
+void FakePlatform::RequestTermination() {
+  terminationRequested_ = true;
+  journal_.Add("terminate");
+}
+
+void FakePlatform::ShellOpen(const std::string& target) { journal_.Add("open " + target); }
+
+}  // namespace dizi

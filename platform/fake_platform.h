@@ -1,0 +1,128 @@
+// An in-memory machine for tests: a case-insensitive file table with Windows
+// semantics, running processes that hold files open, and a journal of every
+// call in the order it was made.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace dizi {
+
+// Every call made to the fakes, one entry each, in order.
+class Journal {
+ public:
+  void Add(std::string entry) { entries_.push_back(std::move(entry)); }
+  const std::vector<std::string>& Entries() const { return entries_; }
+  // The entries that begin with `prefix`, with the prefix removed.
+  std::vector<std::string> With(const std::string& prefix) const;
+  void Clear() { entries_.clear(); }
+
+ private:
+  std::vector<std::string> entries_;
+};
+
+class FakePlatform : public Platform {
+ public:
+  // Deletion attempts that fail before one succeeds; kForever never succeeds.
+  static constexpr int kForever = -1;
+
+  explicit FakePlatform(Journal& journal);
+  ~FakePlatform() override;
+
+  // --- Setting up the machine -------------------------------------------
+  // Each of these also adds the folder it names.
+  void SetModulePath(std::string path);
+  void SetWindowsDirectory(std::string path);
+  void SetSystemDirectory(std::string path);
+  void SetVersion(OsVersion version) { version_ = version; }
+
+  // Adds a folder and every folder above it.
+  void AddDirectory(const std::string& path);
+  // Adds a file (and its folders) with the given content.
+  void AddFile(const std::string& path, std::string content = {});
+  // The file exists but cannot be opened for reading.
+  void MarkUnreadable(const std::string& path);
+  // The next `attempts` deletions fail (kForever: every one).
+  void FailDeletes(const std::string& path, int attempts);
+  // A read-only file can be neither deleted nor replaced; a read-only folder
+  // takes no new files.
+  void MarkReadOnly(const std::string& path);
+  // A running process of that image name holds the file open without delete
+  // sharing: reading works, deleting fails until the process ends. Unless it
+  // survives kills, starting a kill command for its image name ends it.
+  void HoldOpen(const std::string& path, const std::string& imageName, bool survivesKills);
+  // Requests to delete at the next restart fail.
+  void FailDeleteAtRestart() { deleteAtRestartFails_ = true; }
+  // Writing stops once this many more bytes have been written (a full disk).
+  void LimitWrites(std::size_t bytes) { writeBudget_ = bytes; }
+  // Closing a written file fails.
+  void FailCloses() { closeFails_ = true; }
+
+  // --- Reading the outcome ----------------------------------------------
+  bool HasFile(const std::string& path) const;
+  // The content of an existing file; empty when absent.
+  std::string Content(const std::string& path) const;
+  // Files in a folder (direct children), by their names as created.
+  std::vector<std::string> FilesIn(const std::string& directory) const;
+  const std::vector<std::string>& PendingRestartDeletes() const { return pendingDeletes_; }
+  bool TerminationRequested() const { return terminationRequested_; }
+
+  // --- Platform ---------------------------------------------------------
+  bool StartHidden(const Command& command) override;
+  bool DeleteFile(const std::string& path) override;
+  bool CopyFile(const std::string& from, const std::string& to) override;
+  bool CanOpenForReading(const std::string& path) override;
+  bool FileExists(const std::string& path) override;
+  bool DeleteAtRestart(const std::string& path) override;
+  std::unique_ptr<OutputFile> CreateTemporaryFile(const std::string& directory) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  std::string ModulePath() override;
+  std::string WindowsDirectory() override;
+  std::string SystemDirectory() override;
+  OsVersion Version() override;
+  void Sleep(unsigned milliseconds) override;
+  void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  void RequestTermination() override;
+  void ShellOpen(const std::string& target) override;
+
+ private:
+  class FakeOutputFile;
+  struct File {
+    std::string name;  // as created
+    std::string content;
+    bool unreadable = false;
+    bool readOnly = false;
+    int failingDeletes = 0;
+    std::string holder;  // image name of the process holding it open, if any
+    bool holderSurvivesKills = false;
+  };
+
+  File* Find(const std::string& path);
+  const File* Find(const std::string& path) const;
+  bool IsDirectory(const std::string& path) const;
+  bool IsWritableDirectory(const std::string& path) const;
+  void EndProcessesNamed(const std::string& imageName);
+  // Appends up to the write budget; false when not everything fit.
+  bool Append(const std::string& path, std::string_view bytes);
+  bool FinishClose(const std::string& path);
+
+  Journal& journal_;
+  std::map<std::string, File> files_;        // keyed by the folded path
+  std::map<std::string, bool> directories_;  // folded path -> read-only
+  std::vector<std::string> pendingDeletes_;
+  std::string modulePath_ = "C:\\Tools\\DiziTarvix.exe";
+  std::string windowsDir_ = "C:\\WINDOWS";
+  std::string systemDir_ = "C:\\WINDOWS\\system32";
+  OsVersion version_{5, 1};
+  bool deleteAtRestartFails_ = false;
+  bool closeFails_ = false;
+  bool terminationRequested_ = false;
+  std::size_t writeBudget_ = static_cast<std::size_t>(-1);
+  int temporaryCount_ = 0;
+};
+
+}  // namespace dizi

@@ -1,0 +1,60 @@
+#include "platform/outside_tools.h"
+
+#include "startup/system_paths.h"
+
+namespace dizi {
+
+namespace {
+
+// `arguments` follow the quoted program path verbatim; empty means none.
+Command Started(std::string application, const std::string& arguments) {
+  std::string line = "\"" + application + "\"";
+  if (!arguments.empty()) {
+    line += " " + arguments;
+  }
+  return Command{std::move(application), std::move(line)};
+}
+
+std::string InSystemDir(const SystemPaths& paths, const char* name) {
+  return paths.SystemDir + "\\" + name;
+}
+
+std::string PolicyReset(const char* valueName) {
+  return std::string(
+             "add HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System /v ") +
+         valueName + " /t REG_DWORD /d 0 /f";
+}
+
+}  // namespace
+
+Command KillToolCommand(const SystemPaths& paths, const std::string& imageName) {
+  return Started(paths.KillToolPath, "-f " + imageName);
+}
+
+Command TaskKillCommand(const SystemPaths& paths, const std::string& imageName) {
+  return Started(InSystemDir(paths, "taskkill.exe"), "/F /T /IM " + imageName);
+}
+
+Command ShutdownAbortCommand(const SystemPaths& paths) {
+  return Started(InSystemDir(paths, "shutdown.exe"), "-a");
+}
+
+Command RestartCommand(const SystemPaths& paths) {
+  return Started(InSystemDir(paths, "shutdown.exe"),
+                 "-r -f -t 10 -c \"Diri Tarvix System Restart -- Please rescan your computer "
+                 "with Diri Tarvix after the restart.\"");
+}
+
+Command EnableTaskManagerCommand(const SystemPaths& paths) {
+  return Started(InSystemDir(paths, "reg.exe"), PolicyReset("DisableTaskMgr"));
+}
+
+Command EnableRegistryToolsCommand(const SystemPaths& paths) {
+  return Started(InSystemDir(paths, "reg.exe"), PolicyReset("DisableRegistryTools"));
+}
+
+Command RepairProgramCommand(const SystemPaths& paths) {
+  return Started(ProgramDir(paths) + "\\fservice.exe", "");
+}
+
+}  // namespace dizi

@@ -1,0 +1,27 @@
+// The outside programs the cleaner starts, each by its full path so that no
+// search path and no current directory decides which file runs.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace dizi {
+
+struct SystemPaths;
+
+// The shipped kill tool for every process of that image name.
+Command KillToolCommand(const SystemPaths& paths, const std::string& imageName);
+// The system's task-kill tool, forced, with the process tree.
+Command TaskKillCommand(const SystemPaths& paths, const std::string& imageName);
+// Aborts a pending system shutdown.
+Command ShutdownAbortCommand(const SystemPaths& paths);
+// A forced restart in 10 seconds, with a comment asking for a rescan.
+Command RestartCommand(const SystemPaths& paths);
+// Reset the per-user policy values that disable Task Manager and the registry editor.
+Command EnableTaskManagerCommand(const SystemPaths& paths);
+Command EnableRegistryToolsCommand(const SystemPaths& paths);
+// The shipped repair program, without arguments.
+Command RepairProgramCommand(const SystemPaths& paths);
+
+}  // namespace dizi

@@ -1,0 +1,103 @@
+// The one seam between the cleaner and the machine it runs on. Every effect the
+// scan, the repair, the log file and the start-up checks have on the system goes
+// through this interface, so that the logic can run against an in-memory fake in
+// tests and against the real Win32 API in the shipped program.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace dizi {
+
+// A program to start: the full path of the executable, and the whole command
+// line handed to it (which begins with that path, quoted).
+struct Command {
+  std::string application;
+  std::string commandLine;
+};
+
+// Message box icons; each box has the single OK button.
+enum class BoxIcon : unsigned {
+  Error = 16,    // MB_ICONERROR
+  Warning = 48,  // MB_ICONWARNING
+};
+
+// Major and minor version numbers of the operating system; both zero when the
+// query failed.
+struct OsVersion {
+  unsigned major = 0;
+  unsigned minor = 0;
+};
+
+// A new file being written. Closing it is part of writing it: data may still be
+// buffered until then.
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  // The full path of the file.
+  virtual const std::string& Path() const = 0;
+  // True when all bytes were written.
+  virtual bool Write(std::string_view bytes) = 0;
+  // True when the file was flushed and closed without error. Called once.
+  virtual bool Close() = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Starts the command hidden and does not wait for it. True when the process
+  // was created; no search path and no current directory is consulted.
+  virtual bool StartHidden(const Command& command) = 0;
+
+  // True when the file was deleted by this call.
+  virtual bool DeleteFile(const std::string& path) = 0;
+
+  // Copies a file over any existing destination. True on success.
+  virtual bool CopyFile(const std::string& from, const std::string& to) = 0;
+
+  // The existence probe: true when the path can be opened for reading as a
+  // file. A directory, a missing file or a file locked against reading is false.
+  virtual bool CanOpenForReading(const std::string& path) = 0;
+
+  // True when something that is not a directory exists at the path, whether or
+  // not it can be read.
+  virtual bool FileExists(const std::string& path) = 0;
+
+  // Asks the system to delete the file at the next restart. True when the
+  // request was registered.
+  virtual bool DeleteAtRestart(const std::string& path) = 0;
+
+  // Creates a new, empty file with a unique name in the directory and opens it
+  // for writing. Null when that is impossible (a missing or read-only folder).
+  virtual std::unique_ptr<OutputFile> CreateTemporaryFile(const std::string& directory) = 0;
+
+  // Moves `from` over `to` in one step, replacing an existing `to`. False, with
+  // both files unchanged, when that is impossible (for example a read-only `to`).
+  virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
+
+  // The full path of the running program, however long.
+  virtual std::string ModulePath() = 0;
+  // The Windows and system directories, without a trailing backslash.
+  virtual std::string WindowsDirectory() = 0;
+  virtual std::string SystemDirectory() = 0;
+
+  // The operating system's version; zeros when the query failed.
+  virtual OsVersion Version() = 0;
+
+  // Blocks the calling thread for the given time.
+  virtual void Sleep(unsigned milliseconds) = 0;
+
+  // Shows a modal message box over the main window and returns when it is closed.
+  virtual void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) = 0;
+
+  // Asks the event loop to end the program once it takes the request; returns
+  // at once. The main window's close handler does not run.
+  virtual void RequestTermination() = 0;
+
+  // Opens a document or web address with the shell's "open" verb; does not wait.
+  virtual void ShellOpen(const std::string& target) = 0;
+};
+
+}  // namespace dizi

@@ -1,0 +1,47 @@
+#include "scan/passes.h"
+
+#include "log/activity_log.h"
+#include "platform/outside_tools.h"
+#include "repair/fix_up.h"
+#include "scan/probe.h"
+#include "scan/removal.h"
+#include "scan/scan_context.h"
+
+namespace dizi {
+
+namespace {
+
+// Probes every entry of the table, last first, and removes each present one.
+// True when anything was found.
+template <std::size_t N>
+bool SweepTable(ScanContext& context, const std::array<Signature, N>& table, TargetKind kind) {
+  bool found = false;
+  for (std::size_t i = N; i-- > 0;) {
+    std::string& target = context.TargetPaths[i];
+    target = TargetPath(context.paths, table[i]);
+    if (Probe(context.platform, target)) {
+      found = true;
+      RemoveTarget(context, kind, target, table[i]);
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+void ScanForServer(ScanContext& context) {
+  if (SweepTable(context, ServerSignatures, TargetKind::Server)) {
+    FixUpSystemTools(context.platform, context.paths, context.log);
+    context.platform.StartHidden(RestartCommand(context.paths));
+  } else {
+    context.log.AddLogLine(true, "   -> You're not infected with Tarvix Server.");
+  }
+}
+
+void ScanForDownloader(ScanContext& context) {
+  if (!SweepTable(context, DownloaderSignatures, TargetKind::Downloader)) {
+    context.log.AddLogLine(true, "   -> You're not infected with Tarvix Downloader.");
+  }
+}
+
+}  // namespace dizi

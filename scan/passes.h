@@ -1,0 +1,17 @@
+// One walk over a signature table: probe every target and remove what is found.
+#pragma once
+
+namespace dizi {
+
+struct ScanContext;
+
+// Walks the server files from the last entry to the first. When any was found
+// it repairs the system tools and schedules a forced restart in 10 seconds;
+// otherwise it logs that the machine is clean of the server.
+void ScanForServer(ScanContext& context);
+
+// Walks the downloader files from the last entry to the first; logs a clean
+// result when none was found. A find triggers no repair and no restart.
+void ScanForDownloader(ScanContext& context);
+
+}  // namespace dizi

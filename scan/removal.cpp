@@ -1,0 +1,98 @@
+#include "scan/removal.h"
+
+#include "log/activity_log.h"
+#include "platform/outside_tools.h"
+#include "platform/platform.h"
+#include "scan/scan_context.h"
+#include "scan/signatures.h"
+
+namespace dizi {
+
+namespace {
+
+struct KindTexts {
+  const char* detected;
+  const char* deleted;
+  const char* deletedAtRestart;
+  const char* deleteByHand;
+};
+
+constexpr KindTexts kServerTexts = {
+    "   -> Tarvix server has been detected!",
+    "   => TarVix Server has been deleted from your computer.",
+    "   => TarVix Server could not be deleted now; it will be deleted at the next restart.",
+    "   => TarVix Server could not be deleted; please delete it by hand.",
+};
+
+constexpr KindTexts kDownloaderTexts = {
+    "   -> Tarvix Stealth Downloader has been detected!",
+    "   => TarVix Stealth Downloader has been deleted from your computer.",
+    "   => TarVix Stealth Downloader could not be deleted now; it will be deleted at the next "
+    "restart.",
+    "   => TarVix Stealth Downloader could not be deleted; please delete it by hand.",
+};
+
+constexpr char kPathPrefix[] = "   +-> path: ";
+
+const KindTexts& TextsFor(TargetKind kind) {
+  return kind == TargetKind::Server ? kServerTexts : kDownloaderTexts;
+}
+
+void SendKillSignals(ScanContext& context, const std::string& imageName) {
+  ActivityLog& log = context.log;
+  log.AddLogLine(true, "   -> Sending killing signal...");
+  context.platform.StartHidden(KillToolCommand(context.paths, imageName));
+  log.AddLogLine(false, "   +-> Killing signal 1/2 has been sent");
+  context.platform.StartHidden(TaskKillCommand(context.paths, imageName));
+  log.AddLogLine(false, "   +-> Killing signal 2/2 has been sent in case of failure of 1/2");
+  log.AddLogLine(false, "   +-> Killing signals has been sent. 1,2/2");
+}
+
+void AbortPendingShutdown(ScanContext& context) {
+  ActivityLog& log = context.log;
+  log.AddLogLine(true, "   -> force shutdown may appear now so don't PANiC!");
+  log.AddLogLine(false, "   +-> Sending Diri Force shutdown -- (XP Only)");
+  context.platform.StartHidden(ShutdownAbortCommand(context.paths));
+  log.AddLogLine(false, "   +--> Diri Force Shutdown Has been sent...");
+}
+
+// Deletes with retries while the program-wide budget lasts. Each round makes
+// one further attempt whose result is not looked at: a process that was just
+// told to end may still hold the file for a moment.
+void DeleteWithRetries(ScanContext& context, const std::string& path) {
+  Platform& platform = context.platform;
+  while (!platform.DeleteFile(path) && context.DeleteRetryBudget <= 6) {
+    platform.DeleteFile(path);
+    ++context.DeleteRetryBudget;
+  }
+}
+
+// Reports what became of the file, never claiming a deletion that did not happen.
+void LogOutcome(ScanContext& context, const KindTexts& texts, const std::string& path) {
+  Platform& platform = context.platform;
+  if (!platform.FileExists(path)) {
+    context.log.AddLogLine(true, texts.deleted);
+  } else if (platform.DeleteAtRestart(path)) {
+    context.log.AddLogLine(true, texts.deletedAtRestart);
+  } else {
+    context.log.AddLogLine(true, texts.deleteByHand);
+    context.log.AddLogLine(false, kPathPrefix + path);
+  }
+}
+
+}  // namespace
+
+void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path,
+                  const Signature& entry) {
+  const KindTexts& texts = TextsFor(kind);
+  context.log.AddLogLine(true, texts.detected);
+  context.log.AddLogLine(false, kPathPrefix + path);
+  SendKillSignals(context, ImageName(entry));
+  if (kind == TargetKind::Server) {
+    AbortPendingShutdown(context);
+  }
+  DeleteWithRetries(context, path);
+  LogOutcome(context, texts, path);
+}
+
+}  // namespace dizi

@@ -1,0 +1,32 @@
+// The program-wide state a scan works with, owned by the main window for the
+// life of the program.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "scan/signatures.h"
+
+namespace dizi {
+
+class ActivityLog;
+class Platform;
+struct SystemPaths;
+
+struct ScanContext {
+  ScanContext(Platform& onPlatform, const SystemPaths& withPaths, ActivityLog& toLog)
+      : platform(onPlatform), paths(withPaths), log(toLog) {}
+
+  Platform& platform;
+  const SystemPaths& paths;
+  ActivityLog& log;
+
+  // The full path of each signature entry, written by the pass that probes it.
+  std::array<std::string, kServerSignatureCount> TargetPaths{};
+
+  // Retry rounds left for stubborn deletions: shared by every pass and every
+  // scan of the program's run, and never reset.
+  int DeleteRetryBudget = 1;
+};
+
+}  // namespace dizi

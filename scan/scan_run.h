@@ -1,0 +1,14 @@
+// A whole scan as the user asks for it with the Scan button.
+#pragma once
+
+namespace dizi {
+
+struct ScanContext;
+class ScanView;
+
+// Three server passes with a short pause between them, one downloader pass,
+// then the log saved beside the program; drives the progress bar from 0 to 10
+// and shows the hourglass meanwhile.
+void RunScan(ScanContext& context, ScanView& view);
+
+}  // namespace dizi

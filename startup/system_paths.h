@@ -1,0 +1,25 @@
+// The four directory texts every full path is built from.
+#pragma once
+
+#include <string>
+
+namespace dizi {
+
+class Platform;
+
+// Set once at start-up and read-only afterwards. Empty until filled.
+struct SystemPaths {
+  std::string WindowsDir;       // e.g. C:\WINDOWS
+  std::string SystemDir;        // e.g. C:\WINDOWS\system32
+  std::string LegacySystemDir;  // SystemDir less its last two characters
+  std::string KillToolPath;     // the program's own folder followed by "\kill.exe"
+};
+
+// Fills every text from the platform's module path and directories.
+void FillSystemPaths(Platform& platform, SystemPaths& paths);
+
+// The program's own folder without a trailing backslash: KillToolPath less
+// "\kill.exe".
+std::string ProgramDir(const SystemPaths& paths);
+
+}  // namespace dizi

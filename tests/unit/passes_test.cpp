@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "scan/passes.h"
+#include "test_machine.h"
+
+namespace dizi::test {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+const Texts kRepairCommands = {
+    "\"C:\\WINDOWS\\system32\\reg.exe\" add "
+    "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System /v DisableTaskMgr /t "
+    "REG_DWORD /d 0 /f",
+    "\"C:\\WINDOWS\\system32\\reg.exe\" add "
+    "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System /v "
+    "DisableRegistryTools /t REG_DWORD /d 0 /f",
+    "\"C:\\Tools\\fservice.exe\""};
+const Texts kRepairLines = {"  -Unlocking \"Msconfig\" -- 1/4", "  -Unlocking \"RegEdit\" -- 2/4",
+                            "  -Fixing \"fservice.exe\" error -- 3/4",
+                            "  -Fixing \"sservice.exe\" error -- 4/4"};
+
+Texts KillCommands(const std::string& image, bool server) {
+  Texts commands = {"\"C:\\Tools\\kill.exe\" -f " + image,
+                    "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM " + image};
+  if (server) {
+    commands.push_back("\"C:\\WINDOWS\\system32\\shutdown.exe\" -a");
+  }
+  return commands;
+}
+
+Texts FoundPaths(const Machine& m) {
+  Texts paths;
+  for (const std::string& line : m.Lines()) {
+    if (line.rfind("   +-> path: ", 0) == 0) {
+      paths.push_back(line.substr(13));
+    }
+  }
+  return paths;
+}
+
+TEST(PassesTest, ACleanMachineGetsOneLinePerPassAndNothingStarted) {
+  Machine m;
+  ScanForServer(m.context);
+  ScanForDownloader(m.context);
+  EXPECT_EQ(m.Lines(), (Texts{"   -> You're not infected with Tarvix Server.",
+                              "   -> You're not infected with Tarvix Downloader."}));
+  EXPECT_TRUE(m.Started().empty());
+  EXPECT_TRUE(m.Deletes().empty());
+  // Every target was probed, the last table entry first.
+  const Texts probes = m.journal.With("probe ");
+  ASSERT_EQ(probes.size(), 31u);
+  EXPECT_EQ(probes.front(), "C:\\WINDOWS\\winkey.dll -> no");
+  EXPECT_EQ(probes[24], "C:\\WINDOWS\\system32\\fservice.exe -> no");
+  EXPECT_EQ(probes[25], "C:\\WINDOWS\\system32\\kservice.exe -> no");
+  EXPECT_EQ(probes.back(), "C:\\WINDOWS\\system32\\wservice.exe -> no");
+}
+
+TEST(PassesTest, ServerFindsAreRemovedLastEntryFirstThenRepairedAndOneRestartScheduled) {
+  Machine m;
+  // Same names in two folders are separate targets.
+  for (const std::string path :
+       {"C:\\WINDOWS\\system32\\fservice.exe", "C:\\WINDOWS\\system32\\wininv.dll",
+        "C:\\WINDOWS\\system\\wininv.dll", "C:\\WINDOWS\\mps.atm", "C:\\WINDOWS\\reginv.dll",
+        "C:\\WINDOWS\\system32\\reginv.dll", "C:\\WINDOWS\\winkey.dll"}) {
+    m.platform.AddFile(path);
+  }
+  ScanForServer(m.context);
+
+  EXPECT_EQ(FoundPaths(m),
+            (Texts{"C:\\WINDOWS\\winkey.dll", "C:\\WINDOWS\\reginv.dll", "C:\\WINDOWS\\mps.atm",
+                   "C:\\WINDOWS\\system\\wininv.dll", "C:\\WINDOWS\\system32\\reginv.dll",
+                   "C:\\WINDOWS\\system32\\wininv.dll", "C:\\WINDOWS\\system32\\fservice.exe"}));
+
+  Texts expected;
+  for (const char* image : {"winkey.dll", "reginv.dll", "mps.atm", "wininv.dll", "reginv.dll",
+                            "wininv.dll", "fservice.exe"}) {
+    const Texts kills = KillCommands(image, true);
+    expected.insert(expected.end(), kills.begin(), kills.end());
+  }
+  expected.insert(expected.end(), kRepairCommands.begin(), kRepairCommands.end());
+  expected.push_back(kRestartCommand);
+  EXPECT_EQ(m.Started(), expected);
+
+  // The repair's lines follow the last removal and come before the restart.
+  const Texts lines = m.Lines();
+  EXPECT_EQ(Texts(lines.end() - 5, lines.end()),
+            (Texts{"   => TarVix Server has been deleted from your computer.", kRepairLines[0],
+                   kRepairLines[1], kRepairLines[2], kRepairLines[3]}));
+  EXPECT_EQ(m.journal.Entries().back(), std::string("start ") + kRestartCommand);
+  EXPECT_EQ(m.platform.Content("C:\\WINDOWS\\system32\\msconfig.exe"), "shipped msconfig.exe");
+  EXPECT_FALSE(m.platform.HasFile("C:\\WINDOWS\\winkey.dll"));
+  EXPECT_FALSE(m.platform.HasFile("C:\\WINDOWS\\system\\wininv.dll"));
+}
+
+TEST(PassesTest, DownloaderFindsAreRemovedWithoutRepairOrRestart) {
+  Machine m;
+  m.platform.AddFile("C:\\WINDOWS\\system32\\wservice.exe");
+  m.platform.AddFile("C:\\WINDOWS\\system32\\d_service.exe");
+  ScanForDownloader(m.context);
+  EXPECT_EQ(FoundPaths(m), (Texts{"C:\\WINDOWS\\system32\\d_service.exe",
+                                  "C:\\WINDOWS\\system32\\wservice.exe"}));
+  Texts expected = KillCommands("d_service.exe", false);
+  const Texts second = KillCommands("wservice.exe", false);
+  expected.insert(expected.end(), second.begin(), second.end());
+  EXPECT_EQ(m.Started(), expected);
+  EXPECT_EQ(m.Lines().back(), "   => TarVix Stealth Downloader has been deleted from your computer.");
+}
+
+TEST(PassesTest, WhatCannotBeReadAsAFileIsLeftAlone) {
+  Machine m;
+  m.platform.AddFile("C:\\WINDOWS\\system32\\fservice.exe");
+  m.platform.MarkUnreadable("C:\\WINDOWS\\system32\\fservice.exe");
+  m.platform.AddDirectory("C:\\WINDOWS\\winkey.dll");
+  // Not a signature: a longer name ending in one, and another extension.
+  m.platform.AddFile("C:\\WINDOWS\\system32\\myfservice.exe");
+  m.platform.AddFile("C:\\WINDOWS\\system32\\fservice.dll");
+  ScanForServer(m.context);
+
+  EXPECT_EQ(m.Lines(), (Texts{"   -> You're not infected with Tarvix Server."}));
+  EXPECT_TRUE(m.Started().empty());
+  EXPECT_TRUE(m.Deletes().empty());
+  EXPECT_TRUE(m.platform.HasFile("C:\\WINDOWS\\system32\\fservice.exe"));
+}
+
+TEST(PassesTest, NamesMatchWhateverTheirCaseOnDisk) {
+  Machine m;
+  m.platform.AddFile("C:\\windows\\SYSTEM32\\FSERVICE.EXE");
+  ScanForServer(m.context);
+  EXPECT_EQ(FoundPaths(m), (Texts{"C:\\WINDOWS\\system32\\fservice.exe"}));
+  EXPECT_FALSE(m.platform.HasFile("C:\\WINDOWS\\system32\\fservice.exe"));
+}
+
+}  // namespace
+}  // namespace dizi::test

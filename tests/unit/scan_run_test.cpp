@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "log/publisher.h"
+#include "scan/scan_run.h"
+#include "test_machine.h"
+
+namespace dizi::test {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+const char kBanner[] = "[ " DIZI_PUBLISHER_TAG " | " DIZI_PUBLISHER_ADDRESS_CAPS " ]";
+
+Texts CleanRunLines(const std::string& programDir) {
+  return {"  Scanning for Tarvix Server... *Start*",
+          "   -> You're not infected with Tarvix Server.",
+          "   -> Lunching a SAFE-RESCAN...",
+          "  Scanning for Tarvix Server... *Start*",
+          "   -> You're not infected with Tarvix Server.",
+          "   -> Lunching a SAFE-RESCAN...",
+          "  Scanning for Tarvix Server... *Start*",
+          "   -> You're not infected with Tarvix Server.",
+          "  Scanning for Tarvix Server... *Finish*",
+          "",
+          "  Scanning for Tarvix stealth downloader... *Start*",
+          "   -> You're not infected with Tarvix Downloader.",
+          "",
+          "  Scanning for Tarvix stealth downloader... *Finish*",
+          "  Logs Has Been Saved to: " + programDir + "\\DiziTarvix_Log.txt",
+          kBanner};
+}
+
+std::string FileOf(const Texts& lines) {
+  std::string content;
+  for (const std::string& line : lines) {
+    content += line + "\r\n";
+  }
+  return content;
+}
+
+// Everything the run did besides probing, in order.
+Texts Story(const Machine& m) {
+  Texts story;
+  for (const std::string& entry : m.journal.Entries()) {
+    if (entry.rfind("probe ", 0) != 0) {
+      story.push_back(entry);
+    }
+  }
+  return story;
+}
+
+std::size_t CountOf(const Texts& texts, const std::string& text) {
+  return static_cast<std::size_t>(std::count(texts.begin(), texts.end(), text));
+}
+
+TEST(ScanRunTest, ACleanMachineLogsEveryHeadingMovesTheBarAndSavesTheLog) {
+  Machine m;
+  RunScan(m.context, m.scanView);
+
+  const Texts lines = CleanRunLines("C:\\Tools");
+  EXPECT_EQ(m.Lines(), lines);
+  EXPECT_TRUE(m.Started().empty());
+
+  const std::string log = "C:\\Tools\\DiziTarvix_Log.txt";
+  const std::string temp = "C:\\Tools\\DTL1.tmp";
+  Texts expected = {"scroll-width 700", "cursor busy", "progress 0"};
+  auto add = [&expected](std::initializer_list<std::string> more) {
+    expected.insert(expected.end(), more);
+  };
+  for (int pass = 1; pass <= 3; ++pass) {
+    add({"line " + lines[3 * (pass - 1)], "line " + lines[3 * (pass - 1) + 1], "progress 3"});
+    if (pass < 3) {
+      add({"line " + lines[3 * (pass - 1) + 2], "sleep 500", "progress 0"});
+    }
+  }
+  for (std::size_t i = 8; i < 14; ++i) {
+    add({"line " + lines[i]});
+  }
+  add({"progress 6", "line " + lines[14], "line " + lines[15],
+       "create-temporary C:\\Tools -> " + temp,
+       "write " + temp + " " + std::to_string(FileOf(lines).size()) + " bytes -> ok",
+       "close " + temp + " -> ok", "replace " + temp + " => " + log + " -> ok", "progress 10",
+       "cursor normal"});
+  EXPECT_EQ(Story(m), expected);
+  EXPECT_EQ(m.platform.Content(log), FileOf(lines));
+}
+
+TEST(ScanRunTest, AServerDeletedInTheFirstPassLeavesItsRestartPending) {
+  Machine m;
+  m.platform.AddFile("C:\\WINDOWS\\system32\\fservice.exe");
+  RunScan(m.context, m.scanView);
+
+  const Texts started = m.Started();
+  EXPECT_EQ(CountOf(started, "\"C:\\WINDOWS\\system32\\shutdown.exe\" -a"), 1u);
+  EXPECT_EQ(CountOf(started, kRestartCommand), 1u);
+  EXPECT_EQ(started.back(), kRestartCommand);
+  EXPECT_EQ(CountOf(m.Lines(), "   -> You're not infected with Tarvix Server."), 2u);
+  EXPECT_EQ(CountOf(m.Lines(), "  Scanning for Tarvix Server... *Start*"), 3u);
+}
+
+TEST(ScanRunTest, AFileThatCannotBeDeletedIsFoundByEveryServerPass) {
+  Machine m;
+  const std::string path = "C:\\WINDOWS\\krt32.exe";
+  m.platform.AddFile(path);
+  m.platform.HoldOpen(path, "krt32.exe", /*survivesKills=*/true);
+  RunScan(m.context, m.scanView);
+
+  // Thirteen attempts in the first pass spend the budget; one in each later pass.
+  EXPECT_EQ(m.Deletes().size(), 15u);
+  EXPECT_EQ(CountOf(m.Lines(), "   => TarVix Server could not be deleted now; it will be deleted "
+                               "at the next restart."),
+            3u);
+  EXPECT_EQ(CountOf(m.Lines(), "   => TarVix Server has been deleted from your computer."), 0u);
+  // Each pass aborts the previous restart and schedules its own.
+  EXPECT_EQ(CountOf(m.Started(), "\"C:\\WINDOWS\\system32\\shutdown.exe\" -a"), 3u);
+  EXPECT_EQ(CountOf(m.Lines(), "  -Fixing \"sservice.exe\" error -- 4/4"), 3u);
+}
+
+TEST(ScanRunTest, ASecondRunAppendsAnIdenticalBlockAndSavesBoth) {
+  Machine m("C:\\Program Files\\Diri Tarvix");
+  RunScan(m.context, m.scanView);
+  RunScan(m.context, m.scanView);
+
+  Texts twice = CleanRunLines("C:\\Program Files\\Diri Tarvix");
+  const Texts once = twice;
+  twice.insert(twice.end(), once.begin(), once.end());
+  EXPECT_EQ(m.Lines(), twice);
+  EXPECT_EQ(m.platform.Content("C:\\Program Files\\Diri Tarvix\\DiziTarvix_Log.txt"),
+            FileOf(twice));
+  // No temporary file is left behind.
+  EXPECT_EQ(m.platform.FilesIn("C:\\Program Files\\Diri Tarvix").size(), 5u);
+}
+
+}  // namespace
+}  // namespace dizi::test

@@ -1,0 +1,50 @@
+// A whole machine for engine tests: the fake platform with the program and its
+// shipped files in C:\Tools, the views, the path texts and the scan state.
+#pragma once
+
+#include <string>
+
+#include "fake_views.h"
+#include "log/activity_log.h"
+#include "platform/fake_platform.h"
+#include "scan/scan_context.h"
+#include "startup/system_paths.h"
+
+namespace dizi::test {
+
+inline constexpr char kWindows[] = "C:\\WINDOWS";
+inline constexpr char kSystem[] = "C:\\WINDOWS\\system32";
+inline constexpr char kLegacy[] = "C:\\WINDOWS\\system";
+inline constexpr char kRestartCommand[] =
+    "\"C:\\WINDOWS\\system32\\shutdown.exe\" -r -f -t 10 -c \"Diri Tarvix System Restart -- "
+    "Please rescan your computer with Diri Tarvix after the restart.\"";
+
+struct Machine {
+  explicit Machine(const std::string& programDir = "C:\\Tools") {
+    platform.SetModulePath(programDir + "\\DiziTarvix.exe");
+    platform.AddDirectory(kLegacy);
+    for (const char* name : {"kill.exe", "fservice.exe", "msconfig.exe", "ReadMe First.txt"}) {
+      platform.AddFile(programDir + "\\" + name, std::string("shipped ") + name);
+    }
+    for (const char* tool : {"taskkill.exe", "shutdown.exe", "reg.exe"}) {
+      platform.AddFile(std::string(kSystem) + "\\" + tool);
+    }
+    FillSystemPaths(platform, paths);
+    journal.Clear();
+  }
+
+  // The lines logged, the commands started and the deletions tried, in order.
+  std::vector<std::string> Lines() const { return journal.With("line "); }
+  std::vector<std::string> Started() const { return journal.With("start "); }
+  std::vector<std::string> Deletes() const { return journal.With("delete "); }
+
+  Journal journal;
+  FakePlatform platform{journal};
+  FakeLogView logView{journal};
+  FakeScanView scanView{journal};
+  SystemPaths paths;
+  ActivityLog log{logView};
+  ScanContext context{platform, paths, log};
+};
+
+}  // namespace dizi::test
