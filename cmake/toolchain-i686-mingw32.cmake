@@ -1,0 +1,17 @@
+# Cross-builds the 32-bit Windows programs with Debian's mingw-w64, using the
+# win32 thread model: the posix one links winpthreads, which needs Vista.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+
+set(DIZI_MINGW_PREFIX i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${DIZI_MINGW_PREFIX}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${DIZI_MINGW_PREFIX}-g++-win32)
+set(CMAKE_RC_COMPILER ${DIZI_MINGW_PREFIX}-windres)
+set(CMAKE_AR ${DIZI_MINGW_PREFIX}-gcc-ar-win32 CACHE FILEPATH "")
+set(CMAKE_RANLIB ${DIZI_MINGW_PREFIX}-gcc-ranlib-win32 CACHE FILEPATH "")
+
+set(CMAKE_FIND_ROOT_PATH /usr/${DIZI_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
