@@ -29,10 +29,10 @@ bool WriteAndReplace(Platform& platform, OutputFile& file, const std::string& co
                      const std::string& target) {
   const bool written = file.Write(content);
   const bool closed = file.Close();
-  if (written && closed && platform.ReplaceFile(file.Path(), target)) {
+  if (written && closed && platform.MoveOver(file.Path(), target)) {
     return true;
   }
-  platform.DeleteFile(file.Path());
+  platform.Delete(file.Path());
   return false;
 }
 
@@ -45,7 +45,7 @@ std::string LogFilePath(const SystemPaths& paths) {
 void SaveLogFile(Platform& platform, const SystemPaths& paths, const ActivityLog& log) {
   std::unique_ptr<OutputFile> file = platform.CreateTemporaryFile(ProgramDir(paths));
   if (!file || !WriteAndReplace(platform, *file, Content(log), LogFilePath(paths))) {
-    platform.MessageBox(kSavingErrorText, kSavingErrorCaption, BoxIcon::Error);
+    platform.ShowMessage(kSavingErrorText, kSavingErrorCaption, BoxIcon::Error);
   }
 }
 

@@ -27,7 +27,9 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-const char* Result(bool ok) { return ok ? " -> ok" : " -> fail"; }
+const char* Result(bool ok) {
+  return ok ? " -> ok" : " -> fail";
+}
 
 }  // namespace
 
@@ -155,7 +157,9 @@ void FakePlatform::HoldOpen(const std::string& path, const std::string& imageNam
   file->holderSurvivesKills = survivesKills;
 }
 
-bool FakePlatform::HasFile(const std::string& path) const { return Find(path) != nullptr; }
+bool FakePlatform::HasFile(const std::string& path) const {
+  return Find(path) != nullptr;
+}
 
 std::string FakePlatform::Content(const std::string& path) const {
   const File* file = Find(path);
@@ -213,7 +217,7 @@ bool FakePlatform::StartHidden(const Command& command) {
   return true;
 }
 
-bool FakePlatform::DeleteFile(const std::string& path) {
+bool FakePlatform::Delete(const std::string& path) {
   File* file = Find(path);
   bool deleted = false;
   if (file && file->holder.empty() && !file->readOnly) {
@@ -228,11 +232,12 @@ bool FakePlatform::DeleteFile(const std::string& path) {
   return deleted;
 }
 
-bool FakePlatform::CopyFile(const std::string& from, const std::string& to) {
+bool FakePlatform::Copy(const std::string& from, const std::string& to) {
   const File* source = Find(from);
   const File* existing = Find(to);
   const bool ok = source && !source->unreadable && IsWritableDirectory(Parent(to)) &&
-                  !IsDirectory(to) && !(existing && (existing->readOnly || !existing->holder.empty()));
+                  !IsDirectory(to) &&
+                  !(existing && (existing->readOnly || !existing->holder.empty()));
   if (ok) {
     const std::string content = source->content;
     AddFile(to, content);
@@ -292,7 +297,7 @@ bool FakePlatform::FinishClose(const std::string& path) {
   return !closeFails_ && Find(path) != nullptr;
 }
 
-bool FakePlatform::ReplaceFile(const std::string& from, const std::string& to) {
+bool FakePlatform::MoveOver(const std::string& from, const std::string& to) {
   const File* source = Find(from);
   const File* target = Find(to);
   const bool ok = source && IsWritableDirectory(Parent(to)) && !IsDirectory(to) &&
@@ -307,16 +312,24 @@ bool FakePlatform::ReplaceFile(const std::string& from, const std::string& to) {
   return ok;
 }
 
-std::string FakePlatform::ModulePath() { return modulePath_; }
-std::string FakePlatform::WindowsDirectory() { return windowsDir_; }
-std::string FakePlatform::SystemDirectory() { return systemDir_; }
-OsVersion FakePlatform::Version() { return version_; }
+std::string FakePlatform::ModulePath() {
+  return modulePath_;
+}
+std::string FakePlatform::WindowsDirectory() {
+  return windowsDir_;
+}
+std::string FakePlatform::SystemDirectory() {
+  return systemDir_;
+}
+OsVersion FakePlatform::Version() {
+  return version_;
+}
 
 void FakePlatform::Sleep(unsigned milliseconds) {
   journal_.Add("sleep " + std::to_string(milliseconds));
 }
 
-void FakePlatform::MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) {
+void FakePlatform::ShowMessage(const std::string& text, const std::string& caption, BoxIcon icon) {
   journal_.Add("box " + caption + " [" + std::to_string(static_cast<unsigned>(icon)) + "] " + text);
 }
 
@@ -325,6 +338,8 @@ void FakePlatform::RequestTermination() {
   journal_.Add("terminate");
 }
 
-void FakePlatform::ShellOpen(const std::string& target) { journal_.Add("open " + target); }
+void FakePlatform::ShellOpen(const std::string& target) {
+  journal_.Add("open " + target);
+}
 
 }  // namespace dizi

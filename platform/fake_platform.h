@@ -73,19 +73,19 @@ class FakePlatform : public Platform {
 
   // --- Platform ---------------------------------------------------------
   bool StartHidden(const Command& command) override;
-  bool DeleteFile(const std::string& path) override;
-  bool CopyFile(const std::string& from, const std::string& to) override;
+  bool Delete(const std::string& path) override;
+  bool Copy(const std::string& from, const std::string& to) override;
   bool CanOpenForReading(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   bool DeleteAtRestart(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateTemporaryFile(const std::string& directory) override;
-  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  bool MoveOver(const std::string& from, const std::string& to) override;
   std::string ModulePath() override;
   std::string WindowsDirectory() override;
   std::string SystemDirectory() override;
   OsVersion Version() override;
   void Sleep(unsigned milliseconds) override;
-  void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  void ShowMessage(const std::string& text, const std::string& caption, BoxIcon icon) override;
   void RequestTermination() override;
   void ShellOpen(const std::string& target) override;
 

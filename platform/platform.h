@@ -52,10 +52,10 @@ class Platform {
   virtual bool StartHidden(const Command& command) = 0;
 
   // True when the file was deleted by this call.
-  virtual bool DeleteFile(const std::string& path) = 0;
+  virtual bool Delete(const std::string& path) = 0;
 
   // Copies a file over any existing destination. True on success.
-  virtual bool CopyFile(const std::string& from, const std::string& to) = 0;
+  virtual bool Copy(const std::string& from, const std::string& to) = 0;
 
   // The existence probe: true when the path can be opened for reading as a
   // file. A directory, a missing file or a file locked against reading is false.
@@ -75,7 +75,7 @@ class Platform {
 
   // Moves `from` over `to` in one step, replacing an existing `to`. False, with
   // both files unchanged, when that is impossible (for example a read-only `to`).
-  virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
+  virtual bool MoveOver(const std::string& from, const std::string& to) = 0;
 
   // The full path of the running program, however long.
   virtual std::string ModulePath() = 0;
@@ -90,7 +90,7 @@ class Platform {
   virtual void Sleep(unsigned milliseconds) = 0;
 
   // Shows a modal message box over the main window and returns when it is closed.
-  virtual void MessageBox(const std::string& text, const std::string& caption, BoxIcon icon) = 0;
+  virtual void ShowMessage(const std::string& text, const std::string& caption, BoxIcon icon) = 0;
 
   // Asks the event loop to end the program once it takes the request; returns
   // at once. The main window's close handler does not run.

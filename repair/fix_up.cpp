@@ -11,7 +11,7 @@ void FixUpSystemTools(Platform& platform, const SystemPaths& paths, ActivityLog&
   const std::string cleanCopy = ProgramDir(paths) + "\\msconfig.exe";
   platform.StartHidden(EnableTaskManagerCommand(paths));
   platform.StartHidden(EnableRegistryToolsCommand(paths));
-  platform.CopyFile(cleanCopy, paths.SystemDir + "\\msconfig.exe");
+  platform.Copy(cleanCopy, paths.SystemDir + "\\msconfig.exe");
   // Give the registry commands a moment before the repair program runs.
   platform.Sleep(1000);
   platform.StartHidden(RepairProgramCommand(paths));

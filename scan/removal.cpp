@@ -61,8 +61,8 @@ void AbortPendingShutdown(ScanContext& context) {
 // told to end may still hold the file for a moment.
 void DeleteWithRetries(ScanContext& context, const std::string& path) {
   Platform& platform = context.platform;
-  while (!platform.DeleteFile(path) && context.DeleteRetryBudget <= 6) {
-    platform.DeleteFile(path);
+  while (!platform.Delete(path) && context.DeleteRetryBudget <= 6) {
+    platform.Delete(path);
     ++context.DeleteRetryBudget;
   }
 }

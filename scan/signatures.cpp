@@ -5,10 +5,10 @@
 namespace dizi {
 
 const std::array<Signature, kServerSignatureCount> ServerSignatures = {{
-    {"\\fservice.exe", Folder::System},       // 0
-    {"\\wininv.dll", Folder::System},         // 1
-    {"\\winkey.dll", Folder::System},         // 2
-    {"\\reginv.dll", Folder::System},         // 3
+    {"\\fservice.exe", Folder::System},        // 0
+    {"\\wininv.dll", Folder::System},          // 1
+    {"\\winkey.dll", Folder::System},          // 2
+    {"\\reginv.dll", Folder::System},          // 3
     {"\\sservice.exe", Folder::LegacySystem},  // 4
     {"\\wininv.dll", Folder::LegacySystem},    // 5
     {"\\mps.atm", Folder::Windows},            // 6

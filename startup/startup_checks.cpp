@@ -47,19 +47,19 @@ void RunStartupChecks(Platform& platform, SystemPaths& paths) {
   // Every file is checked, and each missing one gets its own box.
   for (const char* name : kRequiredFiles) {
     if (!Probe(platform, programDir + "\\" + name)) {
-      platform.MessageBox(kMissingFilesText, kMissingFilesCaption, BoxIcon::Error);
+      platform.ShowMessage(kMissingFilesText, kMissingFilesCaption, BoxIcon::Error);
       platform.RequestTermination();
     }
   }
 
-  platform.MessageBox(kReadMeWarningText, kReadMeWarningCaption, BoxIcon::Warning);
+  platform.ShowMessage(kReadMeWarningText, kReadMeWarningCaption, BoxIcon::Warning);
   platform.ShellOpen(programDir + "\\" + kReadMeName);
 
   if (!IsXpOrLater(platform.Version())) {
-    platform.MessageBox(kOldWindowsText, kOldWindowsCaption, BoxIcon::Error);
+    platform.ShowMessage(kOldWindowsText, kOldWindowsCaption, BoxIcon::Error);
     // Also put the kill tool in the Windows folder, where a bare "kill" typed
     // at a prompt finds it on these systems.
-    platform.CopyFile(paths.KillToolPath, paths.WindowsDir + "\\kill.exe");
+    platform.Copy(paths.KillToolPath, paths.WindowsDir + "\\kill.exe");
   }
 }
 

@@ -20,8 +20,8 @@ TEST(ActivityLogTest, ChildLinesFormAStaircaseUnderTheLastNodeAdded) {
   // A top-level line after a deep staircase starts a new root at the end.
   m.log.AddLogLine(true, "G");
 
-  EXPECT_EQ(m.logView.Outline(), (Outline{"[A]", "  [b]", "    [c]", "[C]", "  [d]", "    [e]",
-                                          "      [f]", "[G]"}));
+  EXPECT_EQ(m.logView.Outline(),
+            (Outline{"[A]", "  [b]", "    [c]", "[C]", "  [d]", "    [e]", "      [f]", "[G]"}));
   EXPECT_EQ(m.logView.Items(), (Outline{"A", "b", "c", "C", "d", "e", "f", "G"}));
   EXPECT_EQ(m.log.Lines(), m.logView.Items());
 }

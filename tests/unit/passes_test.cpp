@@ -98,13 +98,14 @@ TEST(PassesTest, DownloaderFindsAreRemovedWithoutRepairOrRestart) {
   m.platform.AddFile("C:\\WINDOWS\\system32\\wservice.exe");
   m.platform.AddFile("C:\\WINDOWS\\system32\\d_service.exe");
   ScanForDownloader(m.context);
-  EXPECT_EQ(FoundPaths(m), (Texts{"C:\\WINDOWS\\system32\\d_service.exe",
-                                  "C:\\WINDOWS\\system32\\wservice.exe"}));
+  EXPECT_EQ(FoundPaths(m),
+            (Texts{"C:\\WINDOWS\\system32\\d_service.exe", "C:\\WINDOWS\\system32\\wservice.exe"}));
   Texts expected = KillCommands("d_service.exe", false);
   const Texts second = KillCommands("wservice.exe", false);
   expected.insert(expected.end(), second.begin(), second.end());
   EXPECT_EQ(m.Started(), expected);
-  EXPECT_EQ(m.Lines().back(), "   => TarVix Stealth Downloader has been deleted from your computer.");
+  EXPECT_EQ(m.Lines().back(),
+            "   => TarVix Stealth Downloader has been deleted from your computer.");
 }
 
 TEST(PassesTest, WhatCannotBeReadAsAFileIsLeftAlone) {

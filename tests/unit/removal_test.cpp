@@ -36,25 +36,23 @@ TEST(RemovalTest, AServerFileIsKilledByImageNameThenDeletedAndTheDeletionLogged)
   EXPECT_EQ(m.Lines(),
             ServerLines(kWinkey, {"   => TarVix Server has been deleted from your computer."}));
   // Bare image names, full quoted program paths; the abort only for the server.
-  EXPECT_EQ(m.Started(),
-            (Texts{"\"C:\\Tools\\kill.exe\" -f winkey.dll",
-                   "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM winkey.dll",
-                   "\"C:\\WINDOWS\\system32\\shutdown.exe\" -a"}));
+  EXPECT_EQ(m.Started(), (Texts{"\"C:\\Tools\\kill.exe\" -f winkey.dll",
+                                "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM winkey.dll",
+                                "\"C:\\WINDOWS\\system32\\shutdown.exe\" -a"}));
   EXPECT_EQ(m.Deletes(), (Texts{kWinkey + " -> ok"}));
   EXPECT_FALSE(m.platform.HasFile(kWinkey));
 
   // Both kill lines and both shutdown lines nest one under the other.
-  EXPECT_EQ(m.logView.Outline(),
-            (Texts{"[   -> Tarvix server has been detected!]",
-                   "  [   +-> path: " + kWinkey + "]",
-                   "[   -> Sending killing signal...]",
-                   "  [   +-> Killing signal 1/2 has been sent]",
-                   "    [   +-> Killing signal 2/2 has been sent in case of failure of 1/2]",
-                   "      [   +-> Killing signals has been sent. 1,2/2]",
-                   "[   -> force shutdown may appear now so don't PANiC!]",
-                   "  [   +-> Sending Diri Force shutdown -- (XP Only)]",
-                   "    [   +--> Diri Force Shutdown Has been sent...]",
-                   "[   => TarVix Server has been deleted from your computer.]"}));
+  EXPECT_EQ(
+      m.logView.Outline(),
+      (Texts{"[   -> Tarvix server has been detected!]", "  [   +-> path: " + kWinkey + "]",
+             "[   -> Sending killing signal...]", "  [   +-> Killing signal 1/2 has been sent]",
+             "    [   +-> Killing signal 2/2 has been sent in case of failure of 1/2]",
+             "      [   +-> Killing signals has been sent. 1,2/2]",
+             "[   -> force shutdown may appear now so don't PANiC!]",
+             "  [   +-> Sending Diri Force shutdown -- (XP Only)]",
+             "    [   +--> Diri Force Shutdown Has been sent...]",
+             "[   => TarVix Server has been deleted from your computer.]"}));
 }
 
 TEST(RemovalTest, ADownloaderFileNeverAbortsAShutdown) {
@@ -69,9 +67,8 @@ TEST(RemovalTest, ADownloaderFileNeverAbortsAShutdown) {
                               "   +-> Killing signals has been sent. 1,2/2",
                               "   => TarVix Stealth Downloader has been deleted from your "
                               "computer."}));
-  EXPECT_EQ(m.Started(),
-            (Texts{"\"C:\\Tools\\kill.exe\" -f kservice.exe",
-                   "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM kservice.exe"}));
+  EXPECT_EQ(m.Started(), (Texts{"\"C:\\Tools\\kill.exe\" -f kservice.exe",
+                                "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM kservice.exe"}));
 }
 
 TEST(RemovalTest, TheRetryBudgetIsSpentOnceForTheWholeProgramRun) {

@@ -31,8 +31,8 @@ TEST(RepairTest, ResetsThePoliciesReplacesMsconfigRunsTheRepairAndLogsFourLines)
 
 TEST(RepairTest, TheFourLinesAreWrittenEvenWhenTheShippedFilesAreGone) {
   Machine m;
-  m.platform.DeleteFile("C:\\Tools\\msconfig.exe");
-  m.platform.DeleteFile("C:\\Tools\\fservice.exe");
+  m.platform.Delete("C:\\Tools\\msconfig.exe");
+  m.platform.Delete("C:\\Tools\\fservice.exe");
   m.platform.AddFile("C:\\WINDOWS\\system32\\msconfig.exe", "system copy");
   FixUpSystemTools(m.platform, m.paths, m.log);
 

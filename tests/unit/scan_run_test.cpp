@@ -109,8 +109,9 @@ TEST(ScanRunTest, AFileThatCannotBeDeletedIsFoundByEveryServerPass) {
 
   // Thirteen attempts in the first pass spend the budget; one in each later pass.
   EXPECT_EQ(m.Deletes().size(), 15u);
-  EXPECT_EQ(CountOf(m.Lines(), "   => TarVix Server could not be deleted now; it will be deleted "
-                               "at the next restart."),
+  EXPECT_EQ(CountOf(m.Lines(),
+                    "   => TarVix Server could not be deleted now; it will be deleted "
+                    "at the next restart."),
             3u);
   EXPECT_EQ(CountOf(m.Lines(), "   => TarVix Server has been deleted from your computer."), 0u);
   // Each pass aborts the previous restart and schedules its own.

@@ -35,8 +35,8 @@ TEST(StartupChecksTest, AllFilesBesideTheProgramGiveOneWarningAndTheReadMe) {
   m.paths = SystemPaths{};
   RunStartupChecks(m.platform, m.paths);
 
-  EXPECT_EQ(Visible(m), (Texts{"box " + kWarning,
-                               "open C:\\Program Files\\Diri Tarvix\\ReadMe First.txt"}));
+  EXPECT_EQ(Visible(m),
+            (Texts{"box " + kWarning, "open C:\\Program Files\\Diri Tarvix\\ReadMe First.txt"}));
   // The files are looked for beside the program, whatever the working folder.
   EXPECT_EQ(m.journal.With("probe "),
             (Texts{"C:\\Program Files\\Diri Tarvix\\fservice.exe -> yes",
@@ -56,7 +56,7 @@ TEST(StartupChecksTest, EachMissingOrUnreadableFileGetsItsOwnBoxAndEverythingEls
       if (locked) {
         m.platform.MarkUnreadable(path);
       } else {
-        m.platform.DeleteFile(path);
+        m.platform.Delete(path);
         m.journal.Clear();
       }
       RunStartupChecks(m.platform, m.paths);
@@ -70,7 +70,7 @@ TEST(StartupChecksTest, EachMissingOrUnreadableFileGetsItsOwnBoxAndEverythingEls
 TEST(StartupChecksTest, AnEmptyFolderRaisesFourBoxes) {
   Machine m("C:\\Elsewhere");
   for (const char* name : {"fservice.exe", "msconfig.exe", "kill.exe", "ReadMe First.txt"}) {
-    m.platform.DeleteFile(std::string("C:\\Elsewhere\\") + name);
+    m.platform.Delete(std::string("C:\\Elsewhere\\") + name);
   }
   m.journal.Clear();
   RunStartupChecks(m.platform, m.paths);
@@ -103,7 +103,7 @@ TEST(StartupChecksTest, SystemsOlderThanXpAreWarnedAndGetTheKillToolInTheWindows
 
 TEST(StartupChecksTest, AnOlderSystemWithMissingFilesStillTriesTheCopy) {
   Machine m;
-  m.platform.DeleteFile("C:\\Tools\\kill.exe");
+  m.platform.Delete("C:\\Tools\\kill.exe");
   m.journal.Clear();
   m.platform.SetVersion({5, 0});
   RunStartupChecks(m.platform, m.paths);
