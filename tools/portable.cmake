@@ -1,0 +1,14 @@
+# The companion programs' portable parts (argument handling and process choice
+# of kill.exe, autostart matching and list rewriting of fservice.exe): built
+# into the programs and, natively, into their unit tests.
+add_library(dizi_tools_portable STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/kill/kill_arguments.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/kill/process_choice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fservice/family_names.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fservice/autostart_command.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fservice/winlogon_list.cpp
+)
+# The engine's signature tables come from its header alone (scan/signatures.h):
+# linking the engine would bring the C++ runtime's exception support along.
+target_include_directories(dizi_tools_portable PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR})
+target_link_libraries(dizi_tools_portable PRIVATE dizi_warnings)
