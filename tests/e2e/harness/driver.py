@@ -1,0 +1,131 @@
+"""The harness's side of driver.exe, which runs in the prefix in its "serve"
+mode and takes one command a line (see win/driver/main.cpp)."""
+
+import json
+import os
+import selectors
+import subprocess
+import time
+
+import prefix as prefixes
+
+
+class DriverError(Exception):
+    pass
+
+
+def _quote(word):
+    return '"' + word + '"' if (" " in word or not word) else word
+
+
+class Driver:
+    def __init__(self, session):
+        self.session = session
+        self.transcript = open(os.path.join(session.run_dir, "driver.log"), "a")
+        exe = prefixes.windows_path_of_host(session.paths.helper("driver.exe"))
+        self.process = session.registry.popen(
+            ["wine", exe, "serve"], cwd=session.host("C:\\"), env=session.env(),
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self.transcript,
+            description="driver.exe")
+        self._buffer = b""
+
+    def close(self):
+        if self.process.poll() is None:
+            try:
+                self.process.stdin.close()
+                self.process.wait(timeout=5)
+            except (OSError, subprocess.TimeoutExpired):
+                pass
+        self.transcript.close()
+
+    def run(self, *words, timeout_ms=30000, allow_failure=False):
+        """Sends one command; returns (succeeded, report text)."""
+        line = " ".join(_quote(w) for w in list(words) + ["--timeout", str(timeout_ms)])
+        self.transcript.write("> " + line + "\n")
+        self.transcript.flush()
+        self.process.stdin.write(line.encode("latin-1") + b"\n")
+        self.process.stdin.flush()
+        report, status = self._read_report(timeout_ms / 1000 + 30)
+        self.transcript.write(report + f"END {status}\n")
+        self.transcript.flush()
+        if status != 0 and not allow_failure:
+            raise DriverError(f"driver command {line!r} failed: {report.strip()}")
+        return status == 0, report
+
+    def _read_report(self, timeout):
+        deadline = time.monotonic() + timeout
+        selector = selectors.DefaultSelector()
+        selector.register(self.process.stdout, selectors.EVENT_READ)
+        try:
+            while True:
+                for marker, status in ((b"END 0\n", 0), (b"END 1\n", 1)):
+                    end = self._find_end(marker)
+                    if end is not None:
+                        report = self._buffer[:end].decode("latin-1")
+                        self._buffer = self._buffer[end + len(marker):]
+                        return report, status
+                remaining = deadline - time.monotonic()
+                if remaining <= 0:
+                    raise DriverError("the driver did not answer in time")
+                if selector.select(remaining):
+                    chunk = os.read(self.process.stdout.fileno(), 65536)
+                    if not chunk:
+                        raise DriverError("the driver ended unexpectedly")
+                    self._buffer += chunk.replace(b"\r\n", b"\n")
+        finally:
+            selector.close()
+
+    def _find_end(self, marker):
+        if self._buffer.startswith(marker):
+            return 0
+        index = self._buffer.find(b"\n" + marker)
+        return None if index < 0 else index + 1
+
+    # --- commands ---------------------------------------------------------
+
+    @staticmethod
+    def _json(report):
+        return json.loads(report)
+
+    def wait_window(self, timeout_ms=20000):
+        return self._json(self.run("wait-window", timeout_ms=timeout_ms)[1])
+
+    def state(self, timeout_ms=30000):
+        return self._json(self.run("state", timeout_ms=timeout_ms)[1])
+
+    def boxes(self, dismiss=True, until="main", timeout_ms=30000):
+        """The message boxes shown, in order; with `dismiss` each is answered
+        with OK and the next awaited until `until` ("main": the main window is
+        ready; "exit": the program has ended; "none": only those open now)."""
+        words = ["boxes", "--until", until] + (["--dismiss"] if dismiss else [])
+        report = self.run(*words, timeout_ms=timeout_ms)[1]
+        return [json.loads(line) for line in report.splitlines() if line.strip()]
+
+    def click(self, caption, timeout_ms=120000):
+        """Presses a button; returns the state once its handler has returned
+        (or has opened a message box)."""
+        return self._json(self.run("click", caption, timeout_ms=timeout_ms)[1])
+
+    def try_click(self, caption):
+        """(succeeded, report) without raising: for buttons that must not be clickable."""
+        return self.run("click", caption, allow_failure=True)
+
+    def menu(self, caption, timeout_ms=120000):
+        return self._json(self.run("menu", caption, timeout_ms=timeout_ms)[1])
+
+    def mouse_click(self, control_id):
+        self.run("mouse-click", str(control_id))
+
+    def close_window(self):
+        self.run("close")
+
+    def registry(self, key):
+        return self._json(self.run("reg-dump", key)[1])
+
+    def processes(self):
+        return self._json(self.run("processes")[1])
+
+
+def latin1(text):
+    """The program's bytes of a text the driver reported."""
+    return text.encode("latin-1")

@@ -1,0 +1,271 @@
+"""What the program is documented to do, as the tests expect to see it from
+outside: its texts, its signature tables, and a model of a scan run that gives
+the exact log lines and started commands for a given set of planted files.
+
+The publisher's own values (names, web addresses) are the ones the program is
+built with, read from log/publisher.h.
+"""
+
+import os
+import re
+
+WINDOWS_DIR = "C:\\windows"
+SYSTEM_DIR = WINDOWS_DIR + "\\system32"
+LEGACY_SYSTEM_DIR = SYSTEM_DIR[:-2]
+
+CAPTION = "Diri Tarvix 2.5"
+CLIENT_SIZE = [449, 263]
+
+# --- message boxes -----------------------------------------------------------
+
+
+def box(caption, text, icon):
+    return {"caption": caption, "text": text, "icon": icon, "buttons": ["OK"]}
+
+
+WARNING_BOX = box("WARNING!!!", "Please read the ReadMe file that will appear carefully.",
+                  "warning")
+MISSING_FILES_BOX = box(
+    "Missing file(s)",
+    "If you extracted the ZIP file content to a temp folder, please extract them somewhere "
+    "else.\n\nOr you might downloaded the package with missing files. Please redownload it",
+    "error")
+OLD_WINDOWS_BOX = box(
+    "Windows 9x or 2000",
+    "This is not windows XP or later. Diri Tarvix 2.5 was not tested under these platforms.",
+    "error")
+SAVING_ERROR_BOX = box(
+    "Saving Error",
+    "Somthing wrong happend, either disk space is full or you don't have the access to write "
+    "files in within this accout.\n the program will not save any information sorry for this "
+    "distribution",
+    "error")
+
+# --- the publisher -----------------------------------------------------------
+
+
+def _publisher():
+    header = os.path.join(os.path.dirname(__file__), "..", "..", "..", "log", "publisher.h")
+    with open(header) as f:
+        return dict(re.findall(r'#define\s+(DIZI_\w+)\s+"([^"]*)"', f.read()))
+
+
+PUBLISHER = _publisher()
+HOME_PAGE = PUBLISHER["DIZI_HOME_PAGE"]
+SUPPORT_PAGE = PUBLISHER["DIZI_SUPPORT_PAGE"]
+CONTACT_PAGE = PUBLISHER["DIZI_CONTACT_PAGE"]
+ADVERTISING_PAGE = PUBLISHER["DIZI_ADVERTISING_PAGE"]
+BANNER_LINE = f"[ {PUBLISHER['DIZI_PUBLISHER_TAG']} | {PUBLISHER['DIZI_PUBLISHER_ADDRESS_CAPS']} ]"
+
+ABOUT_TEXT_SHOWN = "\n".join([
+    "App-Name: AnriTarvix v2.5",
+    "Discription: It removes any version of tarvix server or tarvix downloader.",
+    f"By: {PUBLISHER['DIZI_PUBLISHER_NAME']}.",
+    "Spcial Thanks:",
+    f"  - {PUBLISHER['DIZI_TESTER_HANDLE']}: For your tarvix test servers & Testing the "
+    "DiziTarvix in XP machine!",
+    f"  - {PUBLISHER['DIZI_CONTRIBUTOR_HANDLE']}: For the Fservice.exe FIXs!",
+    "  - All DiziTarvix Users: For your suggestions to imporive it.",
+])
+
+# The menu bar as the user reads it: top-level captions and their items.
+MENU_SHOWN = [
+    ("Actions", ["Preform a full scan", "Just fix-up my RegEdit & Msconfig", "Exit"]),
+    ("View", ["Tree View", "List View"]),
+    ("Help", ["Support Center", "About", "Contact"]),
+]
+
+# --- signature tables --------------------------------------------------------
+
+_FOLDERS = {"system": SYSTEM_DIR, "legacy": LEGACY_SYSTEM_DIR, "windows": WINDOWS_DIR}
+
+SERVER_SIGNATURES = [
+    ("\\fservice.exe", "system"), ("\\wininv.dll", "system"), ("\\winkey.dll", "system"),
+    ("\\reginv.dll", "system"), ("\\sservice.exe", "legacy"), ("\\wininv.dll", "legacy"),
+    ("\\mps.atm", "windows"), ("\\services.exe", "windows"), ("\\PpluginCd.dll", "windows"),
+    ("\\reginv.dll", "windows"), ("\\Pplugin1.dll", "windows"), ("\\Pplugin2.dll", "windows"),
+    ("\\Pplugin3.dll", "windows"), ("\\Pplugin4.exe", "windows"), ("\\Pplugin4.dat", "windows"),
+    ("\\krt32.exe", "windows"), ("\\kdd32.atm", "windows"), ("\\kt.atm", "windows"),
+    ("\\ktd32.atm", "windows"), ("\\Pplugin8.exe", "windows"), ("\\Pplugin8.dat", "windows"),
+    ("\\winp9.exe", "windows"), ("\\Pplugin9.dat", "windows"), ("\\Pplugin10xa.exe", "windows"),
+    ("\\winkey.dll", "windows"),
+]
+DOWNLOADER_SIGNATURES = [
+    ("\\wservice.exe", "system"), ("\\lservice.exe", "system"), ("\\dservice.exe", "system"),
+    ("\\d_service.exe", "system"), ("\\ffservice.exe", "system"), ("\\kservice.exe", "system"),
+]
+
+
+def target_path(signature):
+    entry, folder = signature
+    return _FOLDERS[folder] + entry
+
+
+SERVER_TARGETS = [target_path(s) for s in SERVER_SIGNATURES]
+DOWNLOADER_TARGETS = [target_path(s) for s in DOWNLOADER_SIGNATURES]
+
+# --- outside commands --------------------------------------------------------
+
+RESTART_COMMENT = ("Diri Tarvix System Restart -- Please rescan your computer with Diri Tarvix "
+                   "after the restart.")
+POLICY_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System"
+
+
+def kill_command(program_dir, image):
+    return f'"{program_dir}\\kill.exe" -f {image}'
+
+
+def taskkill_command(image):
+    return f'"{SYSTEM_DIR}\\taskkill.exe" /F /T /IM {image}'
+
+
+SHUTDOWN_ABORT = f'"{SYSTEM_DIR}\\shutdown.exe" -a'
+RESTART = f'"{SYSTEM_DIR}\\shutdown.exe" -r -f -t 10 -c "{RESTART_COMMENT}"'
+ENABLE_TASK_MANAGER = (f'"{SYSTEM_DIR}\\reg.exe" add {POLICY_KEY} /v DisableTaskMgr '
+                       "/t REG_DWORD /d 0 /f")
+ENABLE_REGISTRY_TOOLS = (f'"{SYSTEM_DIR}\\reg.exe" add {POLICY_KEY} /v DisableRegistryTools '
+                         "/t REG_DWORD /d 0 /f")
+
+
+def repair_command(program_dir):
+    return f'"{program_dir}\\fservice.exe"'
+
+
+def fix_up_commands(program_dir):
+    return [ENABLE_TASK_MANAGER, ENABLE_REGISTRY_TOOLS, repair_command(program_dir)]
+
+
+def read_me_opened(program_dir):
+    """The text handler's command line when the shell opens the read-me."""
+    return f'"C:\\e2e\\open-txt.exe" "{program_dir}\\ReadMe First.txt"'
+
+
+def page_opened(address):
+    return f'"C:\\e2e\\open-url.exe" "{address}"'
+
+
+# --- log lines ---------------------------------------------------------------
+
+SERVER_START = "  Scanning for Tarvix Server... *Start*"
+SERVER_FINISH = "  Scanning for Tarvix Server... *Finish*"
+SAFE_RESCAN = "   -> Lunching a SAFE-RESCAN..."
+SERVER_CLEAN = "   -> You're not infected with Tarvix Server."
+DOWNLOADER_START = "  Scanning for Tarvix stealth downloader... *Start*"
+DOWNLOADER_FINISH = "  Scanning for Tarvix stealth downloader... *Finish*"
+DOWNLOADER_CLEAN = "   -> You're not infected with Tarvix Downloader."
+FIX_UP_LINES = [
+    '  -Unlocking "Msconfig" -- 1/4',
+    '  -Unlocking "RegEdit" -- 2/4',
+    '  -Fixing "fservice.exe" error -- 3/4',
+    '  -Fixing "sservice.exe" error -- 4/4',
+]
+DELETED = {
+    "server": "   => TarVix Server has been deleted from your computer.",
+    "downloader": "   => TarVix Stealth Downloader has been deleted from your computer.",
+}
+DELETED_AT_RESTART = {
+    "server": "   => TarVix Server could not be deleted now; it will be deleted at the next restart.",
+    "downloader": "   => TarVix Stealth Downloader could not be deleted now; it will be deleted at "
+                  "the next restart.",
+}
+DETECTED = {
+    "server": "   -> Tarvix server has been detected!",
+    "downloader": "   -> Tarvix Stealth Downloader has been detected!",
+}
+
+
+def saved_to_line(program_dir):
+    return "  Logs Has Been Saved to: " + program_dir + "\\DiziTarvix_Log.txt"
+
+
+class ScanModel:
+    """The log lines (with their top-level flags) and the commands of scan
+    runs over a machine whose target files are `present` (paths, any case).
+    Files in `undeletable` stay where they are; the program then registers
+    them for deletion at the next restart."""
+
+    def __init__(self, program_dir, present=(), undeletable=()):
+        self.program_dir = program_dir
+        self.present = {p.lower() for p in present}
+        self.undeletable = {p.lower() for p in undeletable}
+        self.lines = []  # (top level, text)
+        self.commands = []
+
+    def _add(self, top, text):
+        self.lines.append((top, text))
+
+    def _remove(self, kind, path, image):
+        self._add(True, DETECTED[kind])
+        self._add(False, "   +-> path: " + path)
+        self._add(True, "   -> Sending killing signal...")
+        self.commands.append(kill_command(self.program_dir, image))
+        self._add(False, "   +-> Killing signal 1/2 has been sent")
+        self.commands.append(taskkill_command(image))
+        self._add(False, "   +-> Killing signal 2/2 has been sent in case of failure of 1/2")
+        self._add(False, "   +-> Killing signals has been sent. 1,2/2")
+        if kind == "server":
+            self._add(True, "   -> force shutdown may appear now so don't PANiC!")
+            self._add(False, "   +-> Sending Diri Force shutdown -- (XP Only)")
+            self.commands.append(SHUTDOWN_ABORT)
+            self._add(False, "   +--> Diri Force Shutdown Has been sent...")
+        if path.lower() in self.undeletable:
+            self._add(True, DELETED_AT_RESTART[kind])
+        else:
+            self.present.discard(path.lower())
+            self._add(True, DELETED[kind])
+
+    def _sweep(self, kind, signatures):
+        found = False
+        for signature in reversed(signatures):
+            path = target_path(signature)
+            if path.lower() in self.present:
+                found = True
+                self._remove(kind, path, signature[0][1:])
+        return found
+
+    def fix_up(self):
+        self.commands.extend(fix_up_commands(self.program_dir))
+        for line in FIX_UP_LINES:
+            self._add(True, line)
+
+    def scan(self):
+        for number in (1, 2, 3):
+            self._add(True, SERVER_START)
+            if self._sweep("server", SERVER_SIGNATURES):
+                self.fix_up()
+                self.commands.append(RESTART)
+            else:
+                self._add(True, SERVER_CLEAN)
+            if number == 3:
+                break
+            self._add(True, SAFE_RESCAN)
+        self._add(True, SERVER_FINISH)
+        self._add(True, "")
+        self._add(True, DOWNLOADER_START)
+        if not self._sweep("downloader", DOWNLOADER_SIGNATURES):
+            self._add(True, DOWNLOADER_CLEAN)
+        self._add(True, "")
+        self._add(True, DOWNLOADER_FINISH)
+        self._add(True, saved_to_line(self.program_dir))
+        self._add(True, BANNER_LINE)
+        return self
+
+    @property
+    def texts(self):
+        return [text for _, text in self.lines]
+
+    @property
+    def tree(self):
+        """The tree view's nodes in display order as [depth, text]: a
+        top-level line is a root; any other line is the child of the node
+        added just before it."""
+        nodes = []
+        depth = -1
+        for top, text in self.lines:
+            depth = 0 if top or depth < 0 else depth + 1
+            nodes.append([depth, text])
+        return nodes
+
+    def log_file(self):
+        """The saved log: every list line so far, each ended by CR LF."""
+        return b"".join(text.encode("latin-1") + b"\r\n" for text in self.texts)

@@ -1,0 +1,134 @@
+"""The test prefix: a 32-bit Wine prefix made once per test run, with the
+recording stand-ins installed, and copied afresh for every scenario.
+
+Inside the prefix, C:\\e2e holds the journal and the recording handlers:
+
+  C:\\windows\\system32\\taskkill.exe, shutdown.exe, reg.exe   recorders, in place
+      of Wine's own tools (they run only with NATIVE_TOOLS in the environment)
+  C:\\e2e\\open-url.exe   the shell's "open" handler for http and https
+  C:\\e2e\\open-txt.exe   the shell's "open" handler for .txt files
+  C:\\e2e\\journal.txt    one line per start of any recorder (see recorder.cpp)
+"""
+
+import os
+import shutil
+import subprocess
+import time
+
+from processes import ProcessRegistry, Xvfb, kill_wineserver, log, wait_wineserver
+
+E2E_FOLDER = "C:\\e2e"
+JOURNAL = E2E_FOLDER + "\\journal.txt"
+URL_HANDLER = E2E_FOLDER + "\\open-url.exe"
+TEXT_HANDLER = E2E_FOLDER + "\\open-txt.exe"
+SYSTEM_TOOLS = ("taskkill.exe", "shutdown.exe", "reg.exe")
+
+# With this, a program started under Wine runs the prefix's own taskkill.exe,
+# shutdown.exe and reg.exe files (the recorders) instead of Wine's built-in
+# tools; its child processes inherit it.
+NATIVE_TOOLS = "shutdown.exe,taskkill.exe,reg.exe=n"
+# No Mono or Gecko installer dialogs, no desktop menu entries on the host.
+QUIET_DLLS = "mscoree,mshtml=;winemenubuilder.exe=d"
+
+HANDLERS_REG = r"""REGEDIT4
+
+[-HKEY_CLASSES_ROOT\http\shell\open\ddeexec]
+[HKEY_CLASSES_ROOT\http\shell\open\command]
+@="\"C:\\e2e\\open-url.exe\" \"%1\""
+
+[-HKEY_CLASSES_ROOT\https\shell\open\ddeexec]
+[HKEY_CLASSES_ROOT\https\shell\open\command]
+@="\"C:\\e2e\\open-url.exe\" \"%1\""
+
+[HKEY_CLASSES_ROOT\.txt]
+@="txtfile"
+
+[-HKEY_CLASSES_ROOT\txtfile\shell\open\ddeexec]
+[HKEY_CLASSES_ROOT\txtfile\shell\open\command]
+@="\"C:\\e2e\\open-txt.exe\" \"%1\""
+"""
+
+
+def wine_env(prefix, display=None, dll_overrides=QUIET_DLLS):
+    env = dict(os.environ)
+    env.update({
+        "WINEPREFIX": prefix,
+        "WINEARCH": "win32",
+        "WINEDEBUG": "-all",
+        "WINEDLLOVERRIDES": dll_overrides,
+        "LC_ALL": "C.UTF-8",
+    })
+    if display:
+        env["DISPLAY"] = display
+    else:
+        env.pop("DISPLAY", None)
+    return env
+
+
+def unix_path(prefix, windows_path):
+    """The host path of a C: path inside the prefix."""
+    drive, _, rest = windows_path.partition(":")
+    if drive.upper() != "C":
+        raise ValueError("only C: paths live in the prefix: " + windows_path)
+    parts = [part for part in rest.split("\\") if part]
+    return os.path.join(prefix, "drive_c", *parts)
+
+
+def windows_path_of_host(path):
+    """The Z: path under which Wine shows a host file."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def import_registry(registry, env, work_dir, text, name="import.reg"):
+    """Imports a REGEDIT4 text with Wine's own regedit."""
+    reg_file = os.path.join(work_dir, name)
+    with open(reg_file, "w", newline="\r\n") as out:
+        out.write(text)
+    process = registry.popen(["wine", "regedit", "/S", windows_path_of_host(reg_file)],
+                             env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if process.wait(timeout=60) != 0:
+        raise RuntimeError("regedit could not import " + reg_file)
+
+
+def make_base_prefix(base, helpers_dir, work_dir):
+    """Makes the base prefix from nothing and installs the stand-ins."""
+    if os.path.exists(base):
+        shutil.rmtree(base)
+    os.makedirs(work_dir, exist_ok=True)
+    registry = ProcessRegistry(os.path.join(work_dir, "base-prefix.processes.json"))
+    try:
+        display = Xvfb(registry, os.path.join(work_dir, "base-prefix.xvfb.log"))
+        env = wine_env(base, display.display)
+        registry.add_wine_prefix(base, env)
+        started = time.monotonic()
+        with open(os.path.join(work_dir, "base-prefix.wineboot.log"), "wb") as out:
+            boot = registry.popen(["wineboot", "-i"], env=env, stdout=out, stderr=out)
+            if boot.wait(timeout=240) != 0:
+                raise RuntimeError("wineboot -i failed")
+        wait_wineserver(env, timeout=120)
+        log(f"prefix created by wineboot in {time.monotonic() - started:.1f} s")
+
+        recorder = os.path.join(helpers_dir, "recorder.exe")
+        system32 = unix_path(base, "C:\\windows\\system32")
+        for tool in SYSTEM_TOOLS:
+            shutil.copyfile(recorder, os.path.join(system32, tool))
+        os.makedirs(unix_path(base, E2E_FOLDER), exist_ok=True)
+        for handler in (URL_HANDLER, TEXT_HANDLER):
+            shutil.copyfile(recorder, unix_path(base, handler))
+        import_registry(registry, env, work_dir, HANDLERS_REG, "handlers.reg")
+        kill_wineserver(env)
+        wait_wineserver(env)
+        log(f"base prefix ready in {time.monotonic() - started:.1f} s: {base}")
+    finally:
+        registry.end_all()
+
+
+def copy_prefix(base, destination):
+    """A scenario's own copy of the base prefix; returns the seconds it took."""
+    if not os.path.isdir(os.path.join(base, "drive_c")):
+        raise RuntimeError("no base prefix at " + base + " (the e2e.base_prefix test makes it)")
+    if os.path.exists(destination):
+        shutil.rmtree(destination)
+    started = time.monotonic()
+    subprocess.run(["cp", "-a", base, destination], check=True)
+    return time.monotonic() - started

@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Runs one end-to-end scenario (or makes or removes the base prefix).
+
+    run.py --build-dir BUILD --helpers-dir HELPERS [--keep] SCENARIO
+
+BUILD is the Windows build tree (its bin/ and stand-in/ hold the programs
+under test); HELPERS holds driver.exe, its hook, recorder.exe and sleeper.exe.
+Everything the run makes goes under BUILD/e2e (or --work-dir): the base prefix, and per
+scenario a folder runs/SCENARIO with its prefix copy (removed after a pass
+unless --keep), the programs' output, the driver's transcript and, after a
+failure, a screenshot.
+"""
+
+import argparse
+import importlib
+import os
+import shutil
+import sys
+import time
+import traceback
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import prefix  # noqa: E402
+from checks import Checks  # noqa: E402
+from processes import install_signal_handlers, log  # noqa: E402
+from session import Paths, Session  # noqa: E402
+
+SCENARIOS = ["smoke"]
+
+
+class ChecksFailed(Exception):
+    pass
+
+
+def run_scenario(name, paths, keep):
+    module = importlib.import_module("scenarios." + name)
+    print((module.__doc__ or name).strip(), flush=True)
+    checks = Checks()
+    started = time.monotonic()
+    with Session(name, paths, keep) as session:
+        module.run(session, checks)
+        if checks.failed:
+            raise ChecksFailed(f"{len(checks.failures)} check(s) failed: " +
+                               "; ".join(checks.failures))
+    log(f"scenario {name} passed in {time.monotonic() - started:.1f} s")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--helpers-dir", required=True)
+    parser.add_argument("--work-dir", help="where prefixes and results go (default BUILD/e2e)")
+    parser.add_argument("--keep", action="store_true", help="keep the prefix copy after a pass")
+    parser.add_argument("--deadline", type=int, default=480,
+                        help="seconds after which the scenario is stopped and cleaned up")
+    parser.add_argument("scenario", choices=SCENARIOS + ["make-base-prefix", "remove-base-prefix"])
+    args = parser.parse_args()
+    paths = Paths(args.build_dir, args.helpers_dir, args.work_dir)
+    install_signal_handlers(args.deadline)
+    try:
+        if args.scenario == "make-base-prefix":
+            prefix.make_base_prefix(paths.base_prefix, paths.helpers_dir, paths.work_dir)
+        elif args.scenario == "remove-base-prefix":
+            shutil.rmtree(paths.base_prefix, ignore_errors=True)
+        else:
+            run_scenario(args.scenario, paths, args.keep)
+    except ChecksFailed as failure:
+        print(f"FAILED: {failure}", flush=True)
+        return 1
+    except BaseException:  # noqa: B902 - a timeout or signal is a failure too
+        traceback.print_exc()
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,210 @@
+"""One scenario's world: its own copy of the base prefix, its own X display,
+the programs it starts there, and their ending whatever happens."""
+
+import os
+import shutil
+import subprocess
+import time
+
+import prefix as prefixes
+from driver import Driver
+from journal import read_journal
+from processes import ProcessRegistry, Xvfb, log, start_watchdog
+
+SHIPPED_FILES = ("DiziTarvix.exe", "kill.exe", "fservice.exe", "ReadMe First.txt")
+PROGRAM_FOLDER = "C:\\DiziTarvix"
+
+
+class Paths:
+    def __init__(self, build_dir, helpers_dir, work_dir=None):
+        self.build_dir = os.path.abspath(build_dir)
+        self.helpers_dir = os.path.abspath(helpers_dir)
+        self.work_dir = os.path.abspath(work_dir or os.path.join(self.build_dir, "e2e"))
+        self.base_prefix = os.path.join(self.work_dir, "base-prefix")
+        self.bin_dir = os.path.join(self.build_dir, "bin")
+        self.msconfig_stand_in = os.path.join(self.build_dir, "stand-in", "msconfig.exe")
+
+    def helper(self, name):
+        return os.path.join(self.helpers_dir, name)
+
+    def shipped(self, name):
+        if name == "msconfig.exe":
+            return self.msconfig_stand_in
+        return os.path.join(self.bin_dir, name)
+
+
+class Program:
+    """DiziTarvix.exe (or another program) running under Wine."""
+
+    def __init__(self, session, exe, cwd, log_name):
+        self.session = session
+        self.exe = exe
+        with open(os.path.join(session.run_dir, log_name), "ab") as out:
+            self.process = session.registry.popen(
+                ["wine", exe], cwd=session.host(cwd), env=session.env(native_tools=True),
+                stdin=subprocess.DEVNULL, stdout=out, stderr=out, description=exe)
+
+    def wait_exit(self, timeout=20):
+        """The exit code, or None when the program is still running after `timeout` s."""
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def running(self):
+        return self.process.poll() is None
+
+
+class Session:
+    def __init__(self, name, paths, keep=False):
+        self.name = name
+        self.paths = paths
+        self.keep = keep
+        self.run_dir = os.path.join(paths.work_dir, "runs", name)
+        self.prefix = os.path.join(self.run_dir, "prefix")
+        self.registry = None
+        self.display = None
+        self._driver = None
+        self._program_runs = 0
+        self.copy_seconds = None
+
+    # --- life -------------------------------------------------------------
+
+    def __enter__(self):
+        if os.path.exists(self.run_dir):
+            shutil.rmtree(self.run_dir)
+        os.makedirs(self.run_dir)
+        state_file = os.path.join(self.run_dir, "processes.json")
+        self.registry = ProcessRegistry(state_file)
+        self.registry._save()
+        start_watchdog(state_file)
+        self.display = Xvfb(self.registry, os.path.join(self.run_dir, "xvfb.log")).display
+        self.copy_seconds = prefixes.copy_prefix(self.paths.base_prefix, self.prefix)
+        log(f"prefix copied in {self.copy_seconds:.2f} s")
+        self.registry.add_wine_prefix(self.prefix, self.env())
+        return self
+
+    def __exit__(self, exc_type, exc, traceback):
+        self.finish(failed=exc_type is not None)
+        return False
+
+    def finish(self, failed):
+        if self.registry is None:
+            return
+        if failed and self.display:
+            self.screenshot("failure.png")
+        try:
+            if self._driver:
+                self._driver.close()
+        finally:
+            self.registry.end_all()
+            self.registry = None
+        if not failed and not self.keep:
+            shutil.rmtree(self.prefix, ignore_errors=True)
+        elif failed:
+            log(f"kept for inspection: {self.run_dir}")
+
+    def screenshot(self, name):
+        path = os.path.join(self.run_dir, name)
+        try:
+            subprocess.run(["import", "-display", self.display, "-window", "root", path],
+                           timeout=20, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except (OSError, subprocess.TimeoutExpired):
+            pass
+        return path
+
+    # --- the prefix -------------------------------------------------------
+
+    def env(self, native_tools=False):
+        overrides = prefixes.QUIET_DLLS
+        if native_tools:
+            overrides += ";" + prefixes.NATIVE_TOOLS
+        return prefixes.wine_env(self.prefix, self.display, overrides)
+
+    def host(self, windows_path):
+        return prefixes.unix_path(self.prefix, windows_path)
+
+    def read_bytes(self, windows_path):
+        with open(self.host(windows_path), "rb") as f:
+            return f.read()
+
+    def write_bytes(self, windows_path, data):
+        path = self.host(windows_path)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+
+    def exists(self, windows_path):
+        return os.path.lexists(self.host(windows_path))
+
+    def import_registry(self, text, name="plant.reg"):
+        prefixes.import_registry(self.registry, self.env(), self.run_dir, text, name)
+
+    def journal(self):
+        return read_journal(self.host(prefixes.JOURNAL))
+
+    def install_helper(self, helper, windows_path):
+        """Copies one of the test helpers (recorder.exe, sleeper.exe) into the prefix."""
+        path = self.host(windows_path)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        shutil.copyfile(self.paths.helper(helper), path)
+
+    def install_program(self, folder=PROGRAM_FOLDER, recorded=(), chained=()):
+        """Puts the shipped folder's files (the msconfig.exe stand-in included)
+        into `folder`. Each name in `recorded` is replaced by a recorder, so
+        the journal shows when the program starts it; for names also in
+        `chained` the recorder then runs the real file, kept beside it as
+        "<name>.real.exe"."""
+        host = self.host(folder)
+        os.makedirs(host, exist_ok=True)
+        for name in SHIPPED_FILES + ("msconfig.exe",):
+            source = self.paths.shipped(name)
+            if not os.path.exists(source):
+                raise RuntimeError("not built: " + source)
+            shutil.copyfile(source, os.path.join(host, name))
+        for name in recorded:
+            stem = name.rsplit(".", 1)[0]
+            if name in chained:
+                os.replace(os.path.join(host, name), os.path.join(host, stem + ".real.exe"))
+            self.install_helper("recorder.exe", folder + "\\" + name)
+        return folder
+
+    # --- programs ---------------------------------------------------------
+
+    def run_wine(self, args, cwd="C:\\", timeout=60, native_tools=False):
+        """Runs a program in the prefix to its end: (exit code, stdout, stderr)."""
+        process = self.registry.popen(
+            ["wine"] + list(args), cwd=self.host(cwd), env=self.env(native_tools),
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+            description=args[0])
+        out, err = process.communicate(timeout=timeout)
+        return process.returncode, out, err
+
+    def start_wine(self, args, cwd="C:\\", stdout=subprocess.DEVNULL):
+        """Starts a program in the prefix and leaves it running."""
+        return self.registry.popen(
+            ["wine"] + list(args), cwd=self.host(cwd), env=self.env(),
+            stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.DEVNULL,
+            description=args[0])
+
+    def launch(self, folder=PROGRAM_FOLDER, cwd=None):
+        """Starts DiziTarvix.exe from `folder`, with `cwd` (default: the same
+        folder) as its working folder, as a user would."""
+        self._program_runs += 1
+        return Program(self, folder + "\\DiziTarvix.exe", cwd or folder,
+                       f"program-{self._program_runs}.log")
+
+    def driver(self):
+        if self._driver is None:
+            self._driver = Driver(self)
+        return self._driver
+
+    def wait_for(self, condition, timeout=10.0, interval=0.1):
+        """Polls `condition` until it returns something true; returns that, or
+        the last value after `timeout` seconds."""
+        deadline = time.monotonic() + timeout
+        while True:
+            value = condition()
+            if value or time.monotonic() >= deadline:
+                return value
+            time.sleep(interval)

@@ -1,0 +1,265 @@
+#include "window_state.h"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/resource.h"
+#include "common/click_target.h"
+#include "common/json_writer.h"
+#include "common/window_lookup.h"
+
+namespace e2e {
+
+namespace {
+
+void WriteRect(JsonWriter& json, const char* key, const RECT& rect) {
+  json.Key(key).BeginArray();
+  json.Number(rect.left)
+      .Number(rect.top)
+      .Number(rect.right - rect.left)
+      .Number(rect.bottom - rect.top);
+  json.EndArray();
+}
+
+struct ControlName {
+  const char* name;
+  int id;
+};
+
+constexpr ControlName kControls[] = {
+    {"listbox", IDC_LISTBOX1}, {"treeview", IDC_TREEVIEW1}, {"progressbar", IDC_PROGRESSBAR1},
+    {"scan", IDC_BITBTN2},     {"panel", IDC_PANEL1},       {"background", IDC_IMAGE2},
+    {"label", IDC_LABEL1},     {"banner", IDC_IMAGE1},      {"goback", IDC_BITBTN1},
+};
+
+void WriteControl(JsonWriter& json, HWND main, HWND control) {
+  json.BeginObject();
+  const LONG style = GetWindowLongA(control, GWL_STYLE);
+  HWND parent = GetParent(control);
+  RECT rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  json.Field("class", ClassOf(control));
+  json.Field("text", TextOf(control));
+  json.Field("parentId", parent == main ? 0 : GetDlgCtrlID(parent));
+  WriteRect(json, "rect", rect);
+  json.Field("ownVisible", (style & WS_VISIBLE) != 0);
+  json.Field("visible", IsWindowVisible(control) != FALSE);
+  json.Field("enabled", IsWindowEnabled(control) != FALSE);
+  json.Field("receivesClick", ReceivesClickAtCentre(control, main));
+  json.Field("style", static_cast<long long>(static_cast<unsigned long>(style)));
+  json.EndObject();
+}
+
+void WriteListBox(JsonWriter& json, HWND list) {
+  json.Key("list").BeginObject();
+  const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+  json.Field("selection", static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0)));
+  json.Field("horizontalExtent",
+             static_cast<int>(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0)));
+  json.Key("items").BeginArray();
+  for (int i = 0; i < count; ++i) {
+    const auto length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
+    std::string text(length < 0 ? 0 : static_cast<std::size_t>(length) + 1, '\0');
+    if (length >= 0) {
+      const auto copied = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+      text.resize(copied < 0 ? 0 : static_cast<std::size_t>(copied));
+    }
+    json.String(text);
+  }
+  json.EndArray();
+  json.EndObject();
+}
+
+// Every node in display order as [depth, text], depth 0 for roots.
+void WriteTreeNodes(JsonWriter& json, HWND tree, HTREEITEM first, int depth) {
+  for (HTREEITEM item = first; item != nullptr;
+       item = reinterpret_cast<HTREEITEM>(
+           SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+    char buffer[4096] = {};
+    TVITEMA data = {};
+    data.mask = TVIF_TEXT | TVIF_HANDLE;
+    data.hItem = item;
+    data.pszText = buffer;
+    data.cchTextMax = sizeof buffer;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    json.BeginArray().Number(depth).String(buffer).EndArray();
+    WriteTreeNodes(json, tree,
+                   reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD,
+                                                            reinterpret_cast<LPARAM>(item))),
+                   depth + 1);
+  }
+}
+
+void WriteTree(JsonWriter& json, HWND tree) {
+  json.Key("tree").BeginObject();
+  json.Field("count", static_cast<int>(SendMessageA(tree, TVM_GETCOUNT, 0, 0)));
+  json.Key("nodes").BeginArray();
+  WriteTreeNodes(json, tree,
+                 reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0);
+  json.EndArray();
+  json.EndObject();
+}
+
+void WriteProgress(JsonWriter& json, HWND bar) {
+  json.Key("progress").BeginObject();
+  json.Field("position", static_cast<int>(SendMessageA(bar, PBM_GETPOS, 0, 0)));
+  json.Field("minimum", static_cast<int>(SendMessageA(bar, PBM_GETRANGE, TRUE, 0)));
+  json.Field("maximum", static_cast<int>(SendMessageA(bar, PBM_GETRANGE, FALSE, 0)));
+  json.EndObject();
+}
+
+void WriteMenu(JsonWriter& json, HMENU menu) {
+  json.BeginArray();
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    char caption[512] = {};
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
+    info.dwTypeData = caption;
+    info.cch = sizeof caption - 1;
+    if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info)) {
+      continue;
+    }
+    json.BeginObject();
+    json.Field("caption", caption);
+    json.Field("id", static_cast<int>(info.wID));
+    json.Field("separator", (info.fType & MFT_SEPARATOR) != 0);
+    json.Field("checked", (info.fState & MFS_CHECKED) != 0);
+    json.Field("disabled", (info.fState & MFS_DISABLED) != 0);
+    if (info.hSubMenu != nullptr) {
+      json.Key("items");
+      WriteMenu(json, info.hSubMenu);
+    }
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteMainWindow(JsonWriter& json, HWND main) {
+  json.Key("main").BeginObject();
+  json.Field("hwnd", static_cast<long long>(reinterpret_cast<UINT_PTR>(main)));
+  json.Field("caption", TextOf(main));
+  json.Field("visible", IsWindowVisible(main) != FALSE);
+  json.Field("enabled", IsWindowEnabled(main) != FALSE);
+  RECT client;
+  GetClientRect(main, &client);
+  WriteRect(json, "client", client);
+  RECT window;
+  GetWindowRect(main, &window);
+  WriteRect(json, "window", window);
+
+  json.Key("controls").BeginObject();
+  for (const ControlName& control : kControls) {
+    json.Key(control.name);
+    if (HWND found = FindDescendantById(main, control.id)) {
+      WriteControl(json, main, found);
+    } else {
+      json.Null();
+    }
+  }
+  json.EndObject();
+
+  if (HWND list = FindDescendantById(main, IDC_LISTBOX1)) {
+    WriteListBox(json, list);
+  }
+  if (HWND tree = FindDescendantById(main, IDC_TREEVIEW1)) {
+    WriteTree(json, tree);
+  }
+  if (HWND bar = FindDescendantById(main, IDC_PROGRESSBAR1)) {
+    WriteProgress(json, bar);
+  }
+  json.Key("menu");
+  if (HMENU menu = GetMenu(main)) {
+    WriteMenu(json, menu);
+  } else {
+    json.Null();
+  }
+  json.EndObject();
+}
+
+const char* IconName(HICON icon) {
+  struct Known {
+    LPCSTR resource;
+    const char* name;
+  };
+  static const Known kKnown[] = {
+      {IDI_HAND, "error"},
+      {IDI_EXCLAMATION, "warning"},
+      {IDI_ASTERISK, "information"},
+      {IDI_QUESTION, "question"},
+  };
+  for (const Known& known : kKnown) {
+    if (LoadIconA(nullptr, known.resource) == icon) {
+      return known.name;
+    }
+  }
+  return "other";
+}
+
+// A message box's icon is a static control of the icon kind; it shows the
+// shared system icon for the box's style.
+const char* BoxIcon(HWND box) {
+  const char* icon = "none";
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (ClassOf(child) == "Static" && (style & SS_TYPEMASK) == SS_ICON) {
+      const auto handle = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+      if (handle != nullptr && IsWindowVisible(child)) {
+        icon = IconName(handle);
+      }
+    }
+  }
+  return icon;
+}
+
+void WriteBox(JsonWriter& json, HWND box) {
+  json.BeginObject();
+  json.Field("hwnd", static_cast<long long>(reinterpret_cast<UINT_PTR>(box)));
+  json.Field("caption", TextOf(box));
+  HWND text = GetDlgItem(box, 0xFFFF);
+  json.Field("text", text != nullptr ? TextOf(text) : std::string());
+  json.Field("icon", BoxIcon(box));
+  json.Key("buttons").BeginArray();
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) == "Button" && IsWindowVisible(child)) {
+      json.BeginObject().Field("id", GetDlgCtrlID(child)).Field("text", TextOf(child)).EndObject();
+    }
+  }
+  json.EndArray();
+  json.EndObject();
+}
+
+}  // namespace
+
+std::string DescribeThreadWindows() {
+  JsonWriter json;
+  json.BeginObject();
+  json.Field("process", static_cast<long long>(GetCurrentProcessId()));
+  json.Field("thread", static_cast<long long>(GetCurrentThreadId()));
+  const std::vector<HWND> windows = ThreadWindows(GetCurrentThreadId());
+  for (HWND window : windows) {
+    if (ClassOf(window) != "#32770" && FindDescendantById(window, IDC_LISTBOX1) != nullptr) {
+      WriteMainWindow(json, window);
+      break;
+    }
+  }
+  json.Key("boxes").BeginArray();
+  for (HWND window : windows) {
+    if (ClassOf(window) == "#32770" && IsWindowVisible(window)) {
+      WriteBox(json, window);
+    }
+  }
+  json.EndArray();
+  json.EndObject();
+  return json.Text();
+}
+
+}  // namespace e2e

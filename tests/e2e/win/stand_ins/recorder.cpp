@@ -1,0 +1,91 @@
+// Stands in, inside the test prefix, for a program the cleaner may start: the
+// system's task-kill, shutdown and registry tools, the shell's handlers for web
+// addresses and text files, and planted look-alikes that must never run.
+// Each copy appends one line to the journal C:\e2e\journal.txt:
+//
+//   <creation time, 100 ns units>\t<own full path>\t<whole command line>\r\n
+//
+// so that the tests know exactly what was started, by which file, in which
+// order. A copy with a file "<own name>.real.exe" beside it then runs that
+// file with the same arguments and returns its exit code (used to record the
+// shipped kill tool and repair program while they still do their work).
+#include <windows.h>
+
+#include <string>
+
+#include "common/unique_handle.h"
+
+namespace {
+
+constexpr char kJournal[] = "C:\\e2e\\journal.txt";
+
+std::string CreationTime() {
+  FILETIME creation, exit, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
+  const unsigned long long ticks =
+      (static_cast<unsigned long long>(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
+  return std::to_string(ticks);
+}
+
+// Appends under an exclusive open, retried, so that lines of programs started
+// at the same moment never interleave.
+void AppendToJournal(const std::string& line) {
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    e2e::UniqueFile journal(CreateFileA(kJournal, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (journal) {
+      SetFilePointer(journal.Get(), 0, nullptr, FILE_END);
+      DWORD written = 0;
+      WriteFile(journal.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+      return;
+    }
+    Sleep(10);
+  }
+}
+
+// The command line after the program's own name, spaces included.
+std::string Arguments(const std::string& commandLine) {
+  std::size_t end = 0;
+  if (!commandLine.empty() && commandLine[0] == '"') {
+    end = commandLine.find('"', 1);
+    end = end == std::string::npos ? commandLine.size() : end + 1;
+  } else {
+    end = commandLine.find_first_of(" \t");
+    end = end == std::string::npos ? commandLine.size() : end;
+  }
+  return commandLine.substr(end);
+}
+
+DWORD RunReal(const std::string& real, const std::string& commandLine) {
+  std::string line = "\"" + real + "\"" + Arguments(commandLine);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(real.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &info)) {
+    return 255;
+  }
+  e2e::UniqueHandle process(info.hProcess);
+  e2e::UniqueHandle thread(info.hThread);
+  WaitForSingleObject(process.Get(), INFINITE);
+  DWORD code = 255;
+  GetExitCodeProcess(process.Get(), &code);
+  return code;
+}
+
+}  // namespace
+
+int main() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const std::string self = path;
+  const std::string commandLine = GetCommandLineA();
+  AppendToJournal(CreationTime() + "\t" + self + "\t" + commandLine + "\r\n");
+
+  const std::size_t dot = self.find_last_of('.');
+  const std::string real = self.substr(0, dot) + ".real.exe";
+  if (GetFileAttributesA(real.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return static_cast<int>(RunReal(real, commandLine));
+  }
+  return 0;
+}

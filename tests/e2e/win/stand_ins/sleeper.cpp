@@ -1,0 +1,26 @@
+// A process that just stays alive until it is ended from outside; copied under
+// several names to check that the kill tool ends exactly the named ones.
+//   sleeper.exe           sleeps
+//   sleeper.exe PATH      first opens PATH for reading, sharing reading and
+//                         writing but not deletion, and keeps it open, so that
+//                         the file cannot be deleted while it runs
+// It writes "ready" on standard output once it sleeps (exit code 3 when the
+// file cannot be opened).
+#include <windows.h>
+
+#include "common/unique_handle.h"
+
+int main(int argc, char** argv) {
+  e2e::UniqueFile held;
+  if (argc > 1) {
+    held = e2e::UniqueFile(CreateFileA(argv[1], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!held) {
+      return 3;
+    }
+  }
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "ready\n", 6, &written, nullptr);
+  Sleep(INFINITE);
+  return 0;
+}
