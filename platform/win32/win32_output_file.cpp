@@ -1,0 +1,33 @@
+#include "platform/win32/win32_output_file.h"
+
+#include <algorithm>
+
+namespace dizi {
+
+bool Win32OutputFile::Write(std::string_view bytes) {
+  if (!file_) {
+    return false;
+  }
+  // WriteFile may write less than asked; carry on until all is written or a
+  // call writes nothing.
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(file_.Get(), bytes.data(), chunk, &written, nullptr) || written == 0) {
+      return false;
+    }
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+bool Win32OutputFile::Close() {
+  if (!file_) {
+    return false;
+  }
+  const bool flushed = ::FlushFileBuffers(file_.Get()) != 0;
+  const bool closed = ::CloseHandle(file_.Release()) != 0;
+  return flushed && closed;
+}
+
+}  // namespace dizi

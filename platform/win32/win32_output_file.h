@@ -1,0 +1,25 @@
+// A new file written through a Win32 file handle.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/win32/scoped_handle.h"
+
+namespace dizi {
+
+class Win32OutputFile final : public OutputFile {
+ public:
+  Win32OutputFile(std::string path, ScopedFileHandle file)
+      : path_(std::move(path)), file_(std::move(file)) {}
+
+  const std::string& Path() const override { return path_; }
+  bool Write(std::string_view bytes) override;
+  bool Close() override;
+
+ private:
+  std::string path_;
+  ScopedFileHandle file_;  // closed by the destructor when Close was not called
+};
+
+}  // namespace dizi

@@ -1,0 +1,170 @@
+#include "platform/win32/win32_platform.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+#include "platform/win32/scoped_handle.h"
+#include "platform/win32/win32_output_file.h"
+
+namespace dizi {
+
+namespace {
+
+constexpr DWORD kFirstBufferSize = MAX_PATH;
+// The longest path Windows knows, in bytes, with its terminating zero.
+constexpr DWORD kLongestPath = 32768;
+
+// Asks a directory query, which returns the length of its text or, when the
+// buffer is too small, the size the buffer needs; empty when the query fails.
+template <typename Query>
+std::string AskDirectory(Query query) {
+  std::vector<char> buffer(kFirstBufferSize);
+  for (;;) {
+    const DWORD length = query(buffer.data(), static_cast<UINT>(buffer.size()));
+    if (length == 0) {
+      return {};
+    }
+    if (length < buffer.size()) {
+      std::string directory(buffer.data(), length);
+      // A directory at the root of a drive ("C:\") is the only one that ends
+      // in a backslash; every path is built by appending "\name".
+      if (!directory.empty() && directory.back() == '\\') {
+        directory.pop_back();
+      }
+      return directory;
+    }
+    buffer.resize(length);
+  }
+}
+
+}  // namespace
+
+bool Win32Platform::BeginEventLoop() {
+  loopRunning_ = true;
+  return terminationPending_;
+}
+
+bool Win32Platform::StartHidden(const Command& command) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process{};
+  // CreateProcessA may write into the command line, so it gets a copy.
+  std::vector<char> commandLine(command.commandLine.begin(), command.commandLine.end());
+  commandLine.push_back('\0');
+  if (!::CreateProcessA(command.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process)) {
+    return false;
+  }
+  // Never waited for: both handles are closed at once.
+  const ScopedHandle processHandle{process.hProcess};
+  const ScopedHandle threadHandle{process.hThread};
+  return true;
+}
+
+bool Win32Platform::Delete(const std::string& path) {
+  return ::DeleteFileA(path.c_str()) != 0;
+}
+
+bool Win32Platform::Copy(const std::string& from, const std::string& to) {
+  return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+bool Win32Platform::CanOpenForReading(const std::string& path) {
+  // The sharing a C runtime read asks for. Without FILE_FLAG_BACKUP_SEMANTICS
+  // a directory cannot be opened, so it counts as absent.
+  ScopedFileHandle file{::CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
+  return static_cast<bool>(file);
+}
+
+bool Win32Platform::FileExists(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool Win32Platform::DeleteAtRestart(const std::string& path) {
+  return ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+std::unique_ptr<OutputFile> Win32Platform::CreateTemporaryFile(const std::string& directory) {
+  // GetTempFileNameA creates the file, empty, under a name of its own choosing;
+  // it fails for a folder that is missing, read-only or too long a path.
+  char name[MAX_PATH] = {};
+  if (::GetTempFileNameA(directory.c_str(), "DTL", 0, name) == 0) {
+    return nullptr;
+  }
+  ScopedFileHandle file{::CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (!file) {
+    ::DeleteFileA(name);
+    return nullptr;
+  }
+  return std::make_unique<Win32OutputFile>(name, std::move(file));
+}
+
+bool Win32Platform::MoveOver(const std::string& from, const std::string& to) {
+  return ::MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::string Win32Platform::ModulePath() {
+  // A path that fills the buffer may have been cut short (Windows XP does not
+  // even say so): ask again with a larger one.
+  std::vector<char> buffer(kFirstBufferSize);
+  for (;;) {
+    const DWORD length =
+        ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) {
+      return {};
+    }
+    if (length < buffer.size() || buffer.size() >= kLongestPath) {
+      return std::string(buffer.data(), length);
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::string Win32Platform::WindowsDirectory() {
+  return AskDirectory([](char* buffer, UINT size) { return ::GetWindowsDirectoryA(buffer, size); });
+}
+
+std::string Win32Platform::SystemDirectory() {
+  return AskDirectory([](char* buffer, UINT size) { return ::GetSystemDirectoryA(buffer, size); });
+}
+
+OsVersion Win32Platform::Version() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  static_assert(sizeof info == 148);
+  if (!::GetVersionExA(&info)) {
+    return {};
+  }
+  return {info.dwMajorVersion, info.dwMinorVersion};
+}
+
+void Win32Platform::Sleep(unsigned milliseconds) {
+  ::Sleep(milliseconds);
+}
+
+void Win32Platform::ShowMessage(const std::string& text, const std::string& caption, BoxIcon icon) {
+  const HWND owner = mainWindow_ && ::IsWindowVisible(mainWindow_) ? mainWindow_ : nullptr;
+  ::MessageBoxA(owner, text.c_str(), caption.c_str(), MB_OK | static_cast<UINT>(icon));
+}
+
+void Win32Platform::RequestTermination() {
+  if (loopRunning_) {
+    ::PostQuitMessage(0);
+  } else {
+    terminationPending_ = true;
+  }
+}
+
+void Win32Platform::ShellOpen(const std::string& target) {
+  ::ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+}  // namespace dizi

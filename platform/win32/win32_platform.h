@@ -1,0 +1,47 @@
+// The platform on the real Win32 API (ANSI functions throughout), as the
+// shipped program uses it.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace dizi {
+
+class Win32Platform final : public Platform {
+ public:
+  // Message boxes are owned by this window while it is shown. Until then they
+  // have no owner, so that each box has a taskbar button of its own.
+  void SetMainWindow(HWND window) { mainWindow_ = window; }
+
+  // Called once, as the event loop starts. True when termination was requested
+  // before (during the start-up checks): the loop is then to end at once.
+  // From now on a request posts the quit message straight away.
+  bool BeginEventLoop();
+
+  bool StartHidden(const Command& command) override;
+  bool Delete(const std::string& path) override;
+  bool Copy(const std::string& from, const std::string& to) override;
+  bool CanOpenForReading(const std::string& path) override;
+  bool FileExists(const std::string& path) override;
+  bool DeleteAtRestart(const std::string& path) override;
+  std::unique_ptr<OutputFile> CreateTemporaryFile(const std::string& directory) override;
+  bool MoveOver(const std::string& from, const std::string& to) override;
+  std::string ModulePath() override;
+  std::string WindowsDirectory() override;
+  std::string SystemDirectory() override;
+  OsVersion Version() override;
+  void Sleep(unsigned milliseconds) override;
+  void ShowMessage(const std::string& text, const std::string& caption, BoxIcon icon) override;
+  void RequestTermination() override;
+  void ShellOpen(const std::string& target) override;
+
+ private:
+  HWND mainWindow_ = nullptr;
+  bool loopRunning_ = false;
+  // A request made before the loop ran. Posting the quit message then would
+  // make every later message box of the start-up checks close at once.
+  bool terminationPending_ = false;
+};
+
+}  // namespace dizi
