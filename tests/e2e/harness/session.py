@@ -2,6 +2,7 @@
 the programs it starts there, and their ending whatever happens."""
 
 import os
+import selectors
 import shutil
 import subprocess
 import time
@@ -149,15 +150,16 @@ class Session:
         os.makedirs(os.path.dirname(path), exist_ok=True)
         shutil.copyfile(self.paths.helper(helper), path)
 
-    def install_program(self, folder=PROGRAM_FOLDER, recorded=(), chained=()):
-        """Puts the shipped folder's files (the msconfig.exe stand-in included)
-        into `folder`. Each name in `recorded` is replaced by a recorder, so
+    def install_program(self, folder=PROGRAM_FOLDER, recorded=(), chained=(),
+                        files=SHIPPED_FILES + ("msconfig.exe",)):
+        """Puts the shipped folder's `files` (by default all, the msconfig.exe
+        stand-in included) into `folder`. Each name in `recorded` is replaced by a recorder, so
         the journal shows when the program starts it; for names also in
         `chained` the recorder then runs the real file, kept beside it as
         "<name>.real.exe"."""
         host = self.host(folder)
         os.makedirs(host, exist_ok=True)
-        for name in SHIPPED_FILES + ("msconfig.exe",):
+        for name in files:
             source = self.paths.shipped(name)
             if not os.path.exists(source):
                 raise RuntimeError("not built: " + source)
@@ -208,3 +210,24 @@ class Session:
             if value or time.monotonic() >= deadline:
                 return value
             time.sleep(interval)
+
+
+def wait_ready(process, timeout=20):
+    """Waits for a helper started with stdout=PIPE (sleeper.exe) to write
+    "ready"; False when it ended or stayed silent."""
+    selector = selectors.DefaultSelector()
+    selector.register(process.stdout, selectors.EVENT_READ)
+    deadline = time.monotonic() + timeout
+    seen = b""
+    try:
+        while b"ready" not in seen:
+            remaining = deadline - time.monotonic()
+            if remaining <= 0 or not selector.select(remaining):
+                return False
+            chunk = os.read(process.stdout.fileno(), 256)
+            if not chunk:
+                return False
+            seen += chunk
+        return True
+    finally:
+        selector.close()
