@@ -27,7 +27,7 @@ from checks import Checks  # noqa: E402
 from processes import install_signal_handlers, log  # noqa: E402
 from session import Paths, Session  # noqa: E402
 
-SCENARIOS = ["smoke", "kill", "fservice"]
+SCENARIOS = ["smoke", "kill", "fservice", "clean", "infected", "held_open"]
 
 
 class ChecksFailed(Exception):

@@ -144,6 +144,23 @@ class Session:
     def journal(self):
         return read_journal(self.host(prefixes.JOURNAL))
 
+    def settled_journal(self, quiet=1.5, timeout=30.0):
+        """The journal once no entry has been added for `quiet` seconds: the
+        programs started are not waited for, so their entries come late."""
+        path = self.host(prefixes.JOURNAL)
+        size = -1
+        stable_since = time.monotonic()
+        deadline = stable_since + timeout
+        while time.monotonic() < deadline:
+            current = os.path.getsize(path) if os.path.exists(path) else 0
+            if current != size:
+                size = current
+                stable_since = time.monotonic()
+            elif time.monotonic() - stable_since >= quiet:
+                break
+            time.sleep(0.1)
+        return self.journal()
+
     def install_helper(self, helper, windows_path):
         """Copies one of the test helpers (recorder.exe, sleeper.exe) into the prefix."""
         path = self.host(windows_path)

@@ -1,0 +1,62 @@
+"""A target held open, without delete sharing, by a process that survives the
+kill commands (the real kill.exe runs): each server pass finds it again and
+logs the truthful "could not be deleted now; it will be deleted at the next
+restart." line, never "has been deleted"; the file stays, its deletion at
+restart is registered in PendingFileRenameOperations, and a second target
+beside it is deleted as usual."""
+
+import subprocess
+
+import expected
+from scenarios.common import exit_program, list_items, progress, start_program, tree_nodes
+from session import wait_ready
+
+FOLDER = "C:\\DiziTarvix"
+HELD = expected.SYSTEM_DIR + "\\winkey.dll"
+FREE = expected.WINDOWS_DIR + "\\Pplugin1.dll"
+SESSION_MANAGER = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"
+
+
+def pending_renames(driver):
+    """PendingFileRenameOperations as (source, destination) pairs; an empty
+    destination means deletion. The driver reads it through the ANSI registry
+    functions, which convert the strings to the ANSI code page."""
+    for value in driver.registry(SESSION_MANAGER)["values"]:
+        if value["name"] == "PendingFileRenameOperations":
+            names = bytes.fromhex(value["data"]).decode("latin-1").split("\0")
+            return [(source, target) for source, target in zip(names[0::2], names[1::2])
+                    if source]
+    return []
+
+
+def run(session, checks):
+    session.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
+                            chained=("kill.exe", "fservice.exe"))
+    session.write_bytes(HELD, b"held open")
+    session.write_bytes(FREE, b"free to delete")
+    session.install_helper("sleeper.exe", "C:\\e2e\\holder.exe")
+    holder = session.start_wine(["C:\\e2e\\holder.exe", HELD], stdout=subprocess.PIPE)
+    if not wait_ready(holder):
+        raise RuntimeError("holder.exe could not open " + HELD)
+    driver = session.driver()
+    checks.equal("nothing pending before the scan", pending_renames(driver), [])
+
+    program = start_program(session, checks, FOLDER)
+    model = expected.ScanModel(FOLDER, present=[HELD, FREE], undeletable=[HELD]).scan()
+    state = driver.click("Scan")
+    checks.equal("list: the held file found and reported truthfully in every pass",
+                 list_items(state), model.texts)
+    checks.equal("tree", tree_nodes(state), model.tree)
+    checks.equal("progress", progress(state), 10)
+    checks.equal("no line claims a deletion of the held file",
+                 list_items(state).count(expected.DELETED["server"]), 1)
+    checks.true("the holding process survived the kill commands", holder.poll() is None)
+    checks.true("the held file is still there", session.exists(HELD))
+    checks.true("the free file beside it is gone", not session.exists(FREE))
+    checks.equal("its deletion at the next restart is registered, and nothing else",
+                 sorted(set(pending_renames(driver))), [("\\??\\" + HELD, "")])
+
+    journal = session.settled_journal()
+    checks.equal("command journal: three passes of kills, repairs and restarts",
+                 [e.command_line for e in journal[1:]], model.commands)
+    exit_program(session, checks, program)

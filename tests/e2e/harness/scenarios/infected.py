@@ -1,0 +1,109 @@
+"""Infected machine, program in a folder whose path has spaces: the server
+files in the three folders and every downloader file are found in descending
+order, killed, aborted and deleted, with the exact log in both views, the
+exact command journal (full quoted paths, both kill commands per find, one
+shutdown abort per server find, the repair's commands and one restart for the
+pass that found something), the three passes, the saved log, the clean
+msconfig.exe copied and the repair program's work done. Decoys beside the
+targets stay untouched, and the look-alike programs planted where a careless
+command line would find them (C:\\Program.exe, the tools in the working and
+program folders) never run."""
+
+import expected
+from scenarios.common import exit_program, list_items, progress, start_program, tree_nodes
+
+FOLDER = "C:\\Program Files\\Dizi Tarvix"
+WORK = "C:\\Work Folder"
+LOG_FILE = FOLDER + "\\DiziTarvix_Log.txt"
+MSCONFIG = expected.SYSTEM_DIR + "\\msconfig.exe"
+
+# Programs a command line without quotes or full paths would start instead.
+PLANTED_PROGRAMS = ["C:\\Program.exe", "C:\\Program Files\\Dizi.exe"] + [
+    folder + "\\" + name for folder in (FOLDER, WORK)
+    for name in ("taskkill.exe", "shutdown.exe", "reg.exe")] + [
+    WORK + "\\kill.exe", WORK + "\\fservice.exe"]
+
+# One target is planted under another case: Windows file names ignore case,
+# so it is the same file and must be found and deleted like the others.
+OTHER_CASE = {expected.WINDOWS_DIR + "\\Pplugin1.dll": expected.WINDOWS_DIR + "\\PPLUGIN1.DLL"}
+
+W, S, L = expected.WINDOWS_DIR, expected.SYSTEM_DIR, expected.LEGACY_SYSTEM_DIR
+DECOY_FILES = [
+    W + "\\winkey.dl_", S + "\\fservice.exe.bak", W + "\\krt32.com",      # other extension
+    S + "\\myfservice.exe", W + "\\Pplugin11.dll", S + "\\wservices.exe",  # near misses
+    W + "\\krt33.exe", W + "\\kt.atm.txt",
+    L + "\\winkey.dll", W + "\\fservice.exe", S + "\\Pplugin1.dll",       # name, wrong folder
+]
+# A directory named like a target, in place of that target's file: the probe
+# takes it for absent.
+DECOY_FOLDER = W + "\\kt.atm"
+RUN_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+
+
+def plant(session):
+    targets = [path for path in expected.SERVER_TARGETS + expected.DOWNLOADER_TARGETS
+               if path != DECOY_FOLDER]
+    for path in targets:
+        session.write_bytes(OTHER_CASE.get(path, path), b"planted " + path.encode())
+    decoys = {path: b"decoy " + path.encode() for path in DECOY_FILES}
+    decoys[DECOY_FOLDER + "\\inside.txt"] = b"inside a directory named like a target"
+    for path, data in decoys.items():
+        session.write_bytes(path, data)
+    for path in PLANTED_PROGRAMS:
+        session.install_helper("recorder.exe", path)
+    session.import_registry(
+        "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
+        '"Tarvix"="C:\\\\WINDOWS\\\\krt32.exe"\n"Other"="C:\\\\Tools\\\\other.exe"\n')
+    return targets, decoys
+
+
+def run(session, checks):
+    # The kill tool is only recorded here: the real one would also end Wine's
+    # own services.exe, which shares its name with a target in C:\windows.
+    session.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
+                            chained=("fservice.exe",))
+    targets, decoys = plant(session)
+    program = start_program(session, checks, FOLDER, cwd=WORK)
+    driver = session.driver()
+    checks.equal("journal after start: the read-me opened by its full path",
+                 [e.command_line for e in session.settled_journal()],
+                 [expected.read_me_opened(FOLDER)])
+
+    model = expected.ScanModel(FOLDER, present=targets).scan()
+    state = driver.click("Scan")
+    checks.equal("list: every find in descending order, then two clean passes",
+                 list_items(state), model.texts)
+    checks.equal("tree: each find's details nested as a staircase", tree_nodes(state), model.tree)
+    checks.equal("progress", progress(state), 10)
+    checks.equal("no message box", state["boxes"], [])
+    checks.equal("three server passes", list_items(state).count(expected.SERVER_START), 3)
+
+    journal = session.settled_journal()
+    checks.equal("command journal: exactly the documented commands, in order",
+                 [e.command_line for e in journal[1:]], model.commands)
+    allowed = {FOLDER + "\\kill.exe", FOLDER + "\\fservice.exe", expected.SYSTEM_DIR +
+               "\\taskkill.exe", expected.SYSTEM_DIR + "\\shutdown.exe",
+               expected.SYSTEM_DIR + "\\reg.exe", "C:\\e2e\\open-txt.exe"}
+    ran = sorted({e.module for e in journal} - allowed)
+    checks.equal("none of the planted look-alike programs ran", ran, [])
+    checks.equal("one restart, for the one pass that found something",
+                 [e.command_line for e in journal].count(expected.RESTART), 1)
+
+    left = [path for path in targets if session.exists(OTHER_CASE.get(path, path))]
+    checks.equal("every target file deleted", left, [])
+    changed = [path for path, data in decoys.items()
+               if not session.exists(path) or session.read_bytes(path) != data]
+    checks.equal("decoys untouched, byte for byte", changed, [])
+    checks.equal("clean msconfig.exe copied into the system folder byte for byte",
+                 session.read_bytes(MSCONFIG) if session.exists(MSCONFIG) else None,
+                 session.read_bytes(FOLDER + "\\msconfig.exe"))
+    checks.equal("log file saved beside the program", session.read_bytes(LOG_FILE),
+                 model.log_file())
+
+    def run_values():
+        return sorted(v["name"] for v in driver.registry(RUN_KEY)["values"])
+
+    checks.equal("the repair program removed the family's Run value, nothing else",
+                 session.wait_for(lambda: run_values() == ["Other"] and run_values()) or
+                 run_values(), ["Other"])
+    exit_program(session, checks, program)
