@@ -107,6 +107,14 @@ std::unique_ptr<OutputFile> Win32Platform::CreateTemporaryFile(const std::string
 }
 
 bool Win32Platform::MoveOver(const std::string& from, const std::string& to) {
+  // Windows refuses to replace a read-only file. Not every implementation of
+  // the call does (Wine run as root replaces it), so the refusal is made here
+  // too, and a read-only log stays as it is wherever the program runs.
+  const DWORD target = ::GetFileAttributesA(to.c_str());
+  if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY) != 0) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
   return ::MoveFileExA(from.c_str(), to.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }

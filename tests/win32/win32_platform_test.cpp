@@ -1,0 +1,316 @@
+// The Win32 platform layer on a real (Wine) system: every operation the
+// engine relies on, in a scratch folder of its own.
+#include <windows.h>
+
+#include <string>
+
+#include "check.h"
+#include "platform/win32/scoped_handle.h"
+#include "platform/win32/win32_platform.h"
+
+namespace dizi {
+namespace {
+
+// A new, empty folder under the temporary folder, removed with what it holds.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    path_ = std::string(temp) + "dizi-platform-test-" + std::to_string(::GetCurrentProcessId()) +
+            "-" + std::to_string(next_++);
+    ::CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~ScratchFolder() { RemoveTree(path_); }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  static void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") {
+          continue;
+        }
+        const std::string path = folder + "\\" + name;
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          RemoveTree(path);
+        } else {
+          ::DeleteFileA(path.c_str());
+        }
+      } while (::FindNextFileA(search, &found));
+      ::FindClose(search);
+    }
+    ::SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryA(folder.c_str());
+  }
+
+  static inline int next_ = 0;
+  std::string path_;
+};
+
+void WriteText(const std::string& path, const std::string& text) {
+  const ScopedFileHandle file{::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr)};
+  DWORD written = 0;
+  ::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+// The file's content; "<missing>" when it cannot be read.
+std::string ReadText(const std::string& path) {
+  const ScopedFileHandle file{::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (!file) {
+    return "<missing>";
+  }
+  std::string text;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    text.append(buffer, read);
+  }
+  return text;
+}
+
+bool Exists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Holds the file open as another program would, sharing only what `share` allows.
+ScopedFileHandle HoldOpen(const std::string& path, DWORD access, DWORD share) {
+  return ScopedFileHandle{::CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr)};
+}
+
+TEST_CASE(TheProbeReadsFilesOnlyAsACRuntimeReadWould) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  WriteText(folder / "present.exe", "MZ");
+  ::CreateDirectoryA((folder / "folder.exe").c_str(), nullptr);
+
+  CHECK(platform.CanOpenForReading(folder / "present.exe"));
+  CHECK(!platform.CanOpenForReading(folder / "absent.exe"));
+  CHECK(!platform.CanOpenForReading(folder / "folder.exe"));
+  {
+    // A running program that writes the file and lets others read it.
+    const ScopedFileHandle writer =
+        HoldOpen(folder / "present.exe", GENERIC_WRITE, FILE_SHARE_READ);
+    CHECK(static_cast<bool>(writer));
+    CHECK(platform.CanOpenForReading(folder / "present.exe"));
+  }
+  {
+    // Locked against reading: counts as absent.
+    const ScopedFileHandle locker = HoldOpen(folder / "present.exe", GENERIC_READ, 0);
+    CHECK(static_cast<bool>(locker));
+    CHECK(!platform.CanOpenForReading(folder / "present.exe"));
+  }
+}
+
+TEST_CASE(FileExistsSeesEveryFileButNoFolder) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  WriteText(folder / "locked.exe", "MZ");
+  ::CreateDirectoryA((folder / "folder.exe").c_str(), nullptr);
+  const ScopedFileHandle locker = HoldOpen(folder / "locked.exe", GENERIC_READ, 0);
+
+  CHECK(platform.FileExists(folder / "locked.exe"));
+  CHECK(!platform.FileExists(folder / "folder.exe"));
+  CHECK(!platform.FileExists(folder / "absent.exe"));
+}
+
+TEST_CASE(DeleteSaysWhetherTheFileWentAndFailsWhileItIsInUse) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  WriteText(folder / "gone.exe", "MZ");
+  WriteText(folder / "busy.exe", "MZ");
+
+  CHECK(platform.Delete(folder / "gone.exe"));
+  CHECK(!Exists(folder / "gone.exe"));
+  CHECK(!platform.Delete(folder / "gone.exe"));
+  {
+    const ScopedFileHandle user = HoldOpen(folder / "busy.exe", GENERIC_READ, FILE_SHARE_READ);
+    CHECK(!platform.Delete(folder / "busy.exe"));
+    CHECK(Exists(folder / "busy.exe"));
+  }
+  CHECK(platform.Delete(folder / "busy.exe"));
+}
+
+TEST_CASE(CopyReplacesAnExistingFile) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  WriteText(folder / "clean.exe", "clean");
+  WriteText(folder / "system.exe", "infected copy");
+
+  CHECK(platform.Copy(folder / "clean.exe", folder / "system.exe"));
+  CHECK_EQ(ReadText(folder / "system.exe"), std::string("clean"));
+  CHECK(!platform.Copy(folder / "absent.exe", folder / "other.exe"));
+  CHECK(!Exists(folder / "other.exe"));
+}
+
+TEST_CASE(DeletionAtRestartIsRegistered) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  WriteText(folder / "held.exe", "MZ");
+  CHECK(platform.DeleteAtRestart(folder / "held.exe"));
+  CHECK(Exists(folder / "held.exe"));  // only at the next restart
+}
+
+TEST_CASE(ATemporaryFileIsCreatedEmptyInItsFolderAndWrittenWhole) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  std::unique_ptr<OutputFile> file = platform.CreateTemporaryFile(folder.Path());
+  CHECK(file != nullptr);
+  if (!file) {
+    return;
+  }
+  const std::string path = file->Path();
+  CHECK_EQ(path.rfind(folder.Path() + "\\", 0), std::size_t{0});
+  WIN32_FILE_ATTRIBUTE_DATA created{};
+  CHECK(::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &created));
+  CHECK_EQ(created.nFileSizeLow, DWORD{0});
+
+  std::string content;
+  for (int line = 0; line < 5000; ++line) {
+    content += "  Scanning for Tarvix Server... *Start*\r\n";
+  }
+  CHECK(file->Write(content));
+  CHECK(file->Close());
+  CHECK_EQ(ReadText(path), content);
+  CHECK(!file->Close());  // closed once
+}
+
+TEST_CASE(AnUnclosedTemporaryFileIsClosedWhenDropped) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  std::string path;
+  {
+    std::unique_ptr<OutputFile> file = platform.CreateTemporaryFile(folder.Path());
+    CHECK(file != nullptr);
+    if (!file) {
+      return;
+    }
+    path = file->Path();
+    file->Write("partial");
+  }
+  CHECK(::DeleteFileA(path.c_str()) != 0);  // no handle left open
+}
+
+TEST_CASE(NoTemporaryFileWhereNoneCanBeMade) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  CHECK(platform.CreateTemporaryFile(folder / "missing") == nullptr);
+  CHECK(platform.CreateTemporaryFile(folder.Path() + "\\" + std::string(300, 'x')) == nullptr);
+}
+
+TEST_CASE(MoveOverReplacesTheTargetInOneStep) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  WriteText(folder / "new.tmp", "new log");
+  WriteText(folder / "DiziTarvix_Log.txt", "old log");
+
+  CHECK(platform.MoveOver(folder / "new.tmp", folder / "DiziTarvix_Log.txt"));
+  CHECK_EQ(ReadText(folder / "DiziTarvix_Log.txt"), std::string("new log"));
+  CHECK(!Exists(folder / "new.tmp"));
+
+  WriteText(folder / "first.tmp", "first log");
+  CHECK(platform.MoveOver(folder / "first.tmp", folder / "fresh.txt"));
+  CHECK_EQ(ReadText(folder / "fresh.txt"), std::string("first log"));
+}
+
+TEST_CASE(MoveOverLeavesBothFilesWhenTheTargetIsReadOnly) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  WriteText(folder / "new.tmp", "new log");
+  WriteText(folder / "DiziTarvix_Log.txt", "old log");
+  ::SetFileAttributesA((folder / "DiziTarvix_Log.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  CHECK(::GetFileAttributesA((folder / "DiziTarvix_Log.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+
+  CHECK(!platform.MoveOver(folder / "new.tmp", folder / "DiziTarvix_Log.txt"));
+  CHECK_EQ(ReadText(folder / "DiziTarvix_Log.txt"), std::string("old log"));
+  CHECK_EQ(ReadText(folder / "new.tmp"), std::string("new log"));
+}
+
+TEST_CASE(TheProgramsPathAndTheSystemFoldersAreWholeAndWithoutTrailingBackslash) {
+  Win32Platform platform;
+  char expected[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, expected, MAX_PATH);
+  CHECK_EQ(platform.ModulePath(), std::string(expected));
+
+  ::GetWindowsDirectoryA(expected, MAX_PATH);
+  CHECK_EQ(platform.WindowsDirectory(), std::string(expected));
+  ::GetSystemDirectoryA(expected, MAX_PATH);
+  CHECK_EQ(platform.SystemDirectory(), std::string(expected));
+  CHECK(platform.SystemDirectory().back() != '\\');
+}
+
+// The child started by StartHidden writes what it was given to this file.
+std::string ReportOfChild(const std::string& marker) {
+  for (int waited = 0; waited < 200 && !Exists(marker); ++waited) {
+    ::Sleep(50);
+  }
+  ::Sleep(100);  // let the child finish writing
+  return ReadText(marker);
+}
+
+TEST_CASE(TheVersionIsReadFromTheSystem) {
+  Win32Platform platform;
+  const OsVersion version = platform.Version();
+  CHECK(version.major >= 5);
+}
+
+TEST_CASE(StartHiddenRunsTheGivenProgramHiddenWithItsCommandLine) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  const std::string marker = folder / "child report.txt";
+  const std::string self = platform.ModulePath();
+  const std::string commandLine = "\"" + self + "\" --child \"" + marker + "\"";
+
+  CHECK(platform.StartHidden(Command{self, commandLine}));
+  CHECK_EQ(ReportOfChild(marker), commandLine + "\nhidden");
+  CHECK(!platform.StartHidden(Command{folder / "absent.exe", "\"absent.exe\""}));
+}
+
+TEST_CASE(ATerminationRequestedBeforeTheLoopWaitsForIt) {
+  Win32Platform platform;
+  MSG message{};
+  platform.RequestTermination();
+  // Nothing is posted yet: message boxes shown now still wait for the user.
+  CHECK(!::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  CHECK(platform.BeginEventLoop());
+}
+
+TEST_CASE(ATerminationRequestedWhileTheLoopRunsEndsItAtOnce) {
+  Win32Platform platform;
+  MSG message{};
+  CHECK(!platform.BeginEventLoop());
+  platform.RequestTermination();
+  CHECK(::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+// Started by StartHiddenRunsTheGivenProgramHiddenWithItsCommandLine.
+int RunAsChild(const char* marker) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  ::GetStartupInfoA(&startup);
+  const bool hidden =
+      (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 && startup.wShowWindow == SW_HIDE;
+  WriteText(marker, std::string(::GetCommandLineA()) + (hidden ? "\nhidden" : "\nshown"));
+  return 0;
+}
+
+}  // namespace
+}  // namespace dizi
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--child") {
+    return dizi::RunAsChild(argv[2]);
+  }
+  return dizi::check::RunAllTests() == 0 ? 0 : 1;
+}
