@@ -28,6 +28,7 @@ class Driver:
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self.transcript,
             description="driver.exe")
         self._buffer = b""
+        self._started = time.monotonic()
 
     def close(self):
         if self.process.poll() is None:
@@ -41,12 +42,12 @@ class Driver:
     def run(self, *words, timeout_ms=30000, allow_failure=False):
         """Sends one command; returns (succeeded, report text)."""
         line = " ".join(_quote(w) for w in list(words) + ["--timeout", str(timeout_ms)])
-        self.transcript.write("> " + line + "\n")
+        self.transcript.write(f"[{time.monotonic() - self._started:7.2f}] > {line}\n")
         self.transcript.flush()
         self.process.stdin.write(line.encode("latin-1") + b"\n")
         self.process.stdin.flush()
         report, status = self._read_report(timeout_ms / 1000 + 30)
-        self.transcript.write(report + f"END {status}\n")
+        self.transcript.write(report + f"[{time.monotonic() - self._started:7.2f}] END {status}\n")
         self.transcript.flush()
         if status != 0 and not allow_failure:
             raise DriverError(f"driver command {line!r} failed: {report.strip()}")

@@ -15,7 +15,7 @@ import shutil
 import subprocess
 import time
 
-from processes import ProcessRegistry, Xvfb, kill_wineserver, log, wait_wineserver
+from processes import ProcessRegistry, Xvfb, kill_wineserver, log, remove_tree, wait_wineserver
 
 E2E_FOLDER = "C:\\e2e"
 JOURNAL = E2E_FOLDER + "\\journal.txt"
@@ -30,7 +30,10 @@ NATIVE_TOOLS = "shutdown.exe,taskkill.exe,reg.exe=n"
 # No Mono or Gecko installer dialogs, no desktop menu entries on the host.
 QUIET_DLLS = "mscoree,mshtml=;winemenubuilder.exe=d"
 
-HANDLERS_REG = r"""REGEDIT4
+# The shell handlers; and windows not left to a window manager, since the test
+# displays have none: otherwise Wine waits up to 2 s for one each time a
+# window is hidden (every message box answered, every program's end).
+PREFIX_SETTINGS_REG = r"""REGEDIT4
 
 [-HKEY_CLASSES_ROOT\http\shell\open\ddeexec]
 [HKEY_CLASSES_ROOT\http\shell\open\command]
@@ -46,6 +49,9 @@ HANDLERS_REG = r"""REGEDIT4
 [-HKEY_CLASSES_ROOT\txtfile\shell\open\ddeexec]
 [HKEY_CLASSES_ROOT\txtfile\shell\open\command]
 @="\"C:\\e2e\\open-txt.exe\" \"%1\""
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
 """
 
 
@@ -92,10 +98,9 @@ def import_registry(registry, env, work_dir, text, name="import.reg"):
 
 def make_base_prefix(base, helpers_dir, work_dir):
     """Makes the base prefix from nothing and installs the stand-ins."""
-    if os.path.exists(base):
-        shutil.rmtree(base)
+    remove_tree(base)
     os.makedirs(work_dir, exist_ok=True)
-    registry = ProcessRegistry(os.path.join(work_dir, "base-prefix.processes.json"))
+    registry = ProcessRegistry(os.path.join(work_dir, "watchdog"))
     try:
         display = Xvfb(registry, os.path.join(work_dir, "base-prefix.xvfb.log"))
         env = wine_env(base, display.display)
@@ -115,7 +120,7 @@ def make_base_prefix(base, helpers_dir, work_dir):
         os.makedirs(unix_path(base, E2E_FOLDER), exist_ok=True)
         for handler in (URL_HANDLER, TEXT_HANDLER):
             shutil.copyfile(recorder, unix_path(base, handler))
-        import_registry(registry, env, work_dir, HANDLERS_REG, "handlers.reg")
+        import_registry(registry, env, work_dir, PREFIX_SETTINGS_REG, "settings.reg")
         kill_wineserver(env)
         wait_wineserver(env)
         log(f"base prefix ready in {time.monotonic() - started:.1f} s: {base}")
@@ -127,8 +132,7 @@ def copy_prefix(base, destination):
     """A scenario's own copy of the base prefix; returns the seconds it took."""
     if not os.path.isdir(os.path.join(base, "drive_c")):
         raise RuntimeError("no base prefix at " + base + " (the e2e.base_prefix test makes it)")
-    if os.path.exists(destination):
-        shutil.rmtree(destination)
+    remove_tree(destination)
     started = time.monotonic()
     subprocess.run(["cp", "-a", base, destination], check=True)
     return time.monotonic() - started

@@ -8,6 +8,7 @@ by a test timeout), so nothing outlives a test run either way.
 
 import json
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -46,13 +47,23 @@ def end_process(pid, started, grace=2.0):
             time.sleep(0.05)
 
 
-class ProcessRegistry:
-    """The processes one scenario started, plus what must run at the end."""
+def state_file_for_this_process(folder):
+    """A file name no other harness process uses, even one started later with
+    the same process id."""
+    os.makedirs(folder, exist_ok=True)
+    return os.path.join(folder, f"{os.getpid()}-{start_time_of(os.getpid())}.json")
 
-    def __init__(self, state_file):
-        self.state_file = state_file
+
+class ProcessRegistry:
+    """The processes one scenario started, plus what must run at the end. A
+    watchdog ends them if the harness cannot (see start_watchdog)."""
+
+    def __init__(self, watchdog_folder):
+        self.state_file = state_file_for_this_process(watchdog_folder)
         self.processes = []  # (Popen, start time, description)
         self.wine_prefixes = []  # (prefix, environment) whose wineserver must be ended
+        self._save()
+        start_watchdog(self.state_file)
 
     def popen(self, args, description=None, **kwargs):
         process = subprocess.Popen(args, **kwargs)
@@ -192,3 +203,16 @@ def install_signal_handlers(deadline_seconds):
 def log(message):
     print(message, flush=True)
     sys.stdout.flush()
+
+
+def remove_tree(path):
+    """Removes a folder, also when a scenario that was stopped left an
+    immutable file in it (see scenarios/read_only_log.py)."""
+    if not os.path.lexists(path):
+        return
+    try:
+        shutil.rmtree(path)
+    except OSError:
+        subprocess.run(["chattr", "-R", "-i", path], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        shutil.rmtree(path)

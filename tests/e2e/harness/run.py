@@ -14,7 +14,6 @@ failure, a screenshot.
 import argparse
 import importlib
 import os
-import shutil
 import sys
 import time
 import traceback
@@ -24,10 +23,11 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import prefix  # noqa: E402
 from checks import Checks  # noqa: E402
-from processes import install_signal_handlers, log  # noqa: E402
+from processes import install_signal_handlers, log, remove_tree  # noqa: E402
 from session import Paths, Session  # noqa: E402
 
-SCENARIOS = ["smoke", "kill", "fservice", "clean", "infected", "held_open"]
+SCENARIOS = ["smoke", "kill", "fservice", "clean", "infected", "held_open", "startup",
+             "read_only_log", "window"]
 
 
 class ChecksFailed(Exception):
@@ -64,11 +64,17 @@ def main():
         if args.scenario == "make-base-prefix":
             prefix.make_base_prefix(paths.base_prefix, paths.helpers_dir, paths.work_dir)
         elif args.scenario == "remove-base-prefix":
-            shutil.rmtree(paths.base_prefix, ignore_errors=True)
+            remove_tree(paths.base_prefix)
         else:
             run_scenario(args.scenario, paths, args.keep)
     except ChecksFailed as failure:
         print(f"FAILED: {failure}", flush=True)
+        return 1
+    except Exception as reason:  # noqa: B902
+        if hasattr(reason, "exit_code"):  # a scenario that cannot run on this machine
+            print(f"SKIPPED: {reason}", flush=True)
+            return reason.exit_code
+        traceback.print_exc()
         return 1
     except BaseException:  # noqa: B902 - a timeout or signal is a failure too
         traceback.print_exc()

@@ -10,7 +10,7 @@ import time
 import prefix as prefixes
 from driver import Driver
 from journal import read_journal
-from processes import ProcessRegistry, Xvfb, log, start_watchdog
+from processes import ProcessRegistry, Xvfb, log, remove_tree
 
 SHIPPED_FILES = ("DiziTarvix.exe", "kill.exe", "fservice.exe", "ReadMe First.txt")
 PROGRAM_FOLDER = "C:\\DiziTarvix"
@@ -72,17 +72,17 @@ class Session:
     # --- life -------------------------------------------------------------
 
     def __enter__(self):
-        if os.path.exists(self.run_dir):
-            shutil.rmtree(self.run_dir)
+        remove_tree(self.run_dir)
         os.makedirs(self.run_dir)
-        state_file = os.path.join(self.run_dir, "processes.json")
-        self.registry = ProcessRegistry(state_file)
-        self.registry._save()
-        start_watchdog(state_file)
-        self.display = Xvfb(self.registry, os.path.join(self.run_dir, "xvfb.log")).display
-        self.copy_seconds = prefixes.copy_prefix(self.paths.base_prefix, self.prefix)
-        log(f"prefix copied in {self.copy_seconds:.2f} s")
-        self.registry.add_wine_prefix(self.prefix, self.env())
+        self.registry = ProcessRegistry(os.path.join(self.paths.work_dir, "watchdog"))
+        try:
+            self.display = Xvfb(self.registry, os.path.join(self.run_dir, "xvfb.log")).display
+            self.copy_seconds = prefixes.copy_prefix(self.paths.base_prefix, self.prefix)
+            log(f"prefix copied in {self.copy_seconds:.2f} s")
+            self.registry.add_wine_prefix(self.prefix, self.env())
+        except BaseException:
+            self.finish(failed=True)
+            raise
         return self
 
     def __exit__(self, exc_type, exc, traceback):
@@ -101,7 +101,7 @@ class Session:
             self.registry.end_all()
             self.registry = None
         if not failed and not self.keep:
-            shutil.rmtree(self.prefix, ignore_errors=True)
+            remove_tree(self.prefix)
         elif failed:
             log(f"kept for inspection: {self.run_dir}")
 

@@ -29,7 +29,8 @@ def run(session, checks):
     program = start_program(session, checks, FOLDER)
     driver = session.driver()
     checks.equal("journal after start: only the read-me opened",
-                 [e.command_line for e in session.journal()], [expected.read_me_opened(FOLDER)])
+                 [e.command_line for e in session.settled_journal()],
+                 [expected.read_me_opened(FOLDER)])
     checks.true("no msconfig.exe in the system folder before any repair",
                 not session.exists(MSCONFIG))
 

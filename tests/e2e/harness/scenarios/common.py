@@ -33,7 +33,3 @@ def tree_nodes(state):
 def progress(state):
     return state["main"]["progress"]["position"]
 
-
-def command_lines_after(session, count):
-    """The journal's command lines from entry `count` on."""
-    return [entry.command_line for entry in session.journal()[count:]]

@@ -29,7 +29,8 @@ HWND UsableMainWindow(const Options& options, std::string& error) {
 }
 
 // The program's state once the thread of `main` has taken every message
-// posted so far.
+// posted so far. A command that ends the program (Exit) may close the window
+// before the question is asked; that is reported as {"ended":true}.
 Outcome StateAfterQueue(HWND main, const Options& options, HookClient& hook) {
   if (auto answer = hook.Describe(main, options.timeoutMs)) {
     return {true, *answer};
@@ -37,7 +38,10 @@ Outcome StateAfterQueue(HWND main, const Options& options, HookClient& hook) {
   if (!hook.Error().empty()) {
     return {false, hook.Error()};
   }
-  return {false, IsWindow(main) ? "the program did not answer in time" : "the main window is gone"};
+  if (!IsWindow(main)) {
+    return {true, "{\"ended\":true}"};
+  }
+  return {false, "the program did not answer in time"};
 }
 
 // The menu leaf whose caption, as shown, is `caption`; searched depth first.

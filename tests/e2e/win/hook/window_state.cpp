@@ -147,6 +147,10 @@ void WriteMainWindow(JsonWriter& json, HWND main) {
   json.Field("caption", TextOf(main));
   json.Field("visible", IsWindowVisible(main) != FALSE);
   json.Field("enabled", IsWindowEnabled(main) != FALSE);
+  json.Field("style",
+             static_cast<long long>(static_cast<unsigned long>(GetWindowLongA(main, GWL_STYLE))));
+  json.Key("screen").BeginArray();
+  json.Number(GetSystemMetrics(SM_CXSCREEN)).Number(GetSystemMetrics(SM_CYSCREEN)).EndArray();
   RECT client;
   GetClientRect(main, &client);
   WriteRect(json, "client", client);
@@ -237,6 +241,49 @@ void WriteBox(JsonWriter& json, HWND box) {
   json.EndObject();
 }
 
+// Every tool of the thread's tooltip windows: the control it belongs to and
+// its text (the control's hint).
+void WriteTooltips(JsonWriter& json, const std::vector<HWND>& windows) {
+  json.Key("tooltips").BeginArray();
+  for (HWND window : windows) {
+    if (ClassOf(window) != TOOLTIPS_CLASSA) {
+      continue;
+    }
+    const int count = static_cast<int>(SendMessageA(window, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      char text[1024] = {};
+      TOOLINFOA tool = {};
+      tool.cbSize = sizeof tool;
+      tool.lpszText = text;
+      if (!SendMessageA(window, TTM_ENUMTOOLSA, static_cast<WPARAM>(i),
+                        reinterpret_cast<LPARAM>(&tool))) {
+        continue;
+      }
+      // The ANSI messages copy at most 80 characters of the text; the wide
+      // one, given the buffer's size, copies all of it.
+      const bool callback = tool.lpszText == LPSTR_TEXTCALLBACKA;
+      if (!callback) {
+        wchar_t wide[1024] = {};
+        TOOLINFOW wideTool = {};
+        wideTool.cbSize = sizeof wideTool;
+        wideTool.hwnd = tool.hwnd;
+        wideTool.uId = tool.uId;
+        wideTool.lpszText = wide;
+        SendMessageW(window, TTM_GETTEXTW, sizeof wide / sizeof wide[0],
+                     reinterpret_cast<LPARAM>(&wideTool));
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+      }
+      HWND control =
+          (tool.uFlags & TTF_IDISHWND) != 0 ? reinterpret_cast<HWND>(tool.uId) : tool.hwnd;
+      json.BeginObject();
+      json.Field("control", GetDlgCtrlID(control));
+      json.Field("text", callback ? "(callback)" : text);
+      json.EndObject();
+    }
+  }
+  json.EndArray();
+}
+
 }  // namespace
 
 std::string DescribeThreadWindows() {
@@ -251,6 +298,7 @@ std::string DescribeThreadWindows() {
       break;
     }
   }
+  WriteTooltips(json, windows);
   json.Key("boxes").BeginArray();
   for (HWND window : windows) {
     if (ClassOf(window) == "#32770" && IsWindowVisible(window)) {

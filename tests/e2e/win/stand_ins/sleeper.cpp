@@ -4,6 +4,8 @@
 //   sleeper.exe PATH      first opens PATH for reading, sharing reading and
 //                         writing but not deletion, and keeps it open, so that
 //                         the file cannot be deleted while it runs
+//   sleeper.exe PATH lock the same, sharing nothing: the file cannot even be
+//                         read by others
 // It writes "ready" on standard output once it sleeps (exit code 3 when the
 // file cannot be opened).
 #include <windows.h>
@@ -13,8 +15,10 @@
 int main(int argc, char** argv) {
   e2e::UniqueFile held;
   if (argc > 1) {
-    held = e2e::UniqueFile(CreateFileA(argv[1], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool lock = argc > 2 && lstrcmpA(argv[2], "lock") == 0;
+    const DWORD sharing = lock ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    held = e2e::UniqueFile(CreateFileA(argv[1], GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!held) {
       return 3;
     }

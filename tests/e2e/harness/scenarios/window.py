@@ -1,0 +1,197 @@
+"""The main window as the user meets it: caption, 449 x 263 client area, fixed
+border with minimise and close only, centred; every control at its place and
+initial state; the menu's captions and check marks; hints on exactly three
+controls. Exit opens no page. After a scan: the view switches both ways show
+every line, and set rather than toggle; About shows the About text over
+everything, the menu still works behind it (a full scan, a view switch), Go
+Back uncovers the switched view; the help pages and the banner open their
+pages; the close box opens the home page exactly once. Exit code 0 each time."""
+
+import expected
+from app_ids import IDC
+from scenarios.common import exit_program, list_items, start_program, tree_nodes
+
+FOLDER = "C:\\DiziTarvix"
+
+WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_THICKFRAME = 0x10000, 0x20000, 0x40000
+WS_SYSMENU, WS_CAPTION = 0x80000, 0xC00000
+SS_NOPREFIX, SS_TYPEMASK = 0x80, 0x1F
+
+# Positions within the client area (controls of the About panel: within it).
+PLACES = {
+    "treeview": [4, 4, 441, 191], "progressbar": [4, 200, 362, 40], "scan": [370, 200, 75, 40],
+    "listbox": [4, 4, 441, 191], "panel": [4, 5, 442, 235], "background": [5, 6, 432, 220],
+    "banner": [280, 176, 157, 47], "goback": [8, 187, 81, 36],
+}
+HINTS = {
+    IDC["progressbar"]: "Work progress.",
+    IDC["scan"]: "Preform a scan for any tarvix server or tarvix server downloader in this "
+                 "computer.",
+    IDC["goback"]: "Go Back.",
+}
+
+
+def shown_text(text):
+    """A caption as drawn: "&&" shows as "&", a single "&" only marks a key."""
+    shown, i = "", 0
+    while i < len(text):
+        if text[i] == "&" and i + 1 < len(text):
+            i += 1
+        shown += text[i]
+        i += 1
+    return shown
+
+
+def menu_shown(menu):
+    return [(shown_text(top["caption"]), [shown_text(item["caption"]) for item in top["items"]])
+            for top in menu]
+
+
+def menu_item(menu, caption):
+    for top in menu:
+        for item in top["items"]:
+            if shown_text(item["caption"]) == caption:
+                return item
+    return {}
+
+
+def view_state(state):
+    """Which log view shows, and the check marks of the two view items."""
+    main = state["main"]
+    return {
+        "list shown": main["controls"]["listbox"]["ownVisible"],
+        "tree shown": main["controls"]["treeview"]["ownVisible"],
+        "List View checked": menu_item(main["menu"], "List View").get("checked"),
+        "Tree View checked": menu_item(main["menu"], "Tree View").get("checked"),
+    }
+
+
+LIST_VIEW = {"list shown": True, "tree shown": False, "List View checked": True,
+             "Tree View checked": False}
+TREE_VIEW = {"list shown": False, "tree shown": True, "List View checked": False,
+             "Tree View checked": True}
+
+
+def label_shown(state):
+    label = state["main"]["controls"]["label"]
+    text = label["text"]
+    if label["class"].lower() == "static" and not label["style"] & SS_NOPREFIX:
+        text = shown_text(text)
+    return text
+
+
+def check_first_look(checks, state):
+    main = state["main"]
+    controls = main["controls"]
+    checks.equal("caption", main["caption"], expected.CAPTION)
+    checks.equal("client area", main["client"][2:], expected.CLIENT_SIZE)
+    style = main["style"]
+    checks.equal("title bar with system menu and minimise; no maximise, fixed border",
+                 [bool(style & WS_CAPTION == WS_CAPTION), bool(style & WS_SYSMENU),
+                  bool(style & WS_MINIMIZEBOX), bool(style & WS_MAXIMIZEBOX),
+                  bool(style & WS_THICKFRAME)], [True, True, True, False, False])
+    x, y, width, height = main["window"]
+    screen_width, screen_height = main["screen"]
+    checks.true("centred on the screen",
+                abs(2 * x + width - screen_width) <= 2 and abs(2 * y + height - screen_height) <= 2,
+                f"window {main['window']}, screen {main['screen']}")
+    for name, place in PLACES.items():
+        checks.equal(f"{name} at its place", controls[name] and controls[name]["rect"], place)
+    checks.equal("About label at 16, 8", controls["label"] and controls["label"]["rect"][:2],
+                 [16, 8])
+    checks.equal("shown at start: list, progress bar, Scan; hidden: tree, About panel",
+                 {name: controls[name]["visible"] for name in
+                  ("listbox", "progressbar", "scan", "treeview", "panel")},
+                 {"listbox": True, "progressbar": True, "scan": True, "treeview": False,
+                  "panel": False})
+    checks.equal("both log views empty", (list_items(state), tree_nodes(state)), ([], []))
+    checks.equal("progress bar from 0 to 10, at 0", main["progress"],
+                 {"position": 0, "minimum": 0, "maximum": 10})
+    checks.equal("menu captions as shown", menu_shown(main["menu"]), expected.MENU_SHOWN)
+    checks.equal("List View checked, Tree View not", view_state(state), LIST_VIEW)
+    checks.equal("no menu item disabled",
+                 [i["caption"] for top in main["menu"] for i in top["items"] if i["disabled"]], [])
+    checks.equal("hints on exactly the progress bar, Scan and Go Back",
+                 sorted((t["control"], t["text"]) for t in state["tooltips"]),
+                 sorted(HINTS.items()))
+
+
+def run(session, checks):
+    session.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
+                            chained=("kill.exe", "fservice.exe"))
+    driver = session.driver()
+    read_me = expected.read_me_opened(FOLDER)
+
+    program = start_program(session, checks, FOLDER, label="first run: ")
+    check_first_look(checks, driver.state())
+    exit_program(session, checks, program, "first run: ")
+    checks.equal("Exit opens no page", [e.command_line for e in session.settled_journal()],
+                 [read_me])
+
+    program = start_program(session, checks, FOLDER, label="second run: ")
+    one_scan = expected.ScanModel(FOLDER).scan()
+    driver.click("Scan")
+
+    state = driver.menu("Tree View")
+    checks.equal("Tree View: tree shown and checked", view_state(state), TREE_VIEW)
+    checks.equal("the tree holds every line logged while it was hidden", tree_nodes(state),
+                 one_scan.tree)
+    state = driver.menu("Tree View")
+    checks.equal("Tree View chosen again: still the tree, still checked", view_state(state),
+                 TREE_VIEW)
+    state = driver.menu("List View")
+    checks.equal("List View: list shown and checked", view_state(state), LIST_VIEW)
+    checks.equal("the list holds every line", list_items(state), one_scan.texts)
+
+    state = driver.menu("About")
+    controls = state["main"]["controls"]
+    checks.true("About panel shown", controls["panel"]["visible"])
+    checks.equal("About text", label_shown(state), expected.ABOUT_TEXT_SHOWN)
+    checks.equal("the panel covers the log, the progress bar and Scan",
+                 [controls[name]["receivesClick"] for name in ("listbox", "progressbar", "scan")],
+                 [False, False, False])
+    checks.true("Go Back can be clicked", controls["goback"]["receivesClick"])
+    clicked, _ = driver.try_click("Scan")
+    checks.true("Scan cannot be clicked through the panel", not clicked)
+
+    two_scans = expected.ScanModel(FOLDER).scan().scan()
+    state = driver.menu("Preform a full scan")
+    checks.equal("a full scan from the menu runs behind the panel", list_items(state),
+                 two_scans.texts)
+    checks.equal("progress 10", state["main"]["progress"]["position"], 10)
+    checks.true("the panel stays", state["main"]["controls"]["panel"]["visible"])
+    state = driver.menu("Tree View")
+    checks.equal("a view switch behind the panel", view_state(state), TREE_VIEW)
+    checks.true("the panel still covers it", state["main"]["controls"]["panel"]["visible"] and
+                not state["main"]["controls"]["treeview"]["receivesClick"])
+    before = state
+    state = driver.menu("About")
+    checks.equal("About again: same text, nothing else changes",
+                 (label_shown(state), view_state(state), list_items(state),
+                  state["main"]["controls"]["panel"]["visible"]),
+                 (expected.ABOUT_TEXT_SHOWN, view_state(before), list_items(before), True))
+
+    # The click is mouse input, taken after anything posted: wait for its page
+    # before the panel is hidden.
+    opened = len(session.journal())
+    driver.mouse_click(IDC["banner"])
+    session.wait_for(lambda: len(session.journal()) > opened)
+    state = driver.click("Go Back")
+    controls = state["main"]["controls"]
+    checks.equal("Go Back hides the panel and shows the tree chosen meanwhile",
+                 (controls["panel"]["visible"], controls["treeview"]["visible"],
+                  controls["treeview"]["receivesClick"], controls["listbox"]["visible"]),
+                 (False, True, True, False))
+    checks.equal("the tree holds both scans", tree_nodes(state), two_scans.tree)
+
+    for item in ("Support Center", "Contact"):
+        opened = len(session.journal())
+        driver.menu(item)
+        session.wait_for(lambda: len(session.journal()) > opened)
+    driver.close_window()
+    checks.equal("close box: exit code", program.wait_exit(), 0)
+    checks.equal("pages opened: the banner's, support, contact, and the home page once on close",
+                 [e.command_line for e in session.settled_journal()[1:]],
+                 [read_me] + [expected.page_opened(page) for page in (
+                     expected.ADVERTISING_PAGE, expected.SUPPORT_PAGE, expected.CONTACT_PAGE,
+                     expected.HOME_PAGE)])
