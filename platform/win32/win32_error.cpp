@@ -1,7 +1,5 @@
 #include "platform/win32/win32_error.h"
 
-#include <stdexcept>
-
 namespace dizi {
 
 std::string Win32ErrorText(const char* function, DWORD code) {
@@ -22,7 +20,7 @@ std::string Win32ErrorText(const char* function, DWORD code) {
 }
 
 void ThrowLastError(const char* function) {
-  throw std::runtime_error(Win32ErrorText(function, ::GetLastError()));
+  throw Win32Failure(Win32ErrorText(function, ::GetLastError()));
 }
 
 }  // namespace dizi

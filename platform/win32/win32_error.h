@@ -3,14 +3,28 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <string>
+#include <utility>
 
 namespace dizi {
+
+// A Win32 call that failed where the program cannot go on without it. Its own
+// type, not std::runtime_error: that class would link the C++ library's second
+// string implementation into the program.
+class Win32Failure : public std::exception {
+ public:
+  explicit Win32Failure(std::string text) : text_(std::move(text)) {}
+  const char* what() const noexcept override { return text_.c_str(); }
+
+ private:
+  std::string text_;
+};
 
 // "Function failed (error N): the system's message for N."
 std::string Win32ErrorText(const char* function, DWORD code);
 
-// Throws std::runtime_error with the text of the calling thread's last error.
+// Throws a Win32Failure with the text of the calling thread's last error.
 [[noreturn]] void ThrowLastError(const char* function);
 
 }  // namespace dizi
