@@ -1,11 +1,12 @@
 """The main window as the user meets it: caption, 449 x 263 client area, fixed
 border with minimise and close only, centred; every control at its place and
-initial state; the menu's captions and check marks; hints on exactly three
-controls. Exit opens no page. After a scan: the view switches both ways show
-every line, and set rather than toggle; About shows the About text over
-everything, the menu still works behind it (a full scan, a view switch), Go
-Back uncovers the switched view; the help pages and the banner open their
-pages; the close box opens the home page exactly once. Exit code 0 each time."""
+in its initial state, fonts and colours; the menu's captions and check marks;
+hints on exactly three controls; the default button. Exit opens no page. After
+a scan: the view switches both ways show every line, and set rather than
+toggle; About shows the About text over everything, the menu still works
+behind it (a full scan, a view switch), Go Back uncovers the switched view;
+the help pages and the banner open their pages; the close box opens the home
+page exactly once. Exit code 0 each time."""
 
 import expected
 from app_ids import IDC
@@ -15,7 +16,11 @@ FOLDER = "C:\\DiziTarvix"
 
 WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_THICKFRAME = 0x10000, 0x20000, 0x40000
 WS_SYSMENU, WS_CAPTION = 0x80000, 0xC00000
-SS_NOPREFIX, SS_TYPEMASK = 0x80, 0x1F
+SS_NOPREFIX = 0x80
+BS_TYPEMASK, BS_DEFPUSHBUTTON = 0xF, 0x1
+PBS_SMOOTH = 0x1
+ANSI_CHARSET = 0
+YELLOW, LIME, BLACK = 0x00FFFF, 0x00FF00, 0x000000  # as COLORREF: 0x00BBGGRR
 
 # Positions within the client area (controls of the About panel: within it).
 PLACES = {
@@ -80,6 +85,41 @@ def label_shown(state):
     return text
 
 
+def default_buttons(state):
+    controls = state["main"]["controls"]
+    return [name for name in ("scan", "goback")
+            if controls[name]["style"] & BS_TYPEMASK == BS_DEFPUSHBUTTON]
+
+
+def font(control):
+    """Face, height in pixels, bold or not."""
+    found = control["font"]
+    return found and (found["face"], abs(found["height"]), found["weight"] >= 700)
+
+
+def check_looks(checks, state):
+    main = state["main"]
+    controls = main["controls"]
+    checks.equal("background: the system's 3-D light colour", main["background"],
+                 main["light3d"])
+    checks.equal("fonts: Tahoma 11 px, Scan in bold, the list in Lucida Console",
+                 {name: font(controls[name]) for name in ("treeview", "scan", "listbox", "label",
+                                                          "goback")},
+                 {"treeview": ("Tahoma", 11, False), "scan": ("Tahoma", 11, True),
+                  "listbox": ("Lucida Console", 11, False), "label": ("Tahoma", 11, False),
+                  "goback": ("Tahoma", 11, False)})
+    checks.equal("the list's font has the ANSI character set",
+                 controls["listbox"]["font"] and controls["listbox"]["font"]["charset"],
+                 ANSI_CHARSET)
+    checks.equal("list: lime text on black", controls["listbox"]["colours"],
+                 {"text": LIME, "brush": BLACK})
+    checks.equal("tree: yellow text", controls["treeview"]["colours"]["text"], YELLOW)
+    checks.equal("About label: yellow text, transparent", controls["label"]["colours"],
+                 {"text": YELLOW, "brush": None})
+    checks.true("smooth progress bar", controls["progressbar"]["style"] & PBS_SMOOTH)
+    checks.equal("Scan is the default button", default_buttons(state), ["scan"])
+
+
 def check_first_look(checks, state):
     main = state["main"]
     controls = main["controls"]
@@ -123,7 +163,9 @@ def run(session, checks):
     read_me = expected.read_me_opened(FOLDER)
 
     program = start_program(session, checks, FOLDER, label="first run: ")
-    check_first_look(checks, driver.state())
+    state = driver.state()
+    check_first_look(checks, state)
+    check_looks(checks, state)
     exit_program(session, checks, program, "first run: ")
     checks.equal("Exit opens no page", [e.command_line for e in session.settled_journal()],
                  [read_me])
@@ -151,6 +193,8 @@ def run(session, checks):
                  [controls[name]["receivesClick"] for name in ("listbox", "progressbar", "scan")],
                  [False, False, False])
     checks.true("Go Back can be clicked", controls["goback"]["receivesClick"])
+    checks.equal("Go Back is the default button while the panel shows", default_buttons(state),
+                 ["goback"])
     clicked, _ = driver.try_click("Scan")
     checks.true("Scan cannot be clicked through the panel", not clicked)
 
@@ -183,6 +227,7 @@ def run(session, checks):
                   controls["treeview"]["receivesClick"], controls["listbox"]["visible"]),
                  (False, True, True, False))
     checks.equal("the tree holds both scans", tree_nodes(state), two_scans.tree)
+    checks.equal("Scan is the default button again", default_buttons(state), ["scan"])
 
     for item in ("Support Center", "Contact"):
         opened = len(session.journal())

@@ -36,6 +36,52 @@ constexpr ControlName kControls[] = {
     {"label", IDC_LABEL1},     {"banner", IDC_IMAGE1},      {"goback", IDC_BITBTN1},
 };
 
+void WriteFont(JsonWriter& json, HWND control) {
+  json.Key("font");
+  const auto font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+  LOGFONTA description = {};
+  if (font == nullptr || GetObjectA(font, sizeof description, &description) == 0) {
+    json.Null();
+    return;
+  }
+  json.BeginObject();
+  json.Field("face", description.lfFaceName);
+  json.Field("height", static_cast<int>(description.lfHeight));
+  json.Field("weight", static_cast<int>(description.lfWeight));
+  json.Field("charset", static_cast<int>(description.lfCharSet));
+  json.EndObject();
+}
+
+// The colours a control is drawn with, as its parent answers the control's
+// WM_CTLCOLOR... message: the text colour it sets and the brush it returns
+// (null when the parent leaves both to the system).
+void WriteDrawColours(JsonWriter& json, HWND control, UINT message) {
+  json.Key("colours");
+  HDC dc = CreateCompatibleDC(nullptr);
+  constexpr COLORREF kUntouched = RGB(1, 2, 3);
+  SetTextColor(dc, kUntouched);
+  const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(GetParent(control), message,
+                                                           reinterpret_cast<WPARAM>(dc),
+                                                           reinterpret_cast<LPARAM>(control)));
+  const COLORREF text = GetTextColor(dc);
+  DeleteDC(dc);
+  LOGBRUSH fill = {};
+  json.BeginObject();
+  json.Key("text");
+  if (text == kUntouched) {
+    json.Null();
+  } else {
+    json.Number(static_cast<long long>(text));
+  }
+  json.Key("brush");
+  if (brush != nullptr && GetObjectA(brush, sizeof fill, &fill) != 0 && fill.lbStyle == BS_SOLID) {
+    json.Number(static_cast<long long>(fill.lbColor));
+  } else {
+    json.Null();
+  }
+  json.EndObject();
+}
+
 void WriteControl(JsonWriter& json, HWND main, HWND control) {
   json.BeginObject();
   const LONG style = GetWindowLongA(control, GWL_STYLE);
@@ -52,6 +98,17 @@ void WriteControl(JsonWriter& json, HWND main, HWND control) {
   json.Field("enabled", IsWindowEnabled(control) != FALSE);
   json.Field("receivesClick", ReceivesClickAtCentre(control, main));
   json.Field("style", static_cast<long long>(static_cast<unsigned long>(style)));
+  WriteFont(json, control);
+  const int id = GetDlgCtrlID(control);
+  if (id == IDC_LISTBOX1) {
+    WriteDrawColours(json, control, WM_CTLCOLORLISTBOX);
+  } else if (id == IDC_LABEL1) {
+    WriteDrawColours(json, control, WM_CTLCOLORSTATIC);
+  } else if (id == IDC_TREEVIEW1) {
+    json.Key("colours").BeginObject();
+    json.Field("text", static_cast<long long>(SendMessageA(control, TVM_GETTEXTCOLOR, 0, 0)));
+    json.EndObject();
+  }
   json.EndObject();
 }
 
@@ -149,6 +206,19 @@ void WriteMainWindow(JsonWriter& json, HWND main) {
   json.Field("enabled", IsWindowEnabled(main) != FALSE);
   json.Field("style",
              static_cast<long long>(static_cast<unsigned long>(GetWindowLongA(main, GWL_STYLE))));
+  // The background the window class paints: a system colour index + 1, or a brush.
+  const auto background = static_cast<ULONG_PTR>(GetClassLongPtrA(main, GCLP_HBRBACKGROUND));
+  LOGBRUSH fill = {};
+  json.Key("background");
+  if (background > 0 && background <= COLOR_MENUBAR + 1) {
+    json.Number(static_cast<long long>(GetSysColor(static_cast<int>(background - 1))));
+  } else if (background != 0 &&
+             GetObjectA(reinterpret_cast<HBRUSH>(background), sizeof fill, &fill) != 0) {
+    json.Number(static_cast<long long>(fill.lbColor));
+  } else {
+    json.Null();
+  }
+  json.Field("light3d", static_cast<long long>(GetSysColor(COLOR_3DLIGHT)));
   json.Key("screen").BeginArray();
   json.Number(GetSystemMetrics(SM_CXSCREEN)).Number(GetSystemMetrics(SM_CYSCREEN)).EndArray();
   RECT client;
