@@ -185,7 +185,7 @@ class Xvfb:
 
 
 def install_signal_handlers(deadline_seconds):
-    """Turns a timeout, SIGTERM and SIGHUP into exceptions, so that the
+    """Turns a timeout, Ctrl-C, SIGTERM and SIGHUP into exceptions, so that the
     harness's `finally` blocks run and end everything it started."""
 
     def on_alarm(signum, frame):
@@ -195,6 +195,7 @@ def install_signal_handlers(deadline_seconds):
         raise SystemExit(f"ended by signal {signum}")
 
     signal.signal(signal.SIGALRM, on_alarm)
+    signal.signal(signal.SIGINT, signal.default_int_handler)  # also when started ignoring it
     signal.signal(signal.SIGTERM, on_term)
     signal.signal(signal.SIGHUP, on_term)
     signal.alarm(deadline_seconds)
