@@ -19,12 +19,12 @@ def _quote(word):
 
 
 class Driver:
-    def __init__(self, session):
-        self.session = session
-        self.transcript = open(os.path.join(session.run_dir, "driver.log"), "a")
-        exe = prefixes.windows_path_of_host(session.paths.helper("driver.exe"))
-        self.process = session.registry.popen(
-            ["wine", exe, "serve"], cwd=session.host("C:\\"), env=session.env(),
+    def __init__(self, machine):
+        self.machine = machine
+        self.transcript = open(os.path.join(machine.run_dir, "driver.log"), "a")
+        exe = prefixes.windows_path_of_host(machine.paths.test_program("driver.exe"))
+        self.process = machine.registry.popen(
+            ["wine", exe, "serve"], cwd=machine.host("C:\\"), env=machine.env(),
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self.transcript,
             description="driver.exe")
         self._buffer = b""

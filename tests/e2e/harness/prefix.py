@@ -96,7 +96,7 @@ def import_registry(registry, env, work_dir, text, name="import.reg"):
         raise RuntimeError("regedit could not import " + reg_file)
 
 
-def make_base_prefix(base, helpers_dir, work_dir):
+def make_base_prefix(base, test_programs_dir, work_dir):
     """Makes the base prefix from nothing and installs the stand-ins."""
     remove_tree(base)
     os.makedirs(work_dir, exist_ok=True)
@@ -113,7 +113,7 @@ def make_base_prefix(base, helpers_dir, work_dir):
         wait_wineserver(env, timeout=120)
         log(f"prefix created by wineboot in {time.monotonic() - started:.1f} s")
 
-        recorder = os.path.join(helpers_dir, "recorder.exe")
+        recorder = os.path.join(test_programs_dir, "recorder.exe")
         system32 = unix_path(base, "C:\\windows\\system32")
         for tool in SYSTEM_TOOLS:
             shutil.copyfile(recorder, os.path.join(system32, tool))

@@ -76,7 +76,7 @@ class ProcessRegistry:
         self._save()
 
     def end_all(self):
-        """Ends the prefixes' Wine sessions, then every process still running,
+        """Ends the prefixes' wineservers, then every process still running,
         each by its id. Safe to call more than once."""
         for prefix, env in self.wine_prefixes:
             kill_wineserver(env)
@@ -128,14 +128,14 @@ def start_watchdog(state_file):
     """Starts a process, detached from the harness and its terminal, that waits
     for the harness to end. If the harness ends while `state_file` still
     exists (it was killed before it could clean up), the watchdog ends the
-    processes and Wine sessions listed there."""
+    processes and wineservers listed there."""
     harness_pid = os.getpid()
     harness_started = start_time_of(harness_pid)
     first = os.fork()
     if first:
         os.waitpid(first, 0)
         return
-    # Child: a new session, then a grandchild that no test runner's process-tree
+    # Child: a new machine, then a grandchild that no test runner's process-tree
     # kill reaches.
     try:
         os.setsid()

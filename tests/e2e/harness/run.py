@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Runs one end-to-end scenario (or makes or removes the base prefix).
 
-    run.py --build-dir BUILD --helpers-dir HELPERS [--keep] SCENARIO
+    run.py --build-dir BUILD --test-programs-dir PROGRAMS [--keep] SCENARIO
 
 BUILD is the Windows build tree (its bin/ and stand-in/ hold the programs
-under test); HELPERS holds driver.exe, its hook, recorder.exe and sleeper.exe.
+under test); PROGRAMS holds driver.exe, its hook, recorder.exe and sleeper.exe.
 Everything the run makes goes under BUILD/e2e (or --work-dir): the base prefix, and per
 scenario a folder runs/SCENARIO with its prefix copy (removed after a pass
 unless --keep), the programs' output, the driver's transcript and, after a
@@ -24,7 +24,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import prefix  # noqa: E402
 from checks import Checks  # noqa: E402
 from processes import install_signal_handlers, log, remove_tree  # noqa: E402
-from session import Paths, Session  # noqa: E402
+from machine import Paths, TestMachine  # noqa: E402
 
 SCENARIOS = ["smoke", "kill", "fservice", "clean", "infected", "held_open", "startup",
              "read_only_log", "window"]
@@ -39,8 +39,8 @@ def run_scenario(name, paths, keep):
     print((module.__doc__ or name).strip(), flush=True)
     checks = Checks()
     started = time.monotonic()
-    with Session(name, paths, keep) as session:
-        module.run(session, checks)
+    with TestMachine(name, paths, keep) as machine:
+        module.run(machine, checks)
         if checks.failed:
             raise ChecksFailed(f"{len(checks.failures)} check(s) failed: " +
                                "; ".join(checks.failures))
@@ -51,18 +51,18 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build-dir", required=True)
-    parser.add_argument("--helpers-dir", required=True)
+    parser.add_argument("--test-programs-dir", required=True)
     parser.add_argument("--work-dir", help="where prefixes and results go (default BUILD/e2e)")
     parser.add_argument("--keep", action="store_true", help="keep the prefix copy after a pass")
     parser.add_argument("--deadline", type=int, default=480,
                         help="seconds after which the scenario is stopped and cleaned up")
     parser.add_argument("scenario", choices=SCENARIOS + ["make-base-prefix", "remove-base-prefix"])
     args = parser.parse_args()
-    paths = Paths(args.build_dir, args.helpers_dir, args.work_dir)
+    paths = Paths(args.build_dir, args.test_programs_dir, args.work_dir)
     install_signal_handlers(args.deadline)
     try:
         if args.scenario == "make-base-prefix":
-            prefix.make_base_prefix(paths.base_prefix, paths.helpers_dir, paths.work_dir)
+            prefix.make_base_prefix(paths.base_prefix, paths.test_programs_dir, paths.work_dir)
         elif args.scenario == "remove-base-prefix":
             remove_tree(paths.base_prefix)
         else:

@@ -1,1 +1,1 @@
-"""The end-to-end scenarios, one module each with a run(session, checks)."""
+"""The end-to-end scenarios, one module each with a run(machine, checks)."""

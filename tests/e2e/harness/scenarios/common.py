@@ -3,18 +3,18 @@
 import expected
 
 
-def start_program(session, checks, folder, cwd=None, boxes=(expected.WARNING_BOX,), label=""):
+def start_program(machine, checks, folder, cwd=None, boxes=(expected.WARNING_BOX,), label=""):
     """Starts the program, answers its start-up boxes and checks them against
     `boxes`; returns the running program once its main window is ready."""
-    program = session.launch(folder, cwd)
-    shown = session.driver().boxes(until="main")
+    program = machine.launch(folder, cwd)
+    shown = machine.driver().boxes(until="main")
     checks.equal(f"{label}start-up message boxes, in order", shown, list(boxes))
     return program
 
 
-def exit_program(session, checks, program, label=""):
+def exit_program(machine, checks, program, label=""):
     """Ends the program with Actions > Exit and checks its exit code."""
-    session.driver().run("menu", "Exit", allow_failure=True)
+    machine.driver().run("menu", "Exit", allow_failure=True)
     checks.equal(f"{label}exit code after Exit", program.wait_exit(), 0)
 
 

@@ -64,13 +64,13 @@ PLANTED = {
 REWRITTEN = {"Shell": "Explorer.exe", "Userinit": "C:\\windows\\system32\\userinit.exe,"}
 
 
-def plant(session, planted, name):
+def plant(machine, planted, name):
     lines = ["REGEDIT4", ""]
     for key, values in planted.items():
         lines.append(f"[{reg_key(key)}]")
         lines += [f'"{value}"={data}' for value, data, _ in values]
         lines.append("")
-    session.import_registry("\n".join(lines) + "\n", name)
+    machine.import_registry("\n".join(lines) + "\n", name)
 
 
 def snapshot(driver):
@@ -87,13 +87,13 @@ def sz_hex(text):
     return (text.encode("latin-1") + b"\0").hex()
 
 
-def run(session, checks):
-    session.install_program(FOLDER, files=("fservice.exe",))
-    driver = session.driver()
-    plant(session, PLANTED, "plant.reg")
+def run(machine, checks):
+    machine.install_program(FOLDER, files=("fservice.exe",))
+    driver = machine.driver()
+    plant(machine, PLANTED, "plant.reg")
     before = snapshot(driver)
 
-    code, _, _ = session.run_wine([REPAIR])
+    code, _, _ = machine.run_wine([REPAIR])
     checks.equal("fservice.exe exit code", code, 0)
     after = snapshot(driver)
 
@@ -110,10 +110,10 @@ def run(session, checks):
                      wanted)
 
     # A list left with nothing but the family's entries gets Windows' default.
-    plant(session, {WINLOGON: [("Shell", sz("C:\\WINDOWS\\krt32.exe"), False),
+    plant(machine, {WINLOGON: [("Shell", sz("C:\\WINDOWS\\krt32.exe"), False),
                                ("Userinit", sz("C:\\WINDOWS\\winp9.exe,"), False)]},
           "family-only.reg")
-    code, _, _ = session.run_wine([REPAIR])
+    code, _, _ = machine.run_wine([REPAIR])
     checks.equal("second run: exit code", code, 0)
     values = snapshot(driver)[WINLOGON]
     checks.equal("Shell holding only a family entry: back to the default",

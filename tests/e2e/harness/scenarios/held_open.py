@@ -9,7 +9,7 @@ import subprocess
 
 import expected
 from scenarios.common import exit_program, list_items, progress, start_program, tree_nodes
-from session import wait_ready
+from machine import wait_ready
 
 FOLDER = "C:\\DiziTarvix"
 HELD = expected.SYSTEM_DIR + "\\winkey.dll"
@@ -29,19 +29,19 @@ def pending_renames(driver):
     return []
 
 
-def run(session, checks):
-    session.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
+def run(machine, checks):
+    machine.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
                             chained=("kill.exe", "fservice.exe"))
-    session.write_bytes(HELD, b"held open")
-    session.write_bytes(FREE, b"free to delete")
-    session.install_helper("sleeper.exe", "C:\\e2e\\holder.exe")
-    holder = session.start_wine(["C:\\e2e\\holder.exe", HELD], stdout=subprocess.PIPE)
+    machine.write_bytes(HELD, b"held open")
+    machine.write_bytes(FREE, b"free to delete")
+    machine.install_test_program("sleeper.exe", "C:\\e2e\\holder.exe")
+    holder = machine.start_wine(["C:\\e2e\\holder.exe", HELD], stdout=subprocess.PIPE)
     if not wait_ready(holder):
         raise RuntimeError("holder.exe could not open " + HELD)
-    driver = session.driver()
+    driver = machine.driver()
     checks.equal("nothing pending before the scan", pending_renames(driver), [])
 
-    program = start_program(session, checks, FOLDER)
+    program = start_program(machine, checks, FOLDER)
     model = expected.ScanModel(FOLDER, present=[HELD, FREE], undeletable=[HELD]).scan()
     state = driver.click("Scan")
     checks.equal("list: the held file found and reported truthfully in every pass",
@@ -51,12 +51,12 @@ def run(session, checks):
     checks.equal("no line claims a deletion of the held file",
                  list_items(state).count(expected.DELETED["server"]), 1)
     checks.true("the holding process survived the kill commands", holder.poll() is None)
-    checks.true("the held file is still there", session.exists(HELD))
-    checks.true("the free file beside it is gone", not session.exists(FREE))
+    checks.true("the held file is still there", machine.exists(HELD))
+    checks.true("the free file beside it is gone", not machine.exists(FREE))
     checks.equal("its deletion at the next restart is registered, and nothing else",
                  sorted(set(pending_renames(driver))), [("\\??\\" + HELD, "")])
 
-    journal = session.settled_journal()
+    journal = machine.settled_journal()
     checks.equal("command journal: three passes of kills, repairs and restarts",
                  [e.command_line for e in journal[1:]], model.commands)
-    exit_program(session, checks, program)
+    exit_program(machine, checks, program)

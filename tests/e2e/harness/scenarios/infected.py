@@ -40,33 +40,33 @@ DECOY_FOLDER = W + "\\kt.atm"
 RUN_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 
 
-def plant(session):
+def plant(machine):
     targets = [path for path in expected.SERVER_TARGETS + expected.DOWNLOADER_TARGETS
                if path != DECOY_FOLDER]
     for path in targets:
-        session.write_bytes(OTHER_CASE.get(path, path), b"planted " + path.encode())
+        machine.write_bytes(OTHER_CASE.get(path, path), b"planted " + path.encode())
     decoys = {path: b"decoy " + path.encode() for path in DECOY_FILES}
     decoys[DECOY_FOLDER + "\\inside.txt"] = b"inside a directory named like a target"
     for path, data in decoys.items():
-        session.write_bytes(path, data)
+        machine.write_bytes(path, data)
     for path in PLANTED_PROGRAMS:
-        session.install_helper("recorder.exe", path)
-    session.import_registry(
+        machine.install_test_program("recorder.exe", path)
+    machine.import_registry(
         "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
         '"Tarvix"="C:\\\\WINDOWS\\\\krt32.exe"\n"Other"="C:\\\\Tools\\\\other.exe"\n')
     return targets, decoys
 
 
-def run(session, checks):
+def run(machine, checks):
     # The kill tool is only recorded here: the real one would also end Wine's
     # own services.exe, which shares its name with a target in C:\windows.
-    session.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
+    machine.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
                             chained=("fservice.exe",))
-    targets, decoys = plant(session)
-    program = start_program(session, checks, FOLDER, cwd=WORK)
-    driver = session.driver()
+    targets, decoys = plant(machine)
+    program = start_program(machine, checks, FOLDER, cwd=WORK)
+    driver = machine.driver()
     checks.equal("journal after start: the read-me opened by its full path",
-                 [e.command_line for e in session.settled_journal()],
+                 [e.command_line for e in machine.settled_journal()],
                  [expected.read_me_opened(FOLDER)])
 
     model = expected.ScanModel(FOLDER, present=targets).scan()
@@ -78,7 +78,7 @@ def run(session, checks):
     checks.equal("no message box", state["boxes"], [])
     checks.equal("three server passes", list_items(state).count(expected.SERVER_START), 3)
 
-    journal = session.settled_journal()
+    journal = machine.settled_journal()
     checks.equal("command journal: exactly the documented commands, in order",
                  [e.command_line for e in journal[1:]], model.commands)
     allowed = {FOLDER + "\\kill.exe", FOLDER + "\\fservice.exe", expected.SYSTEM_DIR +
@@ -89,21 +89,21 @@ def run(session, checks):
     checks.equal("one restart, for the one pass that found something",
                  [e.command_line for e in journal].count(expected.RESTART), 1)
 
-    left = [path for path in targets if session.exists(OTHER_CASE.get(path, path))]
+    left = [path for path in targets if machine.exists(OTHER_CASE.get(path, path))]
     checks.equal("every target file deleted", left, [])
     changed = [path for path, data in decoys.items()
-               if not session.exists(path) or session.read_bytes(path) != data]
+               if not machine.exists(path) or machine.read_bytes(path) != data]
     checks.equal("decoys untouched, byte for byte", changed, [])
     checks.equal("clean msconfig.exe copied into the system folder byte for byte",
-                 session.read_bytes(MSCONFIG) if session.exists(MSCONFIG) else None,
-                 session.read_bytes(FOLDER + "\\msconfig.exe"))
-    checks.equal("log file saved beside the program", session.read_bytes(LOG_FILE),
+                 machine.read_bytes(MSCONFIG) if machine.exists(MSCONFIG) else None,
+                 machine.read_bytes(FOLDER + "\\msconfig.exe"))
+    checks.equal("log file saved beside the program", machine.read_bytes(LOG_FILE),
                  model.log_file())
 
     def run_values():
         return sorted(v["name"] for v in driver.registry(RUN_KEY)["values"])
 
     checks.equal("the repair program removed the family's Run value, nothing else",
-                 session.wait_for(lambda: run_values() == ["Other"] and run_values()) or
+                 machine.wait_for(lambda: run_values() == ["Other"] and run_values()) or
                  run_values(), ["Other"])
-    exit_program(session, checks, program)
+    exit_program(machine, checks, program)

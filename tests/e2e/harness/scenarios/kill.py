@@ -4,57 +4,57 @@ nothing ended, 2 wrong command line) and its usage line."""
 
 import subprocess
 
-from session import wait_ready
+from machine import wait_ready
 
 FOLDER = "C:\\DiziTarvix"
 KILL = FOLDER + "\\kill.exe"
 
 
-def start_sleeper(session, name):
+def start_sleeper(machine, name):
     path = "C:\\e2e\\" + name
-    session.install_helper("sleeper.exe", path)
-    process = session.start_wine([path], stdout=subprocess.PIPE)
+    machine.install_test_program("sleeper.exe", path)
+    process = machine.start_wine([path], stdout=subprocess.PIPE)
     if not wait_ready(process):
         raise RuntimeError(name + " did not start")
     return process
 
 
-def ended(session, process):
-    return session.wait_for(lambda: process.poll() is not None, timeout=10)
+def ended(machine, process):
+    return machine.wait_for(lambda: process.poll() is not None, timeout=10)
 
 
-def run(session, checks):
-    session.install_program(FOLDER, files=("kill.exe",))
-    alpha = start_sleeper(session, "alpha.exe")
-    second_alpha = start_sleeper(session, "alpha.exe")
-    beta = start_sleeper(session, "beta.exe")
+def run(machine, checks):
+    machine.install_program(FOLDER, files=("kill.exe",))
+    alpha = start_sleeper(machine, "alpha.exe")
+    second_alpha = start_sleeper(machine, "alpha.exe")
+    beta = start_sleeper(machine, "beta.exe")
 
-    code, out, err = session.run_wine([KILL, "-f", "alpha.exe"])
+    code, out, err = machine.run_wine([KILL, "-f", "alpha.exe"])
     checks.equal("kill -f alpha.exe: exit code", code, 0)
-    checks.true("both alpha.exe processes ended", ended(session, alpha) and
-                ended(session, second_alpha))
+    checks.true("both alpha.exe processes ended", ended(machine, alpha) and
+                ended(machine, second_alpha))
     checks.true("beta.exe still runs", beta.poll() is None)
 
-    third_alpha = start_sleeper(session, "alpha.exe")
-    code, _, _ = session.run_wine([KILL, "-f", "ALPHA.EXE"])
+    third_alpha = start_sleeper(machine, "alpha.exe")
+    code, _, _ = machine.run_wine([KILL, "-f", "ALPHA.EXE"])
     checks.equal("kill -f ALPHA.EXE (other case): exit code", code, 0)
-    checks.true("alpha.exe ended by its name in capitals", ended(session, third_alpha))
+    checks.true("alpha.exe ended by its name in capitals", ended(machine, third_alpha))
 
     for args, what in ((["-f", "alpha.exe"], "no process of that name left"),
                        (["-f", "winkey.dll"], "a DLL name matches no process"),
                        (["-f", "beta"], "a name without its extension is another name")):
-        code, _, _ = session.run_wine([KILL] + args)
+        code, _, _ = machine.run_wine([KILL] + args)
         checks.equal(f"kill {' '.join(args)}: exit code 1 ({what})", code, 1)
     # Ending itself would also give exit code 1 (the code kill.exe ends
     # processes with), but would lose the report it prints at its end.
-    code, out, _ = session.run_wine([KILL, "-f", "kill.exe"])
+    code, out, _ = machine.run_wine([KILL, "-f", "kill.exe"])
     checks.true("kill -f kill.exe: runs to its end without ending itself",
                 code == 1 and b"kill.exe" in out, f"exit code {code}, output {out!r}")
     checks.true("beta.exe still runs after all of that", beta.poll() is None)
 
     for args in ([], ["-f"], ["alpha.exe"], ["-x", "alpha.exe"], ["-f", "C:\\e2e\\beta.exe"],
                  ["-f", "alpha.exe", "beta.exe"]):
-        code, out, err = session.run_wine([KILL] + args)
+        code, out, err = machine.run_wine([KILL] + args)
         label = "kill " + " ".join(args) if args else "kill without arguments"
         checks.equal(f"{label}: exit code 2", code, 2)
         lines = err.decode("latin-1").splitlines()

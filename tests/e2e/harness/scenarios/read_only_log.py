@@ -36,18 +36,18 @@ def read_only(path):
             subprocess.run(["chattr", "-i", path])
 
 
-def run(session, checks):
-    session.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
+def run(machine, checks):
+    machine.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
                             chained=("kill.exe", "fservice.exe"))
-    session.write_bytes(LOG_FILE, OLD_LOG)
-    files_before = sorted(os.listdir(session.host(FOLDER)))
-    with read_only(session.host(LOG_FILE)):
-        scan_with_read_only_log(session, checks, files_before)
+    machine.write_bytes(LOG_FILE, OLD_LOG)
+    files_before = sorted(os.listdir(machine.host(FOLDER)))
+    with read_only(machine.host(LOG_FILE)):
+        scan_with_read_only_log(machine, checks, files_before)
 
 
-def scan_with_read_only_log(session, checks, files_before):
-    program = start_program(session, checks, FOLDER)
-    driver = session.driver()
+def scan_with_read_only_log(machine, checks, files_before):
+    program = start_program(machine, checks, FOLDER)
+    driver = machine.driver()
     state = driver.click("Scan")
     checks.equal("the box is up once the scan has written its lines",
                  [box["caption"] for box in state["boxes"]], ["Saving Error"])
@@ -56,7 +56,7 @@ def scan_with_read_only_log(session, checks, files_before):
     model = expected.ScanModel(FOLDER).scan()
     checks.equal("the scan's lines are all logged", list_items(state), model.texts)
     checks.equal("progress reaches 10 after the box", progress(state), 10)
-    checks.equal("old log byte for byte", session.read_bytes(LOG_FILE), OLD_LOG)
-    checks.equal("no file left beside the program", sorted(os.listdir(session.host(FOLDER))),
+    checks.equal("old log byte for byte", machine.read_bytes(LOG_FILE), OLD_LOG)
+    checks.equal("no file left beside the program", sorted(os.listdir(machine.host(FOLDER))),
                  files_before)
-    exit_program(session, checks, program)
+    exit_program(machine, checks, program)

@@ -5,12 +5,12 @@ import expected
 from scenarios.common import exit_program, start_program
 
 
-def run(session, checks):
+def run(machine, checks):
     # The shipped files exactly as built, nothing recorded or replaced.
-    folder = session.install_program()
-    program = start_program(session, checks, folder)
-    main = session.driver().state()["main"]
+    folder = machine.install_program()
+    program = start_program(machine, checks, folder)
+    main = machine.driver().state()["main"]
     checks.equal("window caption", main["caption"], expected.CAPTION)
     checks.equal("client area size", main["client"][2:], expected.CLIENT_SIZE)
     checks.true("window shown", main["visible"])
-    exit_program(session, checks, program)
+    exit_program(machine, checks, program)

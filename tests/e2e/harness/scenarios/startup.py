@@ -12,7 +12,7 @@ import subprocess
 
 import expected
 from scenarios.common import exit_program, start_program
-from session import wait_ready
+from machine import wait_ready
 
 FOLDER = "C:\\DiziTarvix"
 ELSEWHERE = "C:\\Elsewhere"
@@ -21,80 +21,80 @@ REQUIRED = ["fservice.exe", "msconfig.exe", "kill.exe", "ReadMe First.txt"]
 APP_DEFAULTS = "HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\DiziTarvix.exe"
 
 
-def opened_since(session, count):
-    return [e.command_line for e in session.settled_journal()[count:]]
+def opened_since(machine, count):
+    return [e.command_line for e in machine.settled_journal()[count:]]
 
 
-def start_refused(session, checks, label, boxes, cwd=None):
+def start_refused(machine, checks, label, boxes, cwd=None):
     """Starts the program where it must end after its start-up boxes."""
-    before = len(session.journal())
-    program = session.launch(FOLDER, cwd)
-    shown = session.driver().boxes(until="exit")
+    before = len(machine.journal())
+    program = machine.launch(FOLDER, cwd)
+    shown = machine.driver().boxes(until="exit")
     checks.equal(f"{label}: message boxes, in order", shown, boxes)
     checks.equal(f"{label}: exit code", program.wait_exit(), 0)
-    return opened_since(session, before)
+    return opened_since(machine, before)
 
 
-def set_windows_version(session, version):
-    session.import_registry(f'REGEDIT4\n\n[{APP_DEFAULTS}]\n"Version"="{version}"\n',
+def set_windows_version(machine, version):
+    machine.import_registry(f'REGEDIT4\n\n[{APP_DEFAULTS}]\n"Version"="{version}"\n',
                             "version.reg")
 
 
-def run(session, checks):
-    session.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
+def run(machine, checks):
+    machine.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
                             chained=("kill.exe", "fservice.exe"))
     read_me = expected.read_me_opened(FOLDER)
 
-    before = len(session.journal())
-    program = start_program(session, checks, FOLDER, label="all files present: ")
-    exit_program(session, checks, program, "all files present: ")
-    checks.equal("all files present: only the read-me opened", opened_since(session, before),
+    before = len(machine.journal())
+    program = start_program(machine, checks, FOLDER, label="all files present: ")
+    exit_program(machine, checks, program, "all files present: ")
+    checks.equal("all files present: only the read-me opened", opened_since(machine, before),
                  [read_me])
 
-    os.makedirs(session.host(ELSEWHERE), exist_ok=True)
-    before = len(session.journal())
-    program = start_program(session, checks, FOLDER, cwd=ELSEWHERE,
+    os.makedirs(machine.host(ELSEWHERE), exist_ok=True)
+    before = len(machine.journal())
+    program = start_program(machine, checks, FOLDER, cwd=ELSEWHERE,
                             label="another working folder: ")
-    exit_program(session, checks, program, "another working folder: ")
+    exit_program(machine, checks, program, "another working folder: ")
     checks.equal("another working folder: the read-me opened from the program's folder",
-                 opened_since(session, before), [read_me])
+                 opened_since(machine, before), [read_me])
     checks.true("no kill.exe copied into the Windows folder on this version",
-                not session.exists(COPIED_KILL))
+                not machine.exists(COPIED_KILL))
 
     for name in REQUIRED:
-        path = session.host(FOLDER + "\\" + name)
+        path = machine.host(FOLDER + "\\" + name)
         os.rename(path, path + ".away")
         try:
-            opened = start_refused(session, checks, f"{name} missing",
+            opened = start_refused(machine, checks, f"{name} missing",
                                    [expected.MISSING_FILES_BOX, expected.WARNING_BOX])
         finally:
             os.rename(path + ".away", path)
         checks.equal(f"{name} missing: read-me opened only when present", opened,
                      [] if name == "ReadMe First.txt" else [read_me])
 
-    session.install_helper("sleeper.exe", "C:\\e2e\\locker.exe")
-    locker = session.start_wine(["C:\\e2e\\locker.exe", FOLDER + "\\msconfig.exe", "lock"],
+    machine.install_test_program("sleeper.exe", "C:\\e2e\\locker.exe")
+    locker = machine.start_wine(["C:\\e2e\\locker.exe", FOLDER + "\\msconfig.exe", "lock"],
                                 stdout=subprocess.PIPE)
     if not wait_ready(locker):
         raise RuntimeError("locker.exe could not lock msconfig.exe")
-    start_refused(session, checks, "msconfig.exe locked against reading",
+    start_refused(machine, checks, "msconfig.exe locked against reading",
                   [expected.MISSING_FILES_BOX, expected.WARNING_BOX])
     locker.kill()
     locker.wait()
 
-    set_windows_version(session, "win2k")
-    program = start_program(session, checks, FOLDER, label="Windows 2000: ",
+    set_windows_version(machine, "win2k")
+    program = start_program(machine, checks, FOLDER, label="Windows 2000: ",
                             boxes=[expected.WARNING_BOX, expected.OLD_WINDOWS_BOX])
-    kill = session.read_bytes(FOLDER + "\\kill.exe")
+    kill = machine.read_bytes(FOLDER + "\\kill.exe")
     checks.equal("Windows 2000: kill.exe copied into the Windows folder",
-                 session.read_bytes(COPIED_KILL) if session.exists(COPIED_KILL) else None, kill)
-    exit_program(session, checks, program, "Windows 2000: ")
+                 machine.read_bytes(COPIED_KILL) if machine.exists(COPIED_KILL) else None, kill)
+    exit_program(machine, checks, program, "Windows 2000: ")
 
-    session.write_bytes(COPIED_KILL, b"an older copy")
-    path = session.host(FOLDER + "\\ReadMe First.txt")
+    machine.write_bytes(COPIED_KILL, b"an older copy")
+    path = machine.host(FOLDER + "\\ReadMe First.txt")
     os.rename(path, path + ".away")
-    start_refused(session, checks, "Windows 2000, read-me missing",
+    start_refused(machine, checks, "Windows 2000, read-me missing",
                   [expected.MISSING_FILES_BOX, expected.WARNING_BOX, expected.OLD_WINDOWS_BOX])
     os.rename(path + ".away", path)
     checks.equal("Windows 2000, read-me missing: the copy is made again over the old one",
-                 session.read_bytes(COPIED_KILL), kill)
+                 machine.read_bytes(COPIED_KILL), kill)

@@ -156,21 +156,21 @@ def check_first_look(checks, state):
                  sorted(HINTS.items()))
 
 
-def run(session, checks):
-    session.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
+def run(machine, checks):
+    machine.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
                             chained=("kill.exe", "fservice.exe"))
-    driver = session.driver()
+    driver = machine.driver()
     read_me = expected.read_me_opened(FOLDER)
 
-    program = start_program(session, checks, FOLDER, label="first run: ")
+    program = start_program(machine, checks, FOLDER, label="first run: ")
     state = driver.state()
     check_first_look(checks, state)
     check_looks(checks, state)
-    exit_program(session, checks, program, "first run: ")
-    checks.equal("Exit opens no page", [e.command_line for e in session.settled_journal()],
+    exit_program(machine, checks, program, "first run: ")
+    checks.equal("Exit opens no page", [e.command_line for e in machine.settled_journal()],
                  [read_me])
 
-    program = start_program(session, checks, FOLDER, label="second run: ")
+    program = start_program(machine, checks, FOLDER, label="second run: ")
     one_scan = expected.ScanModel(FOLDER).scan()
     driver.click("Scan")
 
@@ -217,9 +217,9 @@ def run(session, checks):
 
     # The click is mouse input, taken after anything posted: wait for its page
     # before the panel is hidden.
-    opened = len(session.journal())
+    opened = len(machine.journal())
     driver.mouse_click(IDC["banner"])
-    session.wait_for(lambda: len(session.journal()) > opened)
+    machine.wait_for(lambda: len(machine.journal()) > opened)
     state = driver.click("Go Back")
     controls = state["main"]["controls"]
     checks.equal("Go Back hides the panel and shows the tree chosen meanwhile",
@@ -230,13 +230,13 @@ def run(session, checks):
     checks.equal("Scan is the default button again", default_buttons(state), ["scan"])
 
     for item in ("Support Center", "Contact"):
-        opened = len(session.journal())
+        opened = len(machine.journal())
         driver.menu(item)
-        session.wait_for(lambda: len(session.journal()) > opened)
+        machine.wait_for(lambda: len(machine.journal()) > opened)
     driver.close_window()
     checks.equal("close box: exit code", program.wait_exit(), 0)
     checks.equal("pages opened: the banner's, support, contact, and the home page once on close",
-                 [e.command_line for e in session.settled_journal()[1:]],
+                 [e.command_line for e in machine.settled_journal()[1:]],
                  [read_me] + [expected.page_opened(page) for page in (
                      expected.ADVERTISING_PAGE, expected.SUPPORT_PAGE, expected.CONTACT_PAGE,
                      expected.HOME_PAGE)])

@@ -1,5 +1,5 @@
-"""One scenario's world: its own copy of the base prefix, its own X display,
-the programs it starts there, and their ending whatever happens."""
+"""The test machine of one scenario: its own copy of the base prefix, its own X
+display, the programs it starts there, and their ending whatever happens."""
 
 import os
 import selectors
@@ -17,16 +17,16 @@ PROGRAM_FOLDER = "C:\\DiziTarvix"
 
 
 class Paths:
-    def __init__(self, build_dir, helpers_dir, work_dir=None):
+    def __init__(self, build_dir, test_programs_dir, work_dir=None):
         self.build_dir = os.path.abspath(build_dir)
-        self.helpers_dir = os.path.abspath(helpers_dir)
+        self.test_programs_dir = os.path.abspath(test_programs_dir)
         self.work_dir = os.path.abspath(work_dir or os.path.join(self.build_dir, "e2e"))
         self.base_prefix = os.path.join(self.work_dir, "base-prefix")
         self.bin_dir = os.path.join(self.build_dir, "bin")
         self.msconfig_stand_in = os.path.join(self.build_dir, "stand-in", "msconfig.exe")
 
-    def helper(self, name):
-        return os.path.join(self.helpers_dir, name)
+    def test_program(self, name):
+        return os.path.join(self.test_programs_dir, name)
 
     def shipped(self, name):
         if name == "msconfig.exe":
@@ -37,12 +37,12 @@ class Paths:
 class Program:
     """DiziTarvix.exe (or another program) running under Wine."""
 
-    def __init__(self, session, exe, cwd, log_name):
-        self.session = session
+    def __init__(self, machine, exe, cwd, log_name):
+        self.machine = machine
         self.exe = exe
-        with open(os.path.join(session.run_dir, log_name), "ab") as out:
-            self.process = session.registry.popen(
-                ["wine", exe], cwd=session.host(cwd), env=session.env(native_tools=True),
+        with open(os.path.join(machine.run_dir, log_name), "ab") as out:
+            self.process = machine.registry.popen(
+                ["wine", exe], cwd=machine.host(cwd), env=machine.env(native_tools=True),
                 stdin=subprocess.DEVNULL, stdout=out, stderr=out, description=exe)
 
     def wait_exit(self, timeout=20):
@@ -56,7 +56,7 @@ class Program:
         return self.process.poll() is None
 
 
-class Session:
+class TestMachine:
     def __init__(self, name, paths, keep=False):
         self.name = name
         self.paths = paths
@@ -161,11 +161,11 @@ class Session:
             time.sleep(0.1)
         return self.journal()
 
-    def install_helper(self, helper, windows_path):
-        """Copies one of the test helpers (recorder.exe, sleeper.exe) into the prefix."""
+    def install_test_program(self, name, windows_path):
+        """Copies one of the test programs (recorder.exe, sleeper.exe) into the prefix."""
         path = self.host(windows_path)
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        shutil.copyfile(self.paths.helper(helper), path)
+        shutil.copyfile(self.paths.test_program(name), path)
 
     def install_program(self, folder=PROGRAM_FOLDER, recorded=(), chained=(),
                         files=SHIPPED_FILES + ("msconfig.exe",)):
@@ -185,7 +185,7 @@ class Session:
             stem = name.rsplit(".", 1)[0]
             if name in chained:
                 os.replace(os.path.join(host, name), os.path.join(host, stem + ".real.exe"))
-            self.install_helper("recorder.exe", folder + "\\" + name)
+            self.install_test_program("recorder.exe", folder + "\\" + name)
         return folder
 
     # --- programs ---------------------------------------------------------
@@ -230,7 +230,7 @@ class Session:
 
 
 def wait_ready(process, timeout=20):
-    """Waits for a helper started with stdout=PIPE (sleeper.exe) to write
+    """Waits for a test program started with stdout=PIPE (sleeper.exe) to write
     "ready"; False when it ended or stayed silent."""
     selector = selectors.DefaultSelector()
     selector.register(process.stdout, selectors.EVENT_READ)
