@@ -123,6 +123,9 @@ class Driver:
     def registry(self, key):
         return self._json(self.run("reg-dump", key)[1])
 
+    def file_info(self, path):
+        return self._json(self.run("file-info", path)[1])
+
     def processes(self):
         return self._json(self.run("processes")[1])
 

@@ -68,6 +68,15 @@ ABOUT_TEXT_SHOWN = "\n".join([
     "  - All DiziTarvix Users: For your suggestions to imporive it.",
 ])
 
+# What Explorer shows of DiziTarvix.exe: the numeric versions and the text
+# entries that have a value; every other text entry is empty or absent.
+VERSION_NUMBERS = {"fileVersion": "2.5.0.0", "productVersion": "2.5.0.0"}
+VERSION_TEXTS = {
+    "CompanyName": PUBLISHER["DIZI_PUBLISHER_NAME"], "FileVersion": "2.5.0.0",
+    "OriginalFilename": "DiziTarvix.exe", "ProductName": "Diri Tarvix 2.5",
+    "ProductVersion": "2.5", "Comments": PUBLISHER["DIZI_PUBLISHER_ADDRESS"],
+}
+
 # The menu bar as the user reads it: top-level captions and their items.
 MENU_SHOWN = [
     ("Actions", ["Preform a full scan", "Just fix-up my RegEdit & Msconfig", "Exit"]),

@@ -55,6 +55,7 @@ const char* CommandSummary() {
          "  close                       close the main window as its close box does\n"
          "  processes                   the running processes as JSON\n"
          "  reg-dump KEY                the values of a registry key as JSON\n"
+         "  file-info PATH              a program file's version record and icon sizes as JSON\n"
          "  serve                       read commands from standard input, one a line\n"
          "options: --caption TEXT --image NAME --timeout MS\n";
 }
@@ -80,6 +81,7 @@ Outcome RunCommand(const Options& options, HookClient& hook) {
       {"close", 0, Close},
       {"processes", 0, Processes},
       {"reg-dump", 1, RegistryDump},
+      {"file-info", 1, FileInfo},
   };
   for (const Entry& entry : kCommands) {
     if (name == entry.name) {

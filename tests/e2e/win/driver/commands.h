@@ -20,4 +20,7 @@ Outcome Boxes(const Options& options, HookClient& hook);
 Outcome Processes(const Options& options, HookClient& hook);
 Outcome RegistryDump(const Options& options, HookClient& hook);
 
+// file_info_command.cpp
+Outcome FileInfo(const Options& options, HookClient& hook);
+
 }  // namespace e2e
