@@ -3,7 +3,8 @@ kill commands (the real kill.exe runs): each server pass finds it again and
 logs the truthful "could not be deleted now; it will be deleted at the next
 restart." line, never "has been deleted"; the file stays, its deletion at
 restart is registered in PendingFileRenameOperations, and a second target
-beside it is deleted as usual."""
+beside it is deleted as usual. A target locked even against reading counts as
+absent and is left alone."""
 
 import subprocess
 
@@ -14,6 +15,7 @@ from machine import wait_ready
 FOLDER = "C:\\DiziTarvix"
 HELD = expected.SYSTEM_DIR + "\\winkey.dll"
 FREE = expected.WINDOWS_DIR + "\\Pplugin1.dll"
+LOCKED = expected.WINDOWS_DIR + "\\Pplugin2.dll"
 SESSION_MANAGER = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"
 
 
@@ -34,14 +36,18 @@ def run(machine, checks):
                             chained=("kill.exe", "fservice.exe"))
     machine.write_bytes(HELD, b"held open")
     machine.write_bytes(FREE, b"free to delete")
+    machine.write_bytes(LOCKED, b"locked")
     machine.install_test_program("sleeper.exe", "C:\\e2e\\holder.exe")
     holder = machine.start_wine(["C:\\e2e\\holder.exe", HELD], stdout=subprocess.PIPE)
-    if not wait_ready(holder):
-        raise RuntimeError("holder.exe could not open " + HELD)
+    locker = machine.start_wine(["C:\\e2e\\holder.exe", LOCKED, "lock"],
+                                stdout=subprocess.PIPE)
+    if not (wait_ready(holder) and wait_ready(locker)):
+        raise RuntimeError("holder.exe could not open its files")
     driver = machine.driver()
     checks.equal("nothing pending before the scan", pending_renames(driver), [])
 
     program = start_program(machine, checks, FOLDER)
+    # The locked file cannot be opened for reading, so the scan takes it for absent.
     model = expected.ScanModel(FOLDER, present=[HELD, FREE], undeletable=[HELD]).scan()
     state = driver.click("Scan")
     checks.equal("list: the held file found and reported truthfully in every pass",
@@ -53,6 +59,8 @@ def run(machine, checks):
     checks.true("the holding process survived the kill commands", holder.poll() is None)
     checks.true("the held file is still there", machine.exists(HELD))
     checks.true("the free file beside it is gone", not machine.exists(FREE))
+    checks.equal("the file locked against reading is left alone", machine.read_bytes(LOCKED),
+                 b"locked")
     checks.equal("its deletion at the next restart is registered, and nothing else",
                  sorted(set(pending_renames(driver))), [("\\??\\" + HELD, "")])
 
