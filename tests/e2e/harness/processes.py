@@ -206,14 +206,7 @@ def log(message):
     sys.stdout.flush()
 
 
+
 def remove_tree(path):
-    """Removes a folder, also when a scenario that was stopped left an
-    immutable file in it (see scenarios/read_only_log.py)."""
-    if not os.path.lexists(path):
-        return
-    try:
-        shutil.rmtree(path)
-    except OSError:
-        subprocess.run(["chattr", "-R", "-i", path], stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
+    if os.path.lexists(path):
         shutil.rmtree(path)
