@@ -80,7 +80,7 @@ void TForm1::DescribeClass(WNDCLASSEXA& description) {
 TForm1::TForm1(HINSTANCE instance)
     : instance_(instance),
       scale_(DpiScale::OfScreen()),
-      log_(*this),
+      log_(logControls_),
       context_(platform_, paths_, log_) {}
 
 TForm1::~TForm1() {
@@ -201,6 +201,7 @@ void TForm1::CreateControls() {
                            scale_(layout::kListBox1), form, IDC_LISTBOX1, instance_);
   SetFont(ListBox1, listFont_.Get());
   ::SendMessageA(ListBox1, LB_SETITEMHEIGHT, 0, scale_(layout::kListItemHeight));
+  logControls_.Attach(ListBox1, TreeView1);
 
   Panel1.Create(form, scale_, font_.Get(), instance_);
 

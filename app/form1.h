@@ -16,8 +16,8 @@
 #include "app/dpi_scale.h"
 #include "app/gdi_objects.h"
 #include "app/hints.h"
+#include "app/log_controls.h"
 #include "log/activity_log.h"
-#include "log/log_view.h"
 #include "platform/win32/win32_platform.h"
 #include "scan/scan_context.h"
 #include "scan/scan_view.h"
@@ -25,7 +25,7 @@
 
 namespace dizi {
 
-class TForm1 : public BaseWindow<TForm1>, private LogView, private ScanView {
+class TForm1 : public BaseWindow<TForm1>, private ScanView {
  public:
   static constexpr char kClassName[] = "TForm1";
   static void DescribeClass(WNDCLASSEXA& description);
@@ -87,11 +87,7 @@ class TForm1 : public BaseWindow<TForm1>, private LogView, private ScanView {
   void AddHints();
   void FixClientSize();
 
-  // --- LogView and ScanView (form1_views.cpp) ----------------------------
-  void AppendListItem(const std::string& line) override;
-  Node AddTreeRoot(const std::string& line) override;
-  Node AddTreeChild(Node parent, const std::string& line) override;
-  Node InsertTreeItem(HTREEITEM parent, const std::string& line);
+  // --- ScanView (form1_views.cpp) ----------------------------------------
   void SetProgress(int position) override;
   void SetBusyCursor(bool busy) override;
   void SetListScrollWidth(int pixels) override;
@@ -126,6 +122,7 @@ class TForm1 : public BaseWindow<TForm1>, private LogView, private ScanView {
   DpiScale scale_;
 
   // The program-wide state, alive as long as the window.
+  LogControls logControls_;  // what the log draws on: ListBox1 and TreeView1
   Win32Platform platform_;
   SystemPaths paths_;
   ActivityLog log_;

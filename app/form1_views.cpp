@@ -1,6 +1,6 @@
-// The main window as the view the activity log and the scan run draw on, and
-// its cursors. A scan blocks the event loop while it runs, so each change is
-// painted at once rather than when the loop would get to it.
+// The main window as the view the scan run draws on, and its cursors. A scan
+// blocks the event loop while it runs, so each change is painted at once rather
+// than when the loop would get to it.
 #include "app/form1.h"
 
 namespace dizi {
@@ -14,50 +14,11 @@ HCURSOR SystemCursor(LPCSTR id) {
   return ::LoadCursorA(nullptr, id);
 }
 
-void RepaintIfVisible(HWND view) {
-  if (::IsWindowVisible(view)) {
-    ::UpdateWindow(view);
-  }
-}
-
 }  // namespace
-
-void TForm1::AppendListItem(const std::string& line) {
-  const LRESULT index =
-      ::SendMessageA(ListBox1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-  if (index >= 0) {
-    ::SendMessageA(ListBox1, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  }
-  RepaintIfVisible(ListBox1);
-}
-
-LogView::Node TForm1::AddTreeRoot(const std::string& line) {
-  const Node node = InsertTreeItem(TVI_ROOT, line);
-  // The newest heading scrolls into sight, as the list's newest line does.
-  ::SendMessageA(TreeView1, TVM_ENSUREVISIBLE, 0, static_cast<LPARAM>(node));
-  RepaintIfVisible(TreeView1);
-  return node;
-}
-
-LogView::Node TForm1::AddTreeChild(Node parent, const std::string& line) {
-  const Node node = InsertTreeItem(reinterpret_cast<HTREEITEM>(parent), line);
-  RepaintIfVisible(TreeView1);
-  return node;
-}
-
-LogView::Node TForm1::InsertTreeItem(HTREEITEM parent, const std::string& line) {
-  TVINSERTSTRUCTA insert{};
-  insert.hParent = parent;
-  insert.hInsertAfter = TVI_LAST;
-  insert.item.mask = TVIF_TEXT;
-  insert.item.pszText = const_cast<char*>(line.c_str());
-  return static_cast<Node>(
-      ::SendMessageA(TreeView1, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
-}
 
 void TForm1::SetProgress(int position) {
   ::SendMessageA(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-  RepaintIfVisible(ProgressBar1);
+  ::UpdateWindow(ProgressBar1);
 }
 
 void TForm1::SetBusyCursor(bool busy) {

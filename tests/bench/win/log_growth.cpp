@@ -25,8 +25,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/log_controls.h"
 #include "log/activity_log.h"
-#include "tests/bench/win/list_and_tree_view.h"
 #include "tests/bench/win/log_window.h"
 #include "tests/bench/win/timed_view.h"
 
@@ -72,7 +72,8 @@ Timing TimeLines(HINSTANCE instance, bench::ShownView shown, int count) {
   if (!window.Created()) {
     return {};
   }
-  bench::ListAndTreeView views(window.List(), window.Tree());
+  dizi::LogControls views;
+  views.Attach(window.List(), window.Tree());
   bench::TimedView timed(views);
   dizi::ActivityLog log(timed);
   LARGE_INTEGER start;

@@ -1,6 +1,6 @@
-#include "tests/bench/win/list_and_tree_view.h"
+#include "app/log_controls.h"
 
-namespace bench {
+namespace dizi {
 
 namespace {
 
@@ -12,7 +12,7 @@ void RepaintIfVisible(HWND view) {
 
 }  // namespace
 
-void ListAndTreeView::AppendListItem(const std::string& line) {
+void LogControls::AppendListItem(const std::string& line) {
   const LRESULT index =
       ::SendMessageA(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
   if (index >= 0) {
@@ -21,20 +21,21 @@ void ListAndTreeView::AppendListItem(const std::string& line) {
   RepaintIfVisible(list_);
 }
 
-dizi::LogView::Node ListAndTreeView::AddTreeRoot(const std::string& line) {
+LogView::Node LogControls::AddTreeRoot(const std::string& line) {
   const Node node = InsertTreeItem(TVI_ROOT, line);
+  // The newest heading scrolls into sight, as the list's newest line does.
   ::SendMessageA(tree_, TVM_ENSUREVISIBLE, 0, static_cast<LPARAM>(node));
   RepaintIfVisible(tree_);
   return node;
 }
 
-dizi::LogView::Node ListAndTreeView::AddTreeChild(Node parent, const std::string& line) {
+LogView::Node LogControls::AddTreeChild(Node parent, const std::string& line) {
   const Node node = InsertTreeItem(reinterpret_cast<HTREEITEM>(parent), line);
   RepaintIfVisible(tree_);
   return node;
 }
 
-dizi::LogView::Node ListAndTreeView::InsertTreeItem(HTREEITEM parent, const std::string& line) {
+LogView::Node LogControls::InsertTreeItem(HTREEITEM parent, const std::string& line) {
   TVINSERTSTRUCTA insert{};
   insert.hParent = parent;
   insert.hInsertAfter = TVI_LAST;
@@ -44,4 +45,4 @@ dizi::LogView::Node ListAndTreeView::InsertTreeItem(HTREEITEM parent, const std:
       ::SendMessageA(tree_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
-}  // namespace bench
+}  // namespace dizi
