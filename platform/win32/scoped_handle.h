@@ -1,5 +1,7 @@
 // Move-only owners of Win32 handles: each closes its handle exactly once, when
-// it goes out of scope or is given another handle.
+// it goes out of scope or is given another handle. Header-only and free of
+// exceptions, so that the companion programs (built without exceptions and
+// without the engine) and the test programs share it with DiziTarvix.exe.
 #pragma once
 
 #include <windows.h>
@@ -50,14 +52,24 @@ struct KernelHandleTraits {
   static void Close(Type handle) { ::CloseHandle(handle); }
 };
 
-// Files, whose "none" is INVALID_HANDLE_VALUE.
+// Files and process snapshots, whose "none" is INVALID_HANDLE_VALUE: CreateFile
+// and CreateToolhelp32Snapshot report failure with it, not with null.
 struct FileHandleTraits {
   using Type = HANDLE;
   static Type None() { return INVALID_HANDLE_VALUE; }
   static void Close(Type handle) { ::CloseHandle(handle); }
 };
 
+// Open registry keys.
+struct RegistryKeyTraits {
+  using Type = HKEY;
+  static Type None() { return nullptr; }
+  static void Close(Type key) { ::RegCloseKey(key); }
+};
+
 using ScopedHandle = UniqueHandle<KernelHandleTraits>;
 using ScopedFileHandle = UniqueHandle<FileHandleTraits>;
+using ScopedSnapshot = UniqueHandle<FileHandleTraits>;
+using ScopedRegistryKey = UniqueHandle<RegistryKeyTraits>;
 
 }  // namespace dizi
