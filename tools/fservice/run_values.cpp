@@ -11,9 +11,9 @@ namespace dizi::tools {
 
 void RemoveFamilyRunValues(const RegistryPlace& place, const char* key_path) {
   LONG error = ERROR_SUCCESS;
-  const RegistryKey key =
+  const ScopedRegistryKey key =
       OpenRegistryKey(place.root, key_path, KEY_QUERY_VALUE | KEY_SET_VALUE | place.view, error);
-  if (!key.Valid()) {
+  if (!key) {
     if (error != ERROR_FILE_NOT_FOUND) {
       Report("cannot open %s\\%s%s: %s", place.root_name, key_path, place.ViewName(),
              DescribeError(error).text);

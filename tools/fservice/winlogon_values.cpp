@@ -78,9 +78,9 @@ void RemoveFromList(HKEY key, const RegistryPlace& place, const char* value_name
 
 void RemoveFamilyWinlogonEntries(const RegistryPlace& place) {
   LONG error = ERROR_SUCCESS;
-  const RegistryKey key = OpenRegistryKey(place.root, kWinlogonKeyPath,
-                                          KEY_QUERY_VALUE | KEY_SET_VALUE | place.view, error);
-  if (!key.Valid()) {
+  const ScopedRegistryKey key = OpenRegistryKey(
+      place.root, kWinlogonKeyPath, KEY_QUERY_VALUE | KEY_SET_VALUE | place.view, error);
+  if (!key) {
     if (error != ERROR_FILE_NOT_FOUND) {
       Report("cannot open %s\\%s%s: %s", place.root_name, kWinlogonKeyPath, place.ViewName(),
              DescribeError(error).text);

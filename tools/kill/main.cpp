@@ -7,10 +7,10 @@
 
 #include <stdio.h>
 
-#include "common/scoped_handle.h"
 #include "common/win32_error.h"
 #include "kill/kill_arguments.h"
 #include "kill/process_choice.h"
+#include "platform/win32/scoped_handle.h"
 
 namespace dizi::tools {
 namespace {
@@ -23,7 +23,7 @@ constexpr DWORD kExitWaitMs = 3000;
 // where the process grants that too.
 ScopedHandle OpenForTermination(DWORD id) {
   ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-  if (!process.Valid() && GetLastError() == ERROR_ACCESS_DENIED) {
+  if (!process && GetLastError() == ERROR_ACCESS_DENIED) {
     process = ScopedHandle(OpenProcess(PROCESS_TERMINATE, FALSE, id));
   }
   return process;
@@ -33,7 +33,7 @@ enum class Outcome { Ended, AlreadyGone, Failed };
 
 Outcome End(const PROCESSENTRY32& entry) {
   ScopedHandle process = OpenForTermination(entry.th32ProcessID);
-  if (!process.Valid()) {
+  if (!process) {
     const DWORD error = GetLastError();
     // The process ended between the snapshot and the open.
     if (error == ERROR_INVALID_PARAMETER) {
@@ -53,8 +53,8 @@ Outcome End(const PROCESSENTRY32& entry) {
 }
 
 int KillAll(std::string_view image_name) {
-  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot.Valid()) {
+  const ScopedSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) {
     fprintf(stderr, "kill: cannot list the running processes: %s\n",
             DescribeError(GetLastError()).text);
     return 1;
