@@ -6,7 +6,7 @@
 
 #include "commands.h"
 #include "common/json_writer.h"
-#include "common/unique_handle.h"
+#include "common/test_only_handles.h"
 
 namespace e2e {
 

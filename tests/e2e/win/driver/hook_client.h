@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "common/unique_handle.h"
+#include "common/test_only_handles.h"
 
 namespace e2e {
 

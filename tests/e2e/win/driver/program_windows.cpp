@@ -6,8 +6,8 @@
 #include <set>
 
 #include "common/captions.h"
-#include "common/unique_handle.h"
 #include "common/window_lookup.h"
+#include "platform/win32/scoped_handle.h"
 
 namespace e2e {
 
@@ -53,7 +53,7 @@ BOOL CALLBACK MatchButton(HWND window, LPARAM param) {
 
 std::vector<ProcessEntry> RunningProcesses() {
   std::vector<ProcessEntry> processes;
-  UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  const dizi::ScopedSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) {
     return processes;
   }

@@ -4,7 +4,7 @@
 
 #include "commands.h"
 #include "common/json_writer.h"
-#include "common/unique_handle.h"
+#include "platform/win32/scoped_handle.h"
 #include "program_windows.h"
 
 namespace e2e {
@@ -67,7 +67,7 @@ Outcome RegistryDump(const Options& options, HookClient&) {
     json.Field("exists", false).EndObject();
     return {true, json.Text()};
   }
-  UniqueKey key(opened);
+  const dizi::ScopedRegistryKey key(opened);
   DWORD count = 0;
   DWORD longestName = 0;
   DWORD longestData = 0;

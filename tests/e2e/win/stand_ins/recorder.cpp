@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "common/unique_handle.h"
+#include "platform/win32/scoped_handle.h"
 
 namespace {
 
@@ -31,8 +31,8 @@ std::string CreationTime() {
 // at the same moment never interleave.
 void AppendToJournal(const std::string& line) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
-    e2e::UniqueFile journal(CreateFileA(kJournal, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    const dizi::ScopedFileHandle journal(CreateFileA(kJournal, FILE_APPEND_DATA, 0, nullptr,
+                                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (journal) {
       SetFilePointer(journal.Get(), 0, nullptr, FILE_END);
       DWORD written = 0;
@@ -65,8 +65,8 @@ DWORD RunReal(const std::string& real, const std::string& commandLine) {
                       nullptr, &startup, &info)) {
     return 255;
   }
-  e2e::UniqueHandle process(info.hProcess);
-  e2e::UniqueHandle thread(info.hThread);
+  const dizi::ScopedHandle process(info.hProcess);
+  const dizi::ScopedHandle thread(info.hThread);
   WaitForSingleObject(process.Get(), INFINITE);
   DWORD code = 255;
   GetExitCodeProcess(process.Get(), &code);

@@ -10,15 +10,15 @@
 // file cannot be opened).
 #include <windows.h>
 
-#include "common/unique_handle.h"
+#include "platform/win32/scoped_handle.h"
 
 int main(int argc, char** argv) {
-  e2e::UniqueFile held;
+  dizi::ScopedFileHandle held;
   if (argc > 1) {
     const bool lock = argc > 2 && lstrcmpA(argv[2], "lock") == 0;
     const DWORD sharing = lock ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
-    held = e2e::UniqueFile(CreateFileA(argv[1], GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    held = dizi::ScopedFileHandle(CreateFileA(argv[1], GENERIC_READ, sharing, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!held) {
       return 3;
     }
