@@ -21,7 +21,7 @@ class Win32Failure : public std::exception {
   std::string text_;
 };
 
-// "Function failed (error N): the system's message for N."
+// "Function failed (error N): the system's message for N" (DescribeFailure).
 std::string Win32ErrorText(const char* function, DWORD code);
 
 // Throws a Win32Failure with the text of the calling thread's last error.
