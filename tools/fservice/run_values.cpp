@@ -1,11 +1,11 @@
 #include "fservice/run_values.h"
 
-#include "common/win32_error.h"
 #include "fservice/autostart_command.h"
 #include "fservice/debug_report.h"
 #include "fservice/heap_chars.h"
 #include "fservice/registry_key.h"
 #include "fservice/registry_text.h"
+#include "platform/win32/error_text.h"
 
 namespace dizi::tools {
 

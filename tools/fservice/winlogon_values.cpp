@@ -4,12 +4,12 @@
 
 #include <span>
 
-#include "common/win32_error.h"
 #include "fservice/debug_report.h"
 #include "fservice/heap_chars.h"
 #include "fservice/registry_key.h"
 #include "fservice/registry_text.h"
 #include "fservice/winlogon_list.h"
+#include "platform/win32/error_text.h"
 
 namespace dizi::tools {
 

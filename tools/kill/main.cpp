@@ -7,9 +7,9 @@
 
 #include <stdio.h>
 
-#include "common/win32_error.h"
 #include "kill/kill_arguments.h"
 #include "kill/process_choice.h"
+#include "platform/win32/error_text.h"
 #include "platform/win32/scoped_handle.h"
 
 namespace dizi::tools {
