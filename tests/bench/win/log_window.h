@@ -7,18 +7,13 @@
 #include <windows.h>
 
 #include "app/gdi_objects.h"
-#include "platform/win32/scoped_handle.h"
+#include "tests/e2e/win/common/test_only_handles.h"
 
 namespace bench {
 
 enum class ShownView { None, List, Tree };
 
-struct WindowTraits {
-  using Type = HWND;
-  static Type None() { return nullptr; }
-  static void Close(Type window) { ::DestroyWindow(window); }
-};
-using ScopedWindow = dizi::UniqueHandle<WindowTraits>;
+using ScopedWindow = e2e::UniqueWindow;
 
 class LogWindow {
  public:

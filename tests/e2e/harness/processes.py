@@ -108,20 +108,22 @@ class ProcessRegistry:
         os.replace(temporary, self.state_file)
 
 
-def kill_wineserver(env, timeout=20):
+def _wineserver(flag, env, timeout):
     try:
-        subprocess.run(["wineserver", "-k"], env=env, timeout=timeout,
+        subprocess.run(["wineserver", flag], env=env, timeout=timeout,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     except subprocess.TimeoutExpired:
         pass
+
+
+def kill_wineserver(env, timeout=20):
+    """Ends every process of the prefix in `env`."""
+    _wineserver("-k", env, timeout)
 
 
 def wait_wineserver(env, timeout=20):
-    try:
-        subprocess.run(["wineserver", "-w"], env=env, timeout=timeout,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    except subprocess.TimeoutExpired:
-        pass
+    """Waits until the prefix in `env` has no process left."""
+    _wineserver("-w", env, timeout)
 
 
 def start_watchdog(state_file):
