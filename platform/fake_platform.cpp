@@ -342,4 +342,8 @@ void FakePlatform::ShellOpen(const std::string& target) {
   journal_.Add("open " + target);
 }
 
+std::unique_ptr<Sha256Stream> FakePlatform::NewSha256() {
+  return std::make_unique<PortableSha256>();
+}
+
 }  // namespace dizi

@@ -88,6 +88,7 @@ class FakePlatform : public Platform {
   void ShowMessage(const std::string& text, const std::string& caption, BoxIcon icon) override;
   void RequestTermination() override;
   void ShellOpen(const std::string& target) override;
+  std::unique_ptr<Sha256Stream> NewSha256() override;
 
  private:
   class FakeOutputFile;

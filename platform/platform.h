@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/sha256.h"
+
 namespace dizi {
 
 // A program to start: the full path of the executable, and the whole command
@@ -98,6 +100,10 @@ class Platform {
 
   // Opens a document or web address with the shell's "open" verb; does not wait.
   virtual void ShellOpen(const std::string& target) = 0;
+
+  // A new SHA-256 computation: the system's own implementation where it has
+  // one, the program's otherwise. Never null.
+  virtual std::unique_ptr<Sha256Stream> NewSha256() = 0;
 };
 
 }  // namespace dizi

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/crypto_sha256.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_output_file.h"
 
@@ -173,6 +174,14 @@ void Win32Platform::RequestTermination() {
 
 void Win32Platform::ShellOpen(const std::string& target) {
   ::ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+std::unique_ptr<Sha256Stream> Win32Platform::NewSha256() {
+  // Windows before XP SP3 has no SHA-256 of its own.
+  if (auto system = OpenCryptoApiSha256()) {
+    return system;
+  }
+  return std::make_unique<PortableSha256>();
 }
 
 }  // namespace dizi

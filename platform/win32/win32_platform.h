@@ -35,6 +35,7 @@ class Win32Platform final : public Platform {
   void ShowMessage(const std::string& text, const std::string& caption, BoxIcon icon) override;
   void RequestTermination() override;
   void ShellOpen(const std::string& target) override;
+  std::unique_ptr<Sha256Stream> NewSha256() override;
 
  private:
   HWND mainWindow_ = nullptr;
