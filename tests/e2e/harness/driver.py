@@ -120,8 +120,11 @@ class Driver:
     def close_window(self):
         self.run("close")
 
-    def registry(self, key):
-        return self._json(self.run("reg-dump", key)[1])
+    def registry(self, key, view=None):
+        """The values of a key as the driver (a 32-bit program) sees them, or
+        in the registry view `view` ("32" or "64") of a 64-bit Windows."""
+        words = ["reg-dump", key] + (["--view", view] if view else [])
+        return self._json(self.run(*words)[1])
 
     def file_info(self, path):
         return self._json(self.run("file-info", path)[1])

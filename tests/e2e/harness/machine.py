@@ -1,5 +1,6 @@
-"""The test machine of one scenario: its own copy of the base prefix, its own X
-display, the programs it starts there, and their ending whatever happens."""
+"""The test machine of one scenario: its own copy of the base prefix of its
+layout, its own X display, the programs it starts there, and their ending
+whatever happens."""
 
 import os
 import selectors
@@ -10,6 +11,7 @@ import time
 import prefix as prefixes
 from driver import Driver
 from journal import read_journal
+from layout import WIN32
 from processes import ProcessRegistry, Xvfb, log, remove_tree
 
 SHIPPED_FILES = ("DiziTarvix.exe", "kill.exe", "fservice.exe", "ReadMe First.txt")
@@ -21,9 +23,12 @@ class Paths:
         self.build_dir = os.path.abspath(build_dir)
         self.test_programs_dir = os.path.abspath(test_programs_dir)
         self.work_dir = os.path.abspath(work_dir or os.path.join(self.build_dir, "e2e"))
-        self.base_prefix = os.path.join(self.work_dir, "base-prefix")
+        self.base_prefix = self.base_prefix_of(WIN32)
         self.bin_dir = os.path.join(self.build_dir, "bin")
         self.msconfig_stand_in = os.path.join(self.build_dir, "stand-in", "msconfig.exe")
+
+    def base_prefix_of(self, layout):
+        return os.path.join(self.work_dir, "base-prefix" + layout.suffix)
 
     def test_program(self, name):
         return os.path.join(self.test_programs_dir, name)
@@ -57,11 +62,12 @@ class Program:
 
 
 class TestMachine:
-    def __init__(self, name, paths, keep=False):
+    def __init__(self, name, paths, keep=False, layout=WIN32):
         self.name = name
         self.paths = paths
         self.keep = keep
-        self.run_dir = os.path.join(paths.work_dir, "runs", name)
+        self.layout = layout
+        self.run_dir = os.path.join(paths.work_dir, "runs", name + layout.suffix)
         self.prefix = os.path.join(self.run_dir, "prefix")
         self.registry = None
         self.display = None
@@ -77,7 +83,8 @@ class TestMachine:
         self.registry = ProcessRegistry(os.path.join(self.paths.work_dir, "watchdog"))
         try:
             self.display = Xvfb(self.registry, os.path.join(self.run_dir, "xvfb.log")).display
-            self.copy_seconds = prefixes.copy_prefix(self.paths.base_prefix, self.prefix)
+            self.copy_seconds = prefixes.copy_prefix(self.paths.base_prefix_of(self.layout),
+                                                     self.prefix)
             log(f"prefix copied in {self.copy_seconds:.2f} s")
             self.registry.add_wine_prefix(self.prefix, self.env())
         except BaseException:
@@ -120,10 +127,15 @@ class TestMachine:
         overrides = prefixes.QUIET_DLLS
         if native_tools:
             overrides += ";" + prefixes.NATIVE_TOOLS
-        return prefixes.wine_env(self.prefix, self.display, overrides)
+        return prefixes.wine_env(self.prefix, self.display, overrides, self.layout)
+
+    def real_path(self, windows_path):
+        """Where the file a 32-bit program names `windows_path` really is."""
+        return self.layout.real_path(windows_path)
 
     def host(self, windows_path):
-        return prefixes.unix_path(self.prefix, windows_path)
+        """The host path of a file, named as a 32-bit program in the prefix names it."""
+        return prefixes.unix_path(self.prefix, self.real_path(windows_path))
 
     def read_bytes(self, windows_path):
         with open(self.host(windows_path), "rb") as f:
@@ -138,8 +150,11 @@ class TestMachine:
     def exists(self, windows_path):
         return os.path.lexists(self.host(windows_path))
 
-    def import_registry(self, text, name="plant.reg"):
-        prefixes.import_registry(self.registry, self.env(), self.run_dir, text, name)
+    def import_registry(self, text, name="plant.reg", bits=32):
+        """Imports a REGEDIT4 text as a program of `bits` would: under a 64-bit
+        layout HKLM\\Software has a view for each."""
+        prefixes.import_registry(self.registry, self.env(), self.run_dir, text, name,
+                                 self.layout.loader(bits))
 
     def journal(self):
         return read_journal(self.host(prefixes.JOURNAL))

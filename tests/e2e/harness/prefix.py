@@ -1,10 +1,12 @@
-"""The test prefix: a 32-bit Wine prefix made once per test run, with the
-recording stand-ins installed, and copied afresh for every scenario.
+"""The test prefix: a Wine prefix of one layout (layout.py) made once per test
+run, with the recording stand-ins installed, and copied afresh for every
+scenario.
 
 Inside the prefix, C:\\e2e holds the journal and the recording handlers:
 
   C:\\windows\\system32\\taskkill.exe, shutdown.exe, reg.exe   recorders, in place
-      of Wine's own tools (they run only with NATIVE_TOOLS in the environment)
+      of Wine's own tools (they run only with NATIVE_TOOLS in the environment),
+      in the folder where a 32-bit program's "system32" really is
   C:\\e2e\\open-url.exe   the shell's "open" handler for http and https
   C:\\e2e\\open-txt.exe   the shell's "open" handler for .txt files
   C:\\e2e\\journal.txt    one line per start of any recorder (see recorder.cpp)
@@ -15,6 +17,7 @@ import shutil
 import subprocess
 import time
 
+from layout import SYSTEM32, WIN32
 from processes import ProcessRegistry, Xvfb, kill_wineserver, log, remove_tree, wait_wineserver
 
 E2E_FOLDER = "C:\\e2e"
@@ -55,11 +58,11 @@ PREFIX_SETTINGS_REG = r"""REGEDIT4
 """
 
 
-def wine_env(prefix, display=None, dll_overrides=QUIET_DLLS):
+def wine_env(prefix, display=None, dll_overrides=QUIET_DLLS, layout=WIN32):
     env = dict(os.environ)
     env.update({
         "WINEPREFIX": prefix,
-        "WINEARCH": "win32",
+        "WINEARCH": layout.arch,
         "WINEDEBUG": "-all",
         "WINEDLLOVERRIDES": dll_overrides,
         "LC_ALL": "C.UTF-8",
@@ -85,42 +88,46 @@ def windows_path_of_host(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def import_registry(registry, env, work_dir, text, name="import.reg"):
-    """Imports a REGEDIT4 text with Wine's own regedit."""
+def import_registry(registry, env, work_dir, text, name="import.reg", loader="wine"):
+    """Imports a REGEDIT4 text with Wine's own regedit, run by `loader`: under
+    a 64-bit layout "wine" runs the 32-bit regedit, which writes HKLM\\Software
+    in the 32-bit view (see Layout.loader)."""
     reg_file = os.path.join(work_dir, name)
     with open(reg_file, "w", newline="\r\n") as out:
         out.write(text)
-    process = registry.popen(["wine", "regedit", "/S", windows_path_of_host(reg_file)],
+    process = registry.popen([loader, "regedit", "/S", windows_path_of_host(reg_file)],
                              env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     if process.wait(timeout=60) != 0:
         raise RuntimeError("regedit could not import " + reg_file)
 
 
-def make_base_prefix(base, test_programs_dir, work_dir):
-    """Makes the base prefix from nothing and installs the stand-ins."""
+def make_base_prefix(base, test_programs_dir, work_dir, layout=WIN32):
+    """Makes the base prefix of `layout` from nothing and installs the stand-ins."""
     remove_tree(base)
     os.makedirs(work_dir, exist_ok=True)
     registry = ProcessRegistry(os.path.join(work_dir, "watchdog"))
+    logs = os.path.join(work_dir, os.path.basename(base))  # base-prefix.xvfb.log, ...
     try:
-        display = Xvfb(registry, os.path.join(work_dir, "base-prefix.xvfb.log"))
-        env = wine_env(base, display.display)
+        display = Xvfb(registry, logs + ".xvfb.log")
+        env = wine_env(base, display.display, layout=layout)
         registry.add_wine_prefix(base, env)
         started = time.monotonic()
-        with open(os.path.join(work_dir, "base-prefix.wineboot.log"), "wb") as out:
+        with open(logs + ".wineboot.log", "wb") as out:
             boot = registry.popen(["wineboot", "-i"], env=env, stdout=out, stderr=out)
             if boot.wait(timeout=240) != 0:
                 raise RuntimeError("wineboot -i failed")
         wait_wineserver(env, timeout=120)
-        log(f"prefix created by wineboot in {time.monotonic() - started:.1f} s")
+        log(f"{layout.name} prefix created by wineboot in {time.monotonic() - started:.1f} s")
 
         recorder = os.path.join(test_programs_dir, "recorder.exe")
-        system32 = unix_path(base, "C:\\windows\\system32")
+        system32 = unix_path(base, layout.real_path(SYSTEM32))
         for tool in SYSTEM_TOOLS:
             shutil.copyfile(recorder, os.path.join(system32, tool))
         os.makedirs(unix_path(base, E2E_FOLDER), exist_ok=True)
         for handler in (URL_HANDLER, TEXT_HANDLER):
             shutil.copyfile(recorder, unix_path(base, handler))
-        import_registry(registry, env, work_dir, PREFIX_SETTINGS_REG, "settings.reg")
+        import_registry(registry, env, work_dir, PREFIX_SETTINGS_REG,
+                        os.path.basename(base) + ".settings.reg")
         kill_wineserver(env)
         wait_wineserver(env)
         log(f"base prefix ready in {time.monotonic() - started:.1f} s: {base}")

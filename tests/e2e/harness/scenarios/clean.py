@@ -60,7 +60,8 @@ def run(machine, checks):
     checks.equal("fix-up starts the registry tool twice and the repair program",
                  [e.command_line for e in journal[1:]], expected.fix_up_commands(FOLDER))
     checks.equal("the registry commands ran the system folder's reg.exe",
-                 [e.module for e in journal[1:3]], [expected.SYSTEM_DIR + "\\reg.exe"] * 2)
+                 [e.module for e in journal[1:3]],
+                 [machine.real_path(expected.SYSTEM_DIR + "\\reg.exe")] * 2)
     checks.equal("clean msconfig.exe copied byte for byte", machine.read_bytes(MSCONFIG)
                  if machine.exists(MSCONFIG) else None, machine.read_bytes(FOLDER + "\\msconfig.exe"))
 

@@ -5,7 +5,8 @@ exact command journal (full quoted paths, both kill commands per find, one
 shutdown abort per server find, the repair's commands and one restart for the
 pass that found something), the three passes, the saved log, the clean
 msconfig.exe copied and the repair program's work done. Decoys beside the
-targets stay untouched, and the look-alike programs planted where a careless
+targets (on a 64-bit Windows also files named like the system-folder targets in
+its 64-bit system folder) stay untouched, and the look-alike programs planted where a careless
 command line would find them (C:\\Program.exe, the tools in the working and
 program folders) never run."""
 
@@ -34,6 +35,18 @@ DECOY_FILES = [
     W + "\\krt33.exe", W + "\\kt.atm.txt",
     L + "\\winkey.dll", W + "\\fservice.exe", S + "\\Pplugin1.dll",       # name, wrong folder
 ]
+
+
+# On a 64-bit Windows the program's system folder is SysWOW64; files named like
+# its targets in the 64-bit one (which it calls "sysnative") are not its own.
+def native_system_decoys(machine):
+    native = machine.layout.native_system_dir
+    if native is None:
+        return []
+    return [native + entry for entry, folder in
+            expected.SERVER_SIGNATURES + expected.DOWNLOADER_SIGNATURES if folder == "system"]
+
+
 # A directory named like a target, in place of that target's file: the probe
 # takes it for absent.
 DECOY_FOLDER = W + "\\kt.atm"
@@ -45,7 +58,8 @@ def plant(machine):
                if path != DECOY_FOLDER]
     for path in targets:
         machine.write_bytes(OTHER_CASE.get(path, path), b"planted " + path.encode())
-    decoys = {path: b"decoy " + path.encode() for path in DECOY_FILES}
+    decoys = {path: b"decoy " + path.encode()
+              for path in DECOY_FILES + native_system_decoys(machine)}
     decoys[DECOY_FOLDER + "\\inside.txt"] = b"inside a directory named like a target"
     for path, data in decoys.items():
         machine.write_bytes(path, data)
@@ -81,9 +95,9 @@ def run(machine, checks):
     journal = machine.settled_journal()
     checks.equal("command journal: exactly the documented commands, in order",
                  [e.command_line for e in journal[1:]], model.commands)
-    allowed = {FOLDER + "\\kill.exe", FOLDER + "\\fservice.exe", expected.SYSTEM_DIR +
-               "\\taskkill.exe", expected.SYSTEM_DIR + "\\shutdown.exe",
-               expected.SYSTEM_DIR + "\\reg.exe", "C:\\e2e\\open-txt.exe"}
+    allowed = {FOLDER + "\\kill.exe", FOLDER + "\\fservice.exe", "C:\\e2e\\open-txt.exe"} | {
+        machine.real_path(expected.SYSTEM_DIR + "\\" + tool)
+        for tool in ("taskkill.exe", "shutdown.exe", "reg.exe")}
     ran = sorted({e.module for e in journal} - allowed)
     checks.equal("none of the planted look-alike programs ran", ran, [])
     checks.equal("one restart, for the one pass that found something",

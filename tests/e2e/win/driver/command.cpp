@@ -13,7 +13,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
       options.dismiss = true;
       continue;
     }
-    if (arg == "--caption" || arg == "--image" || arg == "--timeout" || arg == "--until") {
+    if (arg == "--caption" || arg == "--image" || arg == "--timeout" || arg == "--until" ||
+        arg == "--view") {
       if (i + 1 >= args.size()) {
         error = arg + " needs a value";
         return false;
@@ -25,8 +26,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         options.image = value;
       } else if (arg == "--timeout") {
         options.timeoutMs = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10));
-      } else {
+      } else if (arg == "--until") {
         options.until = value;
+      } else {
+        options.view = value;
       }
       continue;
     }
@@ -38,6 +41,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
   }
   if (options.until != "none" && options.until != "main" && options.until != "exit") {
     error = "--until takes main, exit or none";
+    return false;
+  }
+  if (!options.view.empty() && options.view != "32" && options.view != "64") {
+    error = "--view takes 32 or 64";
     return false;
   }
   return true;
@@ -54,7 +61,8 @@ const char* CommandSummary() {
          "  mouse-click CONTROL-ID      click a control with the mouse, do not wait\n"
          "  close                       close the main window as its close box does\n"
          "  processes                   the running processes as JSON\n"
-         "  reg-dump KEY                the values of a registry key as JSON\n"
+         "  reg-dump KEY [--view 32|64] the values of a registry key as JSON, from the\n"
+         "                              driver's own registry view or the one named\n"
          "  file-info PATH              a program file's version record and icon sizes as JSON\n"
          "  serve                       read commands from standard input, one a line\n"
          "options: --caption TEXT --image NAME --timeout MS\n";

@@ -17,6 +17,7 @@ struct Options {
   DWORD timeoutMs = 30000;                  // --timeout: how long any wait may take
   bool dismiss = false;                     // --dismiss: answer each message box with OK
   std::string until = "none";               // --until main|exit|none: when `boxes` ends
+  std::string view;                         // --view 32|64: the registry view `reg-dump` reads
 };
 
 struct Outcome {

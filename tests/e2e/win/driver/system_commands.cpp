@@ -22,6 +22,15 @@ const Root kRoots[] = {
     {"HKCR", HKEY_CLASSES_ROOT},  {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
 };
 
+// The registry view `reg-dump` reads: the 32-bit or 64-bit one of a 64-bit
+// Windows, or the driver's own.
+REGSAM ViewFlag(const std::string& view) {
+  if (view == "64") {
+    return KEY_WOW64_64KEY;
+  }
+  return view == "32" ? KEY_WOW64_32KEY : 0;
+}
+
 std::string Hex(const BYTE* bytes, DWORD size) {
   std::string hex;
   for (DWORD i = 0; i < size; ++i) {
@@ -63,7 +72,8 @@ Outcome RegistryDump(const Options& options, HookClient&) {
   JsonWriter json;
   json.BeginObject();
   HKEY opened = nullptr;
-  if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+  if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ | ViewFlag(options.view), &opened) !=
+      ERROR_SUCCESS) {
     json.Field("exists", false).EndObject();
     return {true, json.Text()};
   }
