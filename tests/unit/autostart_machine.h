@@ -48,21 +48,21 @@ class FakeMachine final : public MachineLookup {
   };
 
   bool AppendVariable(WideView name, WideBuffer& out) const override {
-    const auto found = variables.find(Upper(name));
-    if (found == variables.end()) {
-      return false;
-    }
-    out.Append(found->second);
-    return true;
+    return Look(variables, name, out);
   }
 
   bool AppendLongPath(WideView path, WideBuffer& out) const override {
-    const auto found = long_paths.find(Upper(path));
-    if (found == long_paths.end()) {
-      return false;
+    return Look(long_paths, path, out);
+  }
+
+ private:
+  static bool Look(const std::map<std::u16string, std::u16string>& table, WideView key,
+                   WideBuffer& out) {
+    const auto found = table.find(Upper(key));
+    if (found != table.end()) {
+      out.Append(found->second);
     }
-    out.Append(found->second);
-    return true;
+    return found != table.end();
   }
 };
 

@@ -108,8 +108,9 @@ TEST_F(ProgramList, AnEntryIsJudgedByTheProgramItStarts) {
 }
 
 TEST_F(ProgramList, AShellLeftWithoutAProgramIsTheDefault) {
-  for (const char16_t* list : {u"fservice.exe", u"C:\\WINDOWS\\fservice.exe,",
-                               u" fservice.exe , krt32.exe", u"fservice.exe,,"}) {
+  for (const char16_t* list :
+       {u"fservice.exe", u"C:\\WINDOWS\\fservice.exe,", u" fservice.exe , krt32.exe",
+        u"fservice.exe,,", u"\"\",fservice.exe"}) {
     const Rewritten r = Rewrite(list);
     EXPECT_EQ(r.list, u"Explorer.exe") << std::string(list, list + 4);
     EXPECT_TRUE(r.only_default);

@@ -9,15 +9,15 @@ namespace dizi::tools {
 
 void RemoveFamilyEntries(const RegistryPlace& place, const ListValue& value,
                          const AutostartMatcher& matcher) {
-  LONG error = ERROR_SUCCESS;
-  const ScopedRegistryKey key = OpenKeyForRepair(place, value.key_path, error);
-  StoredValue stored;
-  if (key) {
-    error = ReadValue(key.Get(), value.name, stored);
+  const ScopedRegistryKey key = OpenKeyForRepair(place, value.key_path);
+  if (!key) {
+    return;
   }
+  StoredValue stored;
+  const LONG error = ReadValue(key.Get(), value.name, stored);
   if (error != ERROR_SUCCESS) {
     if (error != ERROR_FILE_NOT_FOUND) {
-      ReportKeyError(key ? "cannot read" : "cannot open", place, value.key_path, error);
+      ReportKeyError("cannot read", place, value.key_path, error);
     }
     return;
   }

@@ -20,19 +20,15 @@ bool IsZero(const StoredValue& value) {
 }  // namespace
 
 void ResetToolPolicies(const RegistryPlace& user) {
-  LONG error = ERROR_SUCCESS;
-  const ScopedRegistryKey key = OpenKeyForRepair(user, kSystemPoliciesPath, error);
+  const ScopedRegistryKey key = OpenKeyForRepair(user, kSystemPoliciesPath);
   if (!key) {
-    if (error != ERROR_FILE_NOT_FOUND) {
-      ReportKeyError("cannot open", user, kSystemPoliciesPath, error);
-    }
     return;
   }
   static constexpr DWORD kZero = 0;
   const ValueBytes zero = {REG_DWORD, &kZero, sizeof kZero};
   for (const wchar_t* name : kToolPolicies) {
     StoredValue value;
-    error = ReadValue(key.Get(), name, value);
+    const LONG error = ReadValue(key.Get(), name, value);
     if (error == ERROR_SUCCESS && !IsZero(value)) {
       ApplyChange({user,
                    kSystemPoliciesPath,

@@ -49,9 +49,10 @@ Entry NextEntry(WideView rest, ListKind kind) {
   return {Head(rest, end), Slice(rest, end, after - end)};
 }
 
+// Whether a list holds nothing but separators, blanks and empty quotes.
 bool StartsNoProgram(WideView text) {
   for (WideChar c : text) {
-    if (c != kComma && !IsBlank(c)) {
+    if (c != kComma && c != kQuote && !IsBlank(c)) {
       return false;
     }
   }

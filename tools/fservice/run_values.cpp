@@ -9,17 +9,13 @@ namespace dizi::tools {
 
 void RemoveFamilyRunValues(const RegistryPlace& place, const wchar_t* key_path,
                            const AutostartMatcher& matcher) {
-  LONG error = ERROR_SUCCESS;
-  const ScopedRegistryKey key = OpenKeyForRepair(place, key_path, error);
+  const ScopedRegistryKey key = OpenKeyForRepair(place, key_path);
   if (!key) {
-    if (error != ERROR_FILE_NOT_FOUND) {
-      ReportKeyError("cannot open", place, key_path, error);
-    }
     return;
   }
   ValueReader values(key.Get());
   DWORD count = 0;
-  error = values.Start(count);
+  LONG error = values.Start(count);
   if (error != ERROR_SUCCESS) {
     ReportKeyError("cannot read", place, key_path, error);
     return;

@@ -29,21 +29,30 @@ FolderFunction SystemWow64Function() {
                                  GetProcAddress(kernel, "GetSystemWow64DirectoryW")));
 }
 
-// Calls `ask(room, size)`, which returns the characters written or, when
-// `size` is too small, the room it needs with its null; appends the answer to
-// `out`. False when there is none.
-template <typename Ask>
-bool AppendAnswer(WideBuffer& out, Ask ask) {
+// A Win32 function that answers for a text: it writes its answer and returns
+// its length or, when `size` is too small, the room it needs with its null;
+// 0 when it has no answer.
+using AnswerFunction = DWORD(WINAPI*)(LPCWSTR text, LPWSTR answer, DWORD size);
+
+// Appends `function`'s answer for `text` to `out`; false when there is none.
+// An empty answer counts when `empty_counts` (a variable set to nothing).
+bool AppendAnswer(AnswerFunction function, WideView text, bool empty_counts, WideBuffer& out) {
+  WideBuffer terminated;
+  if (terminated.Append(text).Failed()) {
+    return false;
+  }
   DWORD room = MAX_PATH;
   for (int attempt = 0; attempt < 3; ++attempt) {
     wchar_t* end = out.Extend(room);
     if (end == nullptr) {
       return false;
     }
-    const DWORD length = ask(end, room);
+    SetLastError(ERROR_SUCCESS);
+    const DWORD length = function(terminated.Terminated(), end, room);
     if (length < room) {
-      out.Keep(length);
-      return length > 0 || GetLastError() == ERROR_SUCCESS;
+      const bool answered = length > 0 || (empty_counts && GetLastError() == ERROR_SUCCESS);
+      out.Keep(answered ? length : 0);
+      return answered;
     }
     out.Keep(0);
     room = length;
@@ -75,14 +84,7 @@ FamilyFolders SystemFolders::Family() const {
 }
 
 bool WindowsLookup::AppendVariable(WideView name, WideBuffer& out) const {
-  WideBuffer terminated;
-  if (terminated.Append(name).Failed()) {
-    return false;
-  }
-  return AppendAnswer(out, [&terminated](wchar_t* room, DWORD size) {
-    SetLastError(ERROR_SUCCESS);
-    return GetEnvironmentVariableW(terminated.Terminated(), room, size);
-  });
+  return AppendAnswer(GetEnvironmentVariableW, name, true, out);
 }
 
 bool WindowsLookup::AppendLongPath(WideView path, WideBuffer& out) const {
@@ -90,14 +92,7 @@ bool WindowsLookup::AppendLongPath(WideView path, WideBuffer& out) const {
   if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') {
     return false;
   }
-  WideBuffer terminated;
-  if (terminated.Append(path).Failed()) {
-    return false;
-  }
-  return AppendAnswer(out, [&terminated](wchar_t* room, DWORD size) {
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return GetLongPathNameW(terminated.Terminated(), room, size);
-  });
+  return AppendAnswer(GetLongPathNameW, path, false, out);
 }
 
 }  // namespace dizi::tools
