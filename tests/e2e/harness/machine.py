@@ -138,8 +138,8 @@ class TestMachine:
     def exists(self, windows_path):
         return os.path.lexists(self.host(windows_path))
 
-    def import_registry(self, text, name="plant.reg"):
-        prefixes.import_registry(self.registry, self.env(), self.run_dir, text, name)
+    def import_registry(self, text, name="plant.reg", encoding=None):
+        prefixes.import_registry(self.registry, self.env(), self.run_dir, text, name, encoding)
 
     def journal(self):
         return read_journal(self.host(prefixes.JOURNAL))

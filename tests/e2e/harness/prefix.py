@@ -85,10 +85,12 @@ def windows_path_of_host(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def import_registry(registry, env, work_dir, text, name="import.reg"):
-    """Imports a REGEDIT4 text with Wine's own regedit."""
+def import_registry(registry, env, work_dir, text, name="import.reg", encoding=None):
+    """Imports a registry-editor text with Wine's own regedit: REGEDIT4 in the
+    default encoding, or "Windows Registry Editor Version 5.00" with
+    encoding="utf-16" for text beyond ANSI."""
     reg_file = os.path.join(work_dir, name)
-    with open(reg_file, "w", newline="\r\n") as out:
+    with open(reg_file, "w", newline="\r\n", encoding=encoding) as out:
         out.write(text)
     process = registry.popen(["wine", "regedit", "/S", windows_path_of_host(reg_file)],
                              env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
