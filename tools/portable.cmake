@@ -1,12 +1,17 @@
 # The companion programs' portable parts (argument handling and process choice
-# of kill.exe, autostart matching and list rewriting of fservice.exe): built
-# into the programs and, natively, into their unit tests.
+# of kill.exe; autostart matching, list rewriting and report lines of
+# fservice.exe): built into the programs and, natively, into their unit tests.
 add_library(dizi_tools_portable STATIC
   ${CMAKE_CURRENT_LIST_DIR}/kill/kill_arguments.cpp
   ${CMAKE_CURRENT_LIST_DIR}/kill/process_choice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fservice/family_names.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fservice/wide_buffer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fservice/program_path.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fservice/machine_lookup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fservice/autostart_command.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/fservice/winlogon_list.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fservice/program_list.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fservice/autostart_value.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fservice/report_line.cpp
 )
 # The engine's signature tables come from its header alone (scan/signatures.h):
 # linking the engine would bring the C++ runtime's exception support along.

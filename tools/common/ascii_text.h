@@ -1,22 +1,38 @@
-// Small text helpers shared by the companion programs. Windows compares file
-// names without regard to case; these helpers fold ASCII letters only, which
-// covers every name the tools look for and keeps them free of locale tables.
+// Small text helpers shared by the companion programs, for narrow text and for
+// the UTF-16 text of the registry alike. Windows compares file names without
+// regard to case; these helpers fold ASCII letters only, which covers every
+// name the tools look for and keeps them free of locale tables.
 //
-// The programs cut texts with remove_prefix and Head rather than substr or
+// The programs cut texts with remove_prefix, Head, From and Slice rather than substr or
 // copy: those check their arguments by throwing, which would link the C++
 // exception machinery (and its demangler) into programs meant to stay tiny.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
+#include <type_traits>
 
 namespace dizi::tools {
 
-constexpr char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+// The code of a character, the same for a char and a wide character of the
+// same ASCII letter.
+template <typename Char>
+constexpr std::uint32_t CodeOf(Char c) {
+  return static_cast<std::make_unsigned_t<Char>>(c);
+}
+
+template <typename Char>
+constexpr std::uint32_t AsciiLower(Char c) {
+  const std::uint32_t code = CodeOf(c);
+  return (code >= 'A' && code <= 'Z') ? code - 'A' + 'a' : code;
 }
 
 // True when both texts are equal once ASCII letters are folded to lower case.
-constexpr bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+// The texts may be of different character types: a wide name against a
+// narrow ASCII one.
+template <typename CharA, typename CharB>
+constexpr bool EqualsIgnoringCase(std::basic_string_view<CharA> a,
+                                  std::basic_string_view<CharB> b) {
   if (a.size() != b.size()) {
     return false;
   }
@@ -28,17 +44,42 @@ constexpr bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// True when `text` begins with `prefix`, compared as EqualsIgnoringCase does.
+template <typename CharA, typename CharB>
+constexpr bool StartsWithIgnoringCase(std::basic_string_view<CharA> text,
+                                      std::basic_string_view<CharB> prefix) {
+  return text.size() >= prefix.size() &&
+         EqualsIgnoringCase(std::basic_string_view<CharA>(text.data(), prefix.size()), prefix);
+}
+
 // The first `count` characters of `text`; `count` is at most text.size().
-constexpr std::string_view Head(std::string_view text, std::size_t count) {
+template <typename Char>
+constexpr std::basic_string_view<Char> Head(std::basic_string_view<Char> text, std::size_t count) {
   return {text.data(), count};
 }
 
-constexpr bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
+// The characters of `text` from `start` on; `start` is at most text.size().
+template <typename Char>
+constexpr std::basic_string_view<Char> From(std::basic_string_view<Char> text, std::size_t start) {
+  text.remove_prefix(start);
+  return text;
+}
+
+// `count` characters of `text` from `start` on, all within the text.
+template <typename Char>
+constexpr std::basic_string_view<Char> Slice(std::basic_string_view<Char> text, std::size_t start,
+                                             std::size_t count) {
+  return {text.data() + start, count};
+}
+
+template <typename Char>
+constexpr bool IsBlank(Char c) {
+  return c == Char(' ') || c == Char('\t');
 }
 
 // The text without leading and trailing spaces and tabs.
-constexpr std::string_view TrimBlanks(std::string_view text) {
+template <typename Char>
+constexpr std::basic_string_view<Char> TrimBlanks(std::basic_string_view<Char> text) {
   while (!text.empty() && IsBlank(text.front())) {
     text.remove_prefix(1);
   }
@@ -48,12 +89,20 @@ constexpr std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
+template <typename Char>
+constexpr bool IsPathSeparator(Char c) {
+  return c == Char('\\') || c == Char('/');
+}
+
 // The last component of a path: everything after its last backslash, slash
 // or drive colon. A bare name is its own last component.
-constexpr std::string_view FileNamePart(std::string_view path) {
-  const std::size_t separator = path.find_last_of("\\/:");
-  if (separator != std::string_view::npos) {
-    path.remove_prefix(separator + 1);
+template <typename Char>
+constexpr std::basic_string_view<Char> FileNamePart(std::basic_string_view<Char> path) {
+  for (std::size_t i = path.size(); i > 0; --i) {
+    if (IsPathSeparator(path[i - 1]) || path[i - 1] == Char(':')) {
+      path.remove_prefix(i);
+      break;
+    }
   }
   return path;
 }

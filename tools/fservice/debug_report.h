@@ -3,8 +3,10 @@
 // output (OutputDebugStringA), which a debug-output viewer shows.
 #pragma once
 
+#include "fservice/report_line.h"
+
 namespace dizi::tools {
 
-void Report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Report(ReportLine& line);
 
 }  // namespace dizi::tools

@@ -3,15 +3,25 @@
 
 #include <windows.h>
 
+#include "fservice/registry_place.h"
 #include "platform/win32/scoped_handle.h"
 
 namespace dizi::tools {
 
-// Opens `root`\`path` with `access` (which may carry a registry view flag).
-// The result holds no key when it cannot be opened; `error` says why.
-inline ScopedRegistryKey OpenRegistryKey(HKEY root, const char* path, REGSAM access, LONG& error) {
+// Opens `place`\`path` for reading and changing its values or, where changing
+// is refused, for reading only: a change then fails and is reported with its
+// reason. Holds no key when the key cannot be opened: a missing key is passed
+// over quietly, any other failure reported.
+inline ScopedRegistryKey OpenKeyForRepair(const RegistryPlace& place, const wchar_t* path) {
   HKEY key = nullptr;
-  error = RegOpenKeyExA(root, path, 0, access, &key);
+  LONG error =
+      RegOpenKeyExW(place.root, path, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | place.view, &key);
+  if (error == ERROR_ACCESS_DENIED) {
+    error = RegOpenKeyExW(place.root, path, 0, KEY_QUERY_VALUE | place.view, &key);
+  }
+  if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) {
+    ReportKeyError("cannot open", place, path, error);
+  }
   return ScopedRegistryKey(error == ERROR_SUCCESS ? key : nullptr);
 }
 

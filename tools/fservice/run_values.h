@@ -1,22 +1,26 @@
 // The Run-style autostart keys and the family's leftovers in them.
 #pragma once
 
+#include "fservice/autostart_command.h"
 #include "fservice/registry_place.h"
 
 namespace dizi::tools {
 
-// The keys under Software\Microsoft\Windows\CurrentVersion whose values Windows
-// starts at boot or logon.
-inline constexpr const char* kRunKeyPaths[] = {
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-    "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-    "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices",
-    "Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce",
+// The keys whose values Windows starts at boot or logon, under HKLM and under
+// each user's hive alike.
+inline constexpr const wchar_t* kRunKeyPaths[] = {
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\RunServices",
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\RunServicesOnce",
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\Run",
 };
 
-// Deletes every text value of `place`\`key_path` whose data starts one of the
-// family's files (see StartsFamilyFile); every other value stays untouched. A
-// missing key is skipped quietly.
-void RemoveFamilyRunValues(const RegistryPlace& place, const char* key_path);
+// Deletes every value of `place`\`key_path` that starts one of the family's
+// files (see StartsFamilyFile), each by its exact name; every other value stays
+// untouched. A missing key is skipped quietly; a value that cannot be judged
+// exactly is left and reported.
+void RemoveFamilyRunValues(const RegistryPlace& place, const wchar_t* key_path,
+                           const AutostartMatcher& matcher);
 
 }  // namespace dizi::tools

@@ -150,11 +150,11 @@ class TestMachine:
     def exists(self, windows_path):
         return os.path.lexists(self.host(windows_path))
 
-    def import_registry(self, text, name="plant.reg", bits=32):
-        """Imports a REGEDIT4 text as a program of `bits` would: under a 64-bit
-        layout HKLM\\Software has a view for each."""
+    def import_registry(self, text, name="plant.reg", bits=32, encoding=None):
+        """Imports a registry-editor text as a program of `bits` would: under a
+        64-bit layout HKLM\Software has a view for each."""
         prefixes.import_registry(self.registry, self.env(), self.run_dir, text, name,
-                                 self.layout.loader(bits))
+                                 self.layout.loader(bits), encoding)
 
     def journal(self):
         return read_journal(self.host(prefixes.JOURNAL))

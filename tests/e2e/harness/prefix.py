@@ -88,12 +88,15 @@ def windows_path_of_host(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
-def import_registry(registry, env, work_dir, text, name="import.reg", loader="wine"):
-    """Imports a REGEDIT4 text with Wine's own regedit, run by `loader`: under
-    a 64-bit layout "wine" runs the 32-bit regedit, which writes HKLM\\Software
-    in the 32-bit view (see Layout.loader)."""
+def import_registry(registry, env, work_dir, text, name="import.reg", loader="wine",
+                    encoding=None):
+    """Imports a registry-editor text with Wine's own regedit, run by `loader`:
+    REGEDIT4 in the default encoding, or "Windows Registry Editor Version 5.00"
+    with encoding="utf-16" for text beyond ANSI. Under a 64-bit layout "wine"
+    runs the 32-bit regedit, which writes HKLM\Software in the 32-bit view (see
+    Layout.loader)."""
     reg_file = os.path.join(work_dir, name)
-    with open(reg_file, "w", newline="\r\n") as out:
+    with open(reg_file, "w", newline="\r\n", encoding=encoding) as out:
         out.write(text)
     process = registry.popen([loader, "regedit", "/S", windows_path_of_host(reg_file)],
                              env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -1,0 +1,21 @@
+// What fservice.exe repairs in the machine's hive and in each user's.
+#pragma once
+
+#include "fservice/autostart_command.h"
+#include "fservice/registry_place.h"
+
+namespace dizi::tools {
+
+struct Repair {
+  const AutostartMatcher& matcher;
+  WideView default_userinit;  // see SystemFolders::DefaultUserinit
+};
+
+// The Run-style keys, and Winlogon's Shell and Userinit.
+void RepairMachine(const Repair& repair, const RegistryPlace& machine);
+
+// The Run-style keys, the user's own Winlogon Shell, the Windows key's load
+// and run, and the policies that disable Task Manager and the registry editor.
+void RepairUser(const Repair& repair, const RegistryPlace& user);
+
+}  // namespace dizi::tools
