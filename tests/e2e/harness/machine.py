@@ -152,7 +152,7 @@ class TestMachine:
 
     def import_registry(self, text, name="plant.reg", bits=32, encoding=None):
         """Imports a registry-editor text as a program of `bits` would: under a
-        64-bit layout HKLM\Software has a view for each."""
+        64-bit layout HKLM\\Software has a view for each."""
         prefixes.import_registry(self.registry, self.env(), self.run_dir, text, name,
                                  self.layout.loader(bits), encoding)
 

@@ -93,7 +93,7 @@ def import_registry(registry, env, work_dir, text, name="import.reg", loader="wi
     """Imports a registry-editor text with Wine's own regedit, run by `loader`:
     REGEDIT4 in the default encoding, or "Windows Registry Editor Version 5.00"
     with encoding="utf-16" for text beyond ANSI. Under a 64-bit layout "wine"
-    runs the 32-bit regedit, which writes HKLM\Software in the 32-bit view (see
+    runs the 32-bit regedit, which writes HKLM\\Software in the 32-bit view (see
     Layout.loader)."""
     reg_file = os.path.join(work_dir, name)
     with open(reg_file, "w", newline="\r\n", encoding=encoding) as out:
