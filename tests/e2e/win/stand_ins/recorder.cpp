@@ -63,8 +63,8 @@ std::string Arguments(const std::string& commandLine) {
 
 // The text of a small file; empty when it cannot be read.
 std::string SmallFile(const std::string& path) {
-  const dizi::ScopedFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                nullptr, OPEN_EXISTING, 0, nullptr));
+  const dizi::ScopedFileHandle file(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   char text[256] = {};
   DWORD read = 0;
   if (!file || !ReadFile(file.Get(), text, sizeof text - 1, &read, nullptr)) {
