@@ -3,10 +3,9 @@
 #include "log/activity_log.h"
 #include "platform/outside_tools.h"
 #include "platform/platform.h"
+#include "scan/image_names.h"
 #include "scan/scan_context.h"
 #include "scan/signatures.h"
-#include "scan/system_processes.h"
-#include "tools/common/ascii_text.h"
 
 namespace dizi {
 
@@ -58,8 +57,7 @@ std::string WhoElseRunsAs(const ScanContext& context, const std::string& imageNa
   if (IsWindowsProcessName(imageName)) {
     return kWindowsOwn + imageName;
   }
-  if (context.RepairProgramMayBeRunning &&
-      tools::EqualsIgnoringCase(imageName, kRepairProgramName)) {
+  if (context.RepairProgramMayBeRunning && SameImageName(imageName, kRepairProgramName)) {
     return kRepairProgramOwn + imageName + kStillRunning;
   }
   return {};
@@ -79,7 +77,7 @@ void SendKillSignals(ScanContext& context, const std::string& path, const std::s
     return;
   }
   const Command byName = TaskKillCommand(context.paths, imageName);
-  if (tools::EqualsIgnoringCase(imageName, kRepairProgramName)) {
+  if (SameImageName(imageName, kRepairProgramName)) {
     // Over before the fix-up starts the program's own repair program.
     platform.RunHidden(byName, kCommandWaitMs, AtTimeLimit::End);
   } else {

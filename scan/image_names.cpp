@@ -1,8 +1,6 @@
-#include "scan/system_processes.h"
+#include "scan/image_names.h"
 
 #include <array>
-
-#include "tools/common/ascii_text.h"
 
 namespace dizi {
 
@@ -13,11 +11,27 @@ constexpr std::array<std::string_view, 7> kWindowsProcessNames = {
     "services.exe", "lsass.exe", "svchost.exe",
 };
 
+char FoldAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 }  // namespace
+
+bool SameImageName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
 
 bool IsWindowsProcessName(std::string_view imageName) {
   for (const std::string_view name : kWindowsProcessNames) {
-    if (tools::EqualsIgnoringCase(name, imageName)) {
+    if (SameImageName(name, imageName)) {
       return true;
     }
   }
