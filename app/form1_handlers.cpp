@@ -5,7 +5,7 @@
 #include "app/about_text.h"
 #include "app/resource.h"
 #include "log/publisher.h"
-#include "repair/fix_up.h"
+#include "scan/passes.h"
 #include "scan/scan_run.h"
 #include "startup/startup_checks.h"
 
@@ -77,7 +77,7 @@ void TForm1::Preformafullscan1Click() {
 }
 
 void TForm1::JustfixupmyRegEditMsconfig1Click() {
-  FixUpSystemTools(platform_, paths_, log_);
+  RunFixUp(context_);
 }
 
 void TForm1::Exit1Click() {

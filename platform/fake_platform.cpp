@@ -1,5 +1,6 @@
 #include "platform/fake_platform.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace dizi {
@@ -147,13 +148,12 @@ void FakePlatform::MarkReadOnly(const std::string& path) {
   dir->second = true;
 }
 
-void FakePlatform::HoldOpen(const std::string& path, const std::string& imageName,
-                            bool survivesKills) {
+void FakePlatform::HoldOpen(const std::string& path, const std::string& image, bool survivesKills) {
   File* file = Find(path);
   if (!file) {
     throw std::invalid_argument("no such fake file: " + path);
   }
-  file->holder = imageName;
+  file->holder = image;
   file->holderSurvivesKills = survivesKills;
 }
 
@@ -186,16 +186,72 @@ bool FakePlatform::IsWritableDirectory(const std::string& path) const {
   return dir != directories_.end() && !dir->second;
 }
 
-void FakePlatform::EndProcessesNamed(const std::string& imageName) {
-  const std::string folded = Fold(imageName);
+namespace {
+
+// The arguments after the quoted program path, without the leading space.
+std::string ArgumentsOf(const Command& command) {
+  const std::size_t after = command.application.size() + 2;
+  return command.commandLine.size() > after ? command.commandLine.substr(after + 1) : std::string();
+}
+
+// True when a process running `image` (a full path, or a bare name) is one
+// that `wanted` selects: a full path in double quotes selects that file, a
+// bare name every image of that name.
+bool Selects(const std::string& wanted, const std::string& image) {
+  if (wanted.size() >= 2 && wanted.front() == '"' && wanted.back() == '"') {
+    return image.find('\\') != std::string::npos &&
+           Fold(image) == Fold(wanted.substr(1, wanted.size() - 2));
+  }
+  return Fold(BaseName(image)) == Fold(wanted);
+}
+
+}  // namespace
+
+bool FakePlatform::IsRunning(const std::string& image) const {
+  for (const std::string& process : processes_) {
+    if (Fold(process) == Fold(image)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The kill tools end every process their last argument selects: kill.exe by
+// "-f" and a quoted full path or a bare name, taskkill.exe by "/IM" and a name.
+void FakePlatform::EndProcessesSelectedBy(const Command& killCommand) {
+  const std::string tool = Fold(BaseName(killCommand.application));
+  const std::string arguments = ArgumentsOf(killCommand);
+  const std::string option = tool == "kill.exe" ? "-f " : "/F /T /IM ";
+  if ((tool != "kill.exe" && tool != "taskkill.exe") ||
+      arguments.compare(0, option.size(), option) != 0) {
+    return;
+  }
+  const std::string wanted = arguments.substr(option.size());
   for (auto& [key, file] : files_) {
-    if (!file.holder.empty() && Fold(file.holder) == folded && !file.holderSurvivesKills) {
+    if (!file.holder.empty() && !file.holderSurvivesKills && Selects(wanted, file.holder)) {
       file.holder.clear();
     }
   }
+  std::erase_if(processes_, [&](const std::string& image) { return Selects(wanted, image); });
 }
 
-bool FakePlatform::StartHidden(const Command& command) {
+void FakePlatform::NoteShutdown(const Command& command, bool waitedFor) {
+  if (Fold(BaseName(command.application)) != "shutdown.exe") {
+    return;
+  }
+  const std::string arguments = ArgumentsOf(command);
+  if (arguments == "-a") {
+    if (waitedFor) {
+      restartAfterAborts_ = false;
+    } else {
+      abortInFlight_ = true;
+    }
+  } else if (arguments.compare(0, 3, "-r ") == 0) {
+    restartAfterAborts_ = true;
+  }
+}
+
+bool FakePlatform::Launch(const Command& command) {
   // The command line must begin with the program's path, quoted, so that the
   // path alone decides what runs.
   const std::string quoted = "\"" + command.application + "\"";
@@ -204,17 +260,47 @@ bool FakePlatform::StartHidden(const Command& command) {
                            command.commandLine);
   }
   journal_.Add("start " + command.commandLine);
-
-  const File* program = Find(command.application);
-  if (!program) {
+  if (!Find(command.application)) {
     return false;
   }
-  // The kill tools end every process whose image name is their last argument.
-  const std::string tool = Fold(BaseName(command.application));
-  if (tool == "kill.exe" || tool == "taskkill.exe") {
-    EndProcessesNamed(command.commandLine.substr(command.commandLine.rfind(' ') + 1));
+  EndProcessesSelectedBy(command);
+  for (const std::string& kept : keptRunning_) {
+    if (Fold(kept) == Fold(command.application)) {
+      processes_.push_back(command.application);
+    }
   }
   return true;
+}
+
+bool FakePlatform::StartHidden(const Command& command) {
+  if (!Launch(command)) {
+    return false;
+  }
+  NoteShutdown(command, /*waitedFor=*/false);
+  return true;
+}
+
+RunResult FakePlatform::RunHidden(const Command& command, unsigned milliseconds,
+                                  AtTimeLimit atLimit) {
+  RunResult result = RunResult::NotStarted;
+  if (Launch(command)) {
+    const auto running = std::find_if(processes_.begin(), processes_.end(), [&](auto& image) {
+      return Fold(image) == Fold(command.application);
+    });
+    if (running == processes_.end()) {
+      result = RunResult::Finished;
+    } else if (atLimit == AtTimeLimit::End) {
+      processes_.erase(running);
+      result = RunResult::Ended;
+    } else {
+      result = RunResult::StillRunning;
+    }
+    NoteShutdown(command, /*waitedFor=*/result != RunResult::StillRunning);
+  }
+  static constexpr const char* kResults[] = {"not started", "finished", "ended", "still running"};
+  journal_.Add("wait " + std::to_string(milliseconds) + " ms -> " +
+               kResults[static_cast<int>(result)]);
+  return result;
 }
 
 bool FakePlatform::Delete(const std::string& path) {
@@ -232,18 +318,26 @@ bool FakePlatform::Delete(const std::string& path) {
   return deleted;
 }
 
-bool FakePlatform::Copy(const std::string& from, const std::string& to) {
+Outcome FakePlatform::Copy(const std::string& from, const std::string& to) {
   const File* source = Find(from);
   const File* existing = Find(to);
-  const bool ok = source && !source->unreadable && IsWritableDirectory(Parent(to)) &&
-                  !IsDirectory(to) &&
-                  !(existing && (existing->readOnly || !existing->holder.empty()));
-  if (ok) {
+  Outcome outcome;
+  if (!source) {
+    outcome.reason = "The system cannot find the file specified. (error 2)";
+  } else if (source->unreadable || (existing && !existing->holder.empty())) {
+    outcome.reason =
+        "The process cannot access the file because it is being used by another process. "
+        "(error 32)";
+  } else if (!IsWritableDirectory(Parent(to)) || IsDirectory(to) ||
+             (existing && existing->readOnly)) {
+    outcome.reason = "Access is denied. (error 5)";
+  } else {
     const std::string content = source->content;
     AddFile(to, content);
+    outcome.ok = true;
   }
-  journal_.Add("copy " + from + " => " + to + Result(ok));
-  return ok;
+  journal_.Add("copy " + from + " => " + to + Result(outcome.ok));
+  return outcome;
 }
 
 bool FakePlatform::CanOpenForReading(const std::string& path) {

@@ -1,6 +1,6 @@
 // An in-memory machine for tests: a case-insensitive file table with Windows
-// semantics, running processes that hold files open, and a journal of every
-// call in the order it was made.
+// semantics, running processes (some holding files open), the system's pending
+// restart, and a journal of every call in the order it was made.
 #pragma once
 
 #include <map>
@@ -51,10 +51,16 @@ class FakePlatform : public Platform {
   // A read-only file can be neither deleted nor replaced; a read-only folder
   // takes no new files.
   void MarkReadOnly(const std::string& path);
-  // A running process of that image name holds the file open without delete
-  // sharing: reading works, deleting fails until the process ends. Unless it
-  // survives kills, starting a kill command for its image name ends it.
-  void HoldOpen(const std::string& path, const std::string& imageName, bool survivesKills);
+  // A running process holds the file open without delete sharing: reading
+  // works, deleting fails until the process ends. `image` is the process's
+  // image file: a full path, or a bare image name when its folder does not
+  // matter. Unless it survives kills, a kill command that selects it ends it.
+  void HoldOpen(const std::string& path, const std::string& image, bool survivesKills);
+  // A process runs from the image file `image` (a full path).
+  void RunProcess(const std::string& image) { processes_.push_back(image); }
+  // Programs started from `application` keep running until something ends
+  // them: they outlast every wait.
+  void KeepRunning(const std::string& application) { keptRunning_.push_back(application); }
   // Requests to delete at the next restart fail.
   void FailDeleteAtRestart() { deleteAtRestartFails_ = true; }
   // Writing stops once this many more bytes have been written (a full disk).
@@ -70,11 +76,18 @@ class FakePlatform : public Platform {
   std::vector<std::string> FilesIn(const std::string& directory) const;
   const std::vector<std::string>& PendingRestartDeletes() const { return pendingDeletes_; }
   bool TerminationRequested() const { return terminationRequested_; }
+  // True when a process runs from the image file `image` (a full path).
+  bool IsRunning(const std::string& image) const;
+  // True when the system surely has a restart pending: one was requested
+  // after every abort took effect. An abort nobody waited for may take effect
+  // at any later moment, so it is taken to come after everything else.
+  bool RestartSurelyPending() const { return restartAfterAborts_ && !abortInFlight_; }
 
   // --- Platform ---------------------------------------------------------
   bool StartHidden(const Command& command) override;
+  RunResult RunHidden(const Command& command, unsigned milliseconds, AtTimeLimit atLimit) override;
   bool Delete(const std::string& path) override;
-  bool Copy(const std::string& from, const std::string& to) override;
+  Outcome Copy(const std::string& from, const std::string& to) override;
   bool CanOpenForReading(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   bool DeleteAtRestart(const std::string& path) override;
@@ -98,7 +111,7 @@ class FakePlatform : public Platform {
     bool unreadable = false;
     bool readOnly = false;
     int failingDeletes = 0;
-    std::string holder;  // image name of the process holding it open, if any
+    std::string holder;  // image of the process holding it open, if any
     bool holderSurvivesKills = false;
   };
 
@@ -106,7 +119,12 @@ class FakePlatform : public Platform {
   const File* Find(const std::string& path) const;
   bool IsDirectory(const std::string& path) const;
   bool IsWritableDirectory(const std::string& path) const;
-  void EndProcessesNamed(const std::string& imageName);
+  // Starts the program: false when its file is missing. A kept-running
+  // program stays among the processes; a kill tool ends what it selects.
+  bool Launch(const Command& command);
+  void EndProcessesSelectedBy(const Command& killCommand);
+  // The effect of a shutdown command on the pending restart.
+  void NoteShutdown(const Command& command, bool waitedFor);
   // Appends up to the write budget; false when not everything fit.
   bool Append(const std::string& path, std::string_view bytes);
   bool FinishClose(const std::string& path);
@@ -115,6 +133,10 @@ class FakePlatform : public Platform {
   std::map<std::string, File> files_;        // keyed by the folded path
   std::map<std::string, bool> directories_;  // folded path -> read-only
   std::vector<std::string> pendingDeletes_;
+  std::vector<std::string> processes_;    // image files of the running processes
+  std::vector<std::string> keptRunning_;  // programs that outlast every wait
+  bool restartAfterAborts_ = false;
+  bool abortInFlight_ = false;
   std::string modulePath_ = "C:\\Tools\\DiziTarvix.exe";
   std::string windowsDir_ = "C:\\WINDOWS";
   std::string systemDir_ = "C:\\WINDOWS\\system32";

@@ -27,8 +27,8 @@ std::string PolicyReset(const char* valueName) {
 
 }  // namespace
 
-Command KillToolCommand(const SystemPaths& paths, const std::string& imageName) {
-  return Started(paths.KillToolPath, "-f " + imageName);
+Command KillToolCommand(const SystemPaths& paths, const std::string& path) {
+  return Started(paths.KillToolPath, "-f \"" + path + "\"");
 }
 
 Command TaskKillCommand(const SystemPaths& paths, const std::string& imageName) {
@@ -54,7 +54,7 @@ Command EnableRegistryToolsCommand(const SystemPaths& paths) {
 }
 
 Command RepairProgramCommand(const SystemPaths& paths) {
-  return Started(ProgramDir(paths) + "\\fservice.exe", "");
+  return Started(ProgramDir(paths) + "\\" + kRepairProgramName, "");
 }
 
 }  // namespace dizi

@@ -10,9 +10,14 @@ namespace dizi {
 
 struct SystemPaths;
 
-// The shipped kill tool for every process of that image name.
-Command KillToolCommand(const SystemPaths& paths, const std::string& imageName);
-// The system's task-kill tool, forced, with the process tree.
+// The shipped repair program's file name, beside the program.
+inline constexpr char kRepairProgramName[] = "fservice.exe";
+
+// The shipped kill tool for every process whose image is the file at `path`
+// (a full path), and no other.
+Command KillToolCommand(const SystemPaths& paths, const std::string& path);
+// The system's task-kill tool, forced, with the process tree, for every
+// process of that image name wherever its file lies.
 Command TaskKillCommand(const SystemPaths& paths, const std::string& imageName);
 // Aborts a pending system shutdown.
 Command ShutdownAbortCommand(const SystemPaths& paths);

@@ -25,6 +25,29 @@ enum class BoxIcon : unsigned {
   Warning = 48,  // MB_ICONWARNING
 };
 
+// Whether an operation succeeded and, when it did not, why: the system's own
+// words for the failure, fit to be shown to the user.
+struct Outcome {
+  bool ok = false;
+  std::string reason;  // empty on success
+
+  explicit operator bool() const { return ok; }
+};
+
+// How a command that was waited for ended.
+enum class RunResult {
+  NotStarted,    // the process could not be created
+  Finished,      // it ended by itself within the time given
+  Ended,         // the time was up, so it was ended, and it is gone
+  StillRunning,  // the time was up and it still runs (left running, or it could not be ended)
+};
+
+// What to do with a waited-for command that is still running when the time is up.
+enum class AtTimeLimit {
+  End,    // end it, so that it can have no effect afterwards
+  Leave,  // let it run on
+};
+
 // Major and minor version numbers of the operating system; both zero when the
 // query failed.
 struct OsVersion {
@@ -53,11 +76,17 @@ class Platform {
   // was created; no search path and no current directory is consulted.
   virtual bool StartHidden(const Command& command) = 0;
 
+  // Starts the command hidden, like StartHidden, and waits up to `milliseconds`
+  // for it to finish; `atLimit` says what becomes of it when it is still
+  // running then. Ending it ends that one process, never another of its name.
+  virtual RunResult RunHidden(const Command& command, unsigned milliseconds,
+                              AtTimeLimit atLimit) = 0;
+
   // True when the file was deleted by this call.
   virtual bool Delete(const std::string& path) = 0;
 
-  // Copies a file over any existing destination. True on success.
-  virtual bool Copy(const std::string& from, const std::string& to) = 0;
+  // Copies a file over any existing destination.
+  virtual Outcome Copy(const std::string& from, const std::string& to) = 0;
 
   // The existence probe: true when the path can be opened for reading as a
   // file. A directory, a missing file or a file locked against reading is false.

@@ -5,12 +5,14 @@ namespace dizi {
 
 class ActivityLog;
 class Platform;
+enum class RunResult;
 struct SystemPaths;
 
 // Re-enables Task Manager and the registry editor for the current user,
-// copies the clean msconfig.exe shipped beside the program over the system's
-// copy, starts the shipped repair program, and logs four lines. Nothing it
-// starts is waited for.
-void FixUpSystemTools(Platform& platform, const SystemPaths& paths, ActivityLog& log);
+// copies the clean msconfig.exe supplied beside the program (if any) over the
+// system's copy, runs the shipped repair program and waits a while for it,
+// and logs four lines; the first says truthfully whether msconfig.exe was
+// restored, and why not. Returns how the repair program's run ended.
+RunResult FixUpSystemTools(Platform& platform, const SystemPaths& paths, ActivityLog& log);
 
 }  // namespace dizi

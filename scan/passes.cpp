@@ -2,6 +2,7 @@
 
 #include "log/activity_log.h"
 #include "platform/outside_tools.h"
+#include "platform/platform.h"
 #include "repair/fix_up.h"
 #include "scan/probe.h"
 #include "scan/removal.h"
@@ -29,9 +30,16 @@ bool SweepTable(ScanContext& context, const std::array<Signature, N>& table, Tar
 
 }  // namespace
 
+void RunFixUp(ScanContext& context) {
+  if (FixUpSystemTools(context.platform, context.paths, context.log) == RunResult::StillRunning) {
+    context.RepairProgramMayBeRunning = true;
+  }
+}
+
 void ScanForServer(ScanContext& context) {
   if (SweepTable(context, ServerSignatures, TargetKind::Server)) {
-    FixUpSystemTools(context.platform, context.paths, context.log);
+    RunFixUp(context);
+    // Every abort of this pass has ended by now, so none can cancel this.
     context.platform.StartHidden(RestartCommand(context.paths));
   } else {
     context.log.AddLogLine(true, "   -> You're not infected with Tarvix Server.");

@@ -5,6 +5,11 @@ namespace dizi {
 
 struct ScanContext;
 
+// The system tools fix-up, as the scan and the menu run it. When the repair
+// program outlives the wait for it, no later kill by its image name is sent in
+// this program run.
+void RunFixUp(ScanContext& context);
+
 // Walks the server files from the last entry to the first. When any was found
 // it repairs the system tools and schedules a forced restart in 10 seconds;
 // otherwise it logs that the machine is clean of the server.

@@ -3,6 +3,7 @@
 #include "log/activity_log.h"
 #include "platform/outside_tools.h"
 #include "platform/platform.h"
+#include "scan/image_names.h"
 #include "scan/scan_context.h"
 #include "scan/signatures.h"
 
@@ -38,21 +39,60 @@ const KindTexts& TextsFor(TargetKind kind) {
   return kind == TargetKind::Server ? kServerTexts : kDownloaderTexts;
 }
 
-void SendKillSignals(ScanContext& context, const std::string& imageName) {
+// The second signal is never started where it would reach a process that is
+// not the family's: it selects by image name only.
+constexpr char kSecondSignalWithheld[] =
+    "   +-> Killing signal 2/2 was not sent: it would also end ";
+constexpr char kWindowsOwn[] = "Windows' own ";
+constexpr char kRepairProgramOwn[] = "Diri Tarvix's own ";
+constexpr char kStillRunning[] = ", which is still running";
+
+// How long an abort and a kill that could reach the program's own repair
+// program may take before they are ended.
+constexpr unsigned kCommandWaitMs = 5000;
+
+// Why the image name must not be killed by name, as the end of the withheld
+// line; empty when nothing stands in the way.
+std::string WhoElseRunsAs(const ScanContext& context, const std::string& imageName) {
+  if (IsWindowsProcessName(imageName)) {
+    return kWindowsOwn + imageName;
+  }
+  if (context.RepairProgramMayBeRunning && SameImageName(imageName, kRepairProgramName)) {
+    return kRepairProgramOwn + imageName + kStillRunning;
+  }
+  return {};
+}
+
+// The kill tool by the file's full path, then the system's by its image name.
+void SendKillSignals(ScanContext& context, const std::string& path, const std::string& imageName) {
   ActivityLog& log = context.log;
+  Platform& platform = context.platform;
   log.AddLogLine(true, "   -> Sending killing signal...");
-  context.platform.StartHidden(KillToolCommand(context.paths, imageName));
+  platform.StartHidden(KillToolCommand(context.paths, path));
   log.AddLogLine(false, "   +-> Killing signal 1/2 has been sent");
-  context.platform.StartHidden(TaskKillCommand(context.paths, imageName));
+
+  const std::string other = WhoElseRunsAs(context, imageName);
+  if (!other.empty()) {
+    log.AddLogLine(false, kSecondSignalWithheld + other);
+    return;
+  }
+  const Command byName = TaskKillCommand(context.paths, imageName);
+  if (SameImageName(imageName, kRepairProgramName)) {
+    // Over before the fix-up starts the program's own repair program.
+    platform.RunHidden(byName, kCommandWaitMs, AtTimeLimit::End);
+  } else {
+    platform.StartHidden(byName);
+  }
   log.AddLogLine(false, "   +-> Killing signal 2/2 has been sent in case of failure of 1/2");
   log.AddLogLine(false, "   +-> Killing signals has been sent. 1,2/2");
 }
 
+// Waited for, so that no abort can cancel a restart requested after it.
 void AbortPendingShutdown(ScanContext& context) {
   ActivityLog& log = context.log;
   log.AddLogLine(true, "   -> force shutdown may appear now so don't PANiC!");
   log.AddLogLine(false, "   +-> Sending Diri Force shutdown -- (XP Only)");
-  context.platform.StartHidden(ShutdownAbortCommand(context.paths));
+  context.platform.RunHidden(ShutdownAbortCommand(context.paths), kCommandWaitMs, AtTimeLimit::End);
   log.AddLogLine(false, "   +--> Diri Force Shutdown Has been sent...");
 }
 
@@ -87,7 +127,7 @@ void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path
   const KindTexts& texts = TextsFor(kind);
   context.log.AddLogLine(true, texts.detected);
   context.log.AddLogLine(false, kPathPrefix + path);
-  SendKillSignals(context, ImageName(entry));
+  SendKillSignals(context, path, ImageName(entry));
   if (kind == TargetKind::Server) {
     AbortPendingShutdown(context);
   }

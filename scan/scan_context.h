@@ -27,6 +27,10 @@ struct ScanContext {
   // Retry rounds left for stubborn deletions: shared by every pass and every
   // scan of the program's run, and never reset.
   int DeleteRetryBudget = 1;
+
+  // Set once the repair program outlived the fix-up's wait for it: from then
+  // on no kill by its image name is sent, since it could end it half-way.
+  bool RepairProgramMayBeRunning = false;
 };
 
 }  // namespace dizi

@@ -12,9 +12,10 @@ namespace {
 
 constexpr char kReadMeName[] = "ReadMe First.txt";
 
-constexpr std::array<const char*, 4> kRequiredFiles = {
+// A clean msconfig.exe is welcome beside them but not required: it is
+// Windows' own, and the package cannot carry it.
+constexpr std::array<const char*, 3> kRequiredFiles = {
     "fservice.exe",
-    "msconfig.exe",
     "kill.exe",
     kReadMeName,
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/crypto_sha256.h"
+#include "platform/win32/error_text.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_output_file.h"
 
@@ -46,7 +47,10 @@ bool Win32Platform::BeginEventLoop() {
   return terminationPending_;
 }
 
-bool Win32Platform::StartHidden(const Command& command) {
+namespace {
+
+// Creates the command's process hidden; an empty handle when that failed.
+ScopedHandle CreateHidden(const Command& command) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -57,20 +61,51 @@ bool Win32Platform::StartHidden(const Command& command) {
   commandLine.push_back('\0');
   if (!::CreateProcessA(command.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                         nullptr, nullptr, &startup, &process)) {
-    return false;
+    return ScopedHandle{};
   }
-  // Never waited for: both handles are closed at once.
-  const ScopedHandle processHandle{process.hProcess};
   const ScopedHandle threadHandle{process.hThread};
-  return true;
+  return ScopedHandle{process.hProcess};
+}
+
+bool Waited(const ScopedHandle& process, DWORD milliseconds) {
+  return ::WaitForSingleObject(process.Get(), milliseconds) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+bool Win32Platform::StartHidden(const Command& command) {
+  // Never waited for: the handle is closed at once.
+  return static_cast<bool>(CreateHidden(command));
+}
+
+RunResult Win32Platform::RunHidden(const Command& command, unsigned milliseconds,
+                                   AtTimeLimit atLimit) {
+  const ScopedHandle process = CreateHidden(command);
+  if (!process) {
+    return RunResult::NotStarted;
+  }
+  if (Waited(process, milliseconds)) {
+    return RunResult::Finished;
+  }
+  if (atLimit == AtTimeLimit::Leave) {
+    return RunResult::StillRunning;
+  }
+  // The handle names exactly the process started here, so nothing else is
+  // ended. It counts as ended only once it is gone: until then it could
+  // still have its effect.
+  ::TerminateProcess(process.Get(), 1);
+  return Waited(process, milliseconds) ? RunResult::Ended : RunResult::StillRunning;
 }
 
 bool Win32Platform::Delete(const std::string& path) {
   return ::DeleteFileA(path.c_str()) != 0;
 }
 
-bool Win32Platform::Copy(const std::string& from, const std::string& to) {
-  return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+Outcome Win32Platform::Copy(const std::string& from, const std::string& to) {
+  if (::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+    return Outcome{true, {}};
+  }
+  return Outcome{false, DescribeError(::GetLastError()).text};
 }
 
 bool Win32Platform::CanOpenForReading(const std::string& path) {

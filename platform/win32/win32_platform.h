@@ -20,8 +20,9 @@ class Win32Platform final : public Platform {
   bool BeginEventLoop();
 
   bool StartHidden(const Command& command) override;
+  RunResult RunHidden(const Command& command, unsigned milliseconds, AtTimeLimit atLimit) override;
   bool Delete(const std::string& path) override;
-  bool Copy(const std::string& from, const std::string& to) override;
+  Outcome Copy(const std::string& from, const std::string& to) override;
   bool CanOpenForReading(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   bool DeleteAtRestart(const std::string& path) override;

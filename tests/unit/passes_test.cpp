@@ -20,8 +20,9 @@ const Texts kRepairLines = {"  -Unlocking \"Msconfig\" -- 1/4", "  -Unlocking \"
                             "  -Fixing \"fservice.exe\" error -- 3/4",
                             "  -Fixing \"sservice.exe\" error -- 4/4"};
 
-Texts KillCommands(const std::string& image, bool server) {
-  Texts commands = {"\"C:\\Tools\\kill.exe\" -f " + image,
+Texts KillCommands(const std::string& path, bool server) {
+  const std::string image = path.substr(path.rfind('\\') + 1);
+  Texts commands = {"\"C:\\Tools\\kill.exe\" -f \"" + path + "\"",
                     "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM " + image};
   if (server) {
     commands.push_back("\"C:\\WINDOWS\\system32\\shutdown.exe\" -a");
@@ -56,6 +57,28 @@ TEST(PassesTest, ACleanMachineGetsOneLinePerPassAndNothingStarted) {
   EXPECT_EQ(probes.back(), "C:\\WINDOWS\\system32\\wservice.exe -> no");
 }
 
+// The whole signature table: every entry's name, folder and place in the
+// probing order (the server table last entry first, then the downloader's).
+TEST(PassesTest, EveryTargetIsProbedAtItsOwnPathInTableOrder) {
+  Machine m;
+  ScanForServer(m.context);
+  ScanForDownloader(m.context);
+  const std::string w = "C:\\WINDOWS\\", s = "C:\\WINDOWS\\system32\\", l = "C:\\WINDOWS\\system\\";
+  Texts expected = {
+      w + "winkey.dll",    w + "Pplugin10xa.exe", w + "Pplugin9.dat",  w + "winp9.exe",
+      w + "Pplugin8.dat",  w + "Pplugin8.exe",    w + "ktd32.atm",     w + "kt.atm",
+      w + "kdd32.atm",     w + "krt32.exe",       w + "Pplugin4.dat",  w + "Pplugin4.exe",
+      w + "Pplugin3.dll",  w + "Pplugin2.dll",    w + "Pplugin1.dll",  w + "reginv.dll",
+      w + "PpluginCd.dll", w + "services.exe",    w + "mps.atm",       l + "wininv.dll",
+      l + "sservice.exe",  s + "reginv.dll",      s + "winkey.dll",    s + "wininv.dll",
+      s + "fservice.exe",  s + "kservice.exe",    s + "ffservice.exe", s + "d_service.exe",
+      s + "dservice.exe",  s + "lservice.exe",    s + "wservice.exe"};
+  for (std::string& path : expected) {
+    path += " -> no";
+  }
+  EXPECT_EQ(m.journal.With("probe "), expected);
+}
+
 TEST(PassesTest, ServerFindsAreRemovedLastEntryFirstThenRepairedAndOneRestartScheduled) {
   Machine m;
   // Same names in two folders are separate targets.
@@ -67,15 +90,18 @@ TEST(PassesTest, ServerFindsAreRemovedLastEntryFirstThenRepairedAndOneRestartSch
   }
   ScanForServer(m.context);
 
-  EXPECT_EQ(FoundPaths(m),
-            (Texts{"C:\\WINDOWS\\winkey.dll", "C:\\WINDOWS\\reginv.dll", "C:\\WINDOWS\\mps.atm",
-                   "C:\\WINDOWS\\system\\wininv.dll", "C:\\WINDOWS\\system32\\reginv.dll",
-                   "C:\\WINDOWS\\system32\\wininv.dll", "C:\\WINDOWS\\system32\\fservice.exe"}));
+  const Texts found = {"C:\\WINDOWS\\winkey.dll",
+                       "C:\\WINDOWS\\reginv.dll",
+                       "C:\\WINDOWS\\mps.atm",
+                       "C:\\WINDOWS\\system\\wininv.dll",
+                       "C:\\WINDOWS\\system32\\reginv.dll",
+                       "C:\\WINDOWS\\system32\\wininv.dll",
+                       "C:\\WINDOWS\\system32\\fservice.exe"};
+  EXPECT_EQ(FoundPaths(m), found);
 
   Texts expected;
-  for (const char* image : {"winkey.dll", "reginv.dll", "mps.atm", "wininv.dll", "reginv.dll",
-                            "wininv.dll", "fservice.exe"}) {
-    const Texts kills = KillCommands(image, true);
+  for (const std::string& path : found) {
+    const Texts kills = KillCommands(path, true);
     expected.insert(expected.end(), kills.begin(), kills.end());
   }
   expected.insert(expected.end(), kRepairCommands.begin(), kRepairCommands.end());
@@ -100,8 +126,8 @@ TEST(PassesTest, DownloaderFindsAreRemovedWithoutRepairOrRestart) {
   ScanForDownloader(m.context);
   EXPECT_EQ(FoundPaths(m),
             (Texts{"C:\\WINDOWS\\system32\\d_service.exe", "C:\\WINDOWS\\system32\\wservice.exe"}));
-  Texts expected = KillCommands("d_service.exe", false);
-  const Texts second = KillCommands("wservice.exe", false);
+  Texts expected = KillCommands("C:\\WINDOWS\\system32\\d_service.exe", false);
+  const Texts second = KillCommands("C:\\WINDOWS\\system32\\wservice.exe", false);
   expected.insert(expected.end(), second.begin(), second.end());
   EXPECT_EQ(m.Started(), expected);
   EXPECT_EQ(m.Lines().back(),

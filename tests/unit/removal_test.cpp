@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "scan/removal.h"
 #include "scan/signatures.h"
 #include "test_machine.h"
@@ -28,17 +30,19 @@ Texts ServerLines(const std::string& path, Texts outcome) {
   return lines;
 }
 
-TEST(RemovalTest, AServerFileIsKilledByImageNameThenDeletedAndTheDeletionLogged) {
+TEST(RemovalTest, AServerFileIsKilledByPathAndNameThenDeletedAndTheDeletionLogged) {
   Machine m;
   m.platform.AddFile(kWinkey);
   RemoveTarget(m.context, TargetKind::Server, kWinkey, kWinkeyEntry);
 
   EXPECT_EQ(m.Lines(),
             ServerLines(kWinkey, {"   => TarVix Server has been deleted from your computer."}));
-  // Bare image names, full quoted program paths; the abort only for the server.
-  EXPECT_EQ(m.Started(), (Texts{"\"C:\\Tools\\kill.exe\" -f winkey.dll",
+  // The kill tool gets the file's full path, the system's tool its image name;
+  // full quoted program paths; the abort only for the server, and waited for.
+  EXPECT_EQ(m.Started(), (Texts{"\"C:\\Tools\\kill.exe\" -f \"C:\\WINDOWS\\winkey.dll\"",
                                 "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM winkey.dll",
                                 "\"C:\\WINDOWS\\system32\\shutdown.exe\" -a"}));
+  EXPECT_EQ(m.journal.With("wait "), Texts{"5000 ms -> finished"});
   EXPECT_EQ(m.Deletes(), (Texts{kWinkey + " -> ok"}));
   EXPECT_FALSE(m.platform.HasFile(kWinkey));
 
@@ -67,8 +71,90 @@ TEST(RemovalTest, ADownloaderFileNeverAbortsAShutdown) {
                               "   +-> Killing signals has been sent. 1,2/2",
                               "   => TarVix Stealth Downloader has been deleted from your "
                               "computer."}));
-  EXPECT_EQ(m.Started(), (Texts{"\"C:\\Tools\\kill.exe\" -f kservice.exe",
+  EXPECT_EQ(m.Started(), (Texts{"\"C:\\Tools\\kill.exe\" -f \"" + kKservice + "\"",
                                 "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM kservice.exe"}));
+}
+
+// Windows runs processes of these names from its system folder; a found file
+// of such a name must not make the system's tool end them by name.
+TEST(RemovalTest, TheSecondSignalIsWithheldForTheNamesOfWindowsOwnProcesses) {
+  for (const char* name : {"smss.exe", "csrss.exe", "wininit.exe", "winlogon.exe", "services.exe",
+                           "lsass.exe", "svchost.exe", "SERVICES.EXE", "LSass.exe"}) {
+    SCOPED_TRACE(name);
+    Machine m;
+    const std::string entry = std::string("\\") + name;
+    const std::string found = kWindows + entry;
+    const std::string windowsOwn = kSystem + entry;
+    m.platform.AddFile(found);
+    m.platform.AddFile(windowsOwn);
+    m.platform.RunProcess(found);
+    m.platform.RunProcess(windowsOwn);
+    RemoveTarget(m.context, TargetKind::Server, found, Signature{entry, Folder::Windows});
+
+    EXPECT_EQ(m.Started(), (Texts{"\"C:\\Tools\\kill.exe\" -f \"" + found + "\"",
+                                  "\"C:\\WINDOWS\\system32\\shutdown.exe\" -a"}));
+    // No line claims the second signal, or both, went out.
+    const Texts lines = m.Lines();
+    EXPECT_EQ(Texts(lines.begin() + 2, lines.begin() + 6),
+              (Texts{"   -> Sending killing signal...", "   +-> Killing signal 1/2 has been sent",
+                     std::string("   +-> Killing signal 2/2 was not sent: it would also end "
+                                 "Windows' own ") +
+                         name,
+                     "   -> force shutdown may appear now so don't PANiC!"}));
+    EXPECT_FALSE(m.platform.IsRunning(found));
+    EXPECT_TRUE(m.platform.IsRunning(windowsOwn));
+    EXPECT_FALSE(m.platform.HasFile(found));
+    EXPECT_TRUE(m.platform.HasFile(windowsOwn));
+  }
+}
+
+TEST(RemovalTest, EveryOtherNameGetsBothSignals) {
+  // Names close to Windows' own are other names.
+  const Signature nearNames[] = {{"\\myservices.exe", Folder::Windows},
+                                 {"\\services.ex", Folder::Windows},
+                                 {"\\services.exe.bak", Folder::Windows},
+                                 {"\\svchost", Folder::Windows}};
+  std::vector<Signature> entries(std::begin(nearNames), std::end(nearNames));
+  entries.insert(entries.end(), ServerSignatures.begin(), ServerSignatures.end());
+  entries.insert(entries.end(), DownloaderSignatures.begin(), DownloaderSignatures.end());
+  for (const Signature& entry : entries) {
+    if (entry.entry == "\\services.exe") {
+      continue;
+    }
+    SCOPED_TRACE(std::string(entry.entry));
+    Machine m;
+    const std::string path = TargetPath(m.paths, entry);
+    m.platform.AddFile(path);
+    RemoveTarget(m.context, TargetKind::Downloader, path, entry);
+    EXPECT_EQ(m.Started(),
+              (Texts{"\"C:\\Tools\\kill.exe\" -f \"" + path + "\"",
+                     "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM " + ImageName(entry)}));
+    EXPECT_EQ(m.Lines()[5], "   +-> Killing signals has been sent. 1,2/2");
+  }
+}
+
+TEST(RemovalTest, NoKillByNameCanReachTheProgramsOwnRepairProgram) {
+  const std::string fservice = std::string(kSystem) + "\\fservice.exe";
+  const std::string taskkill = "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM fservice.exe";
+  Machine m;
+  m.platform.AddFile(fservice);
+  RemoveTarget(m.context, TargetKind::Server, fservice, ServerSignatures[0]);
+  // Waited for, so that it is over before the fix-up starts the repair program.
+  const Texts entries = m.journal.Entries();
+  const auto sent = std::find(entries.begin(), entries.end(), "start " + taskkill);
+  ASSERT_NE(sent, entries.end());
+  EXPECT_EQ(*(sent + 1), "wait 5000 ms -> finished");
+
+  // Once the repair program outlived its wait, none is sent at all.
+  Machine r;
+  r.platform.AddFile(fservice);
+  r.context.RepairProgramMayBeRunning = true;
+  RemoveTarget(r.context, TargetKind::Server, fservice, ServerSignatures[0]);
+  EXPECT_EQ(r.Started(), (Texts{"\"C:\\Tools\\kill.exe\" -f \"" + fservice + "\"",
+                                "\"C:\\WINDOWS\\system32\\shutdown.exe\" -a"}));
+  EXPECT_EQ(r.Lines()[4],
+            "   +-> Killing signal 2/2 was not sent: it would also end Diri Tarvix's own "
+            "fservice.exe, which is still running");
 }
 
 TEST(RemovalTest, TheRetryBudgetIsSpentOnceForTheWholeProgramRun) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/platform.h"
 #include "repair/fix_up.h"
 #include "test_machine.h"
 
@@ -11,34 +12,93 @@ using Texts = std::vector<std::string>;
 TEST(RepairTest, ResetsThePoliciesReplacesMsconfigRunsTheRepairAndLogsFourLines) {
   Machine m("C:\\Program Files\\Diri Tarvix");
   m.platform.AddFile("C:\\WINDOWS\\system32\\msconfig.exe", "tampered");
-  FixUpSystemTools(m.platform, m.paths, m.log);
+  EXPECT_EQ(FixUpSystemTools(m.platform, m.paths, m.log), RunResult::Finished);
 
   const std::string policy =
       "add HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System /v ";
-  EXPECT_EQ(m.journal.Entries(),
-            (Texts{"start \"C:\\WINDOWS\\system32\\reg.exe\" " + policy +
-                       "DisableTaskMgr /t REG_DWORD /d 0 /f",
-                   "start \"C:\\WINDOWS\\system32\\reg.exe\" " + policy +
-                       "DisableRegistryTools /t REG_DWORD /d 0 /f",
-                   "copy C:\\Program Files\\Diri Tarvix\\msconfig.exe => "
-                   "C:\\WINDOWS\\system32\\msconfig.exe -> ok",
-                   "sleep 1000", "start \"C:\\Program Files\\Diri Tarvix\\fservice.exe\"",
-                   "line   -Unlocking \"Msconfig\" -- 1/4", "line   -Unlocking \"RegEdit\" -- 2/4",
-                   "line   -Fixing \"fservice.exe\" error -- 3/4",
-                   "line   -Fixing \"sservice.exe\" error -- 4/4"}));
+  EXPECT_EQ(
+      m.journal.Entries(),
+      (Texts{"start \"C:\\WINDOWS\\system32\\reg.exe\" " + policy +
+                 "DisableTaskMgr /t REG_DWORD /d 0 /f",
+             "start \"C:\\WINDOWS\\system32\\reg.exe\" " + policy +
+                 "DisableRegistryTools /t REG_DWORD /d 0 /f",
+             "exists C:\\Program Files\\Diri Tarvix\\msconfig.exe -> yes",
+             "copy C:\\Program Files\\Diri Tarvix\\msconfig.exe => "
+             "C:\\WINDOWS\\system32\\msconfig.exe -> ok",
+             "sleep 1000", "start \"C:\\Program Files\\Diri Tarvix\\fservice.exe\"",
+             "wait 10000 ms -> finished", "line   -Unlocking \"Msconfig\" -- 1/4",
+             "line   -Unlocking \"RegEdit\" -- 2/4", "line   -Fixing \"fservice.exe\" error -- 3/4",
+             "line   -Fixing \"sservice.exe\" error -- 4/4"}));
   EXPECT_EQ(m.platform.Content("C:\\WINDOWS\\system32\\msconfig.exe"), "shipped msconfig.exe");
 }
 
-TEST(RepairTest, TheFourLinesAreWrittenEvenWhenTheShippedFilesAreGone) {
+const Texts kLastThreeLines = {"  -Unlocking \"RegEdit\" -- 2/4",
+                               "  -Fixing \"fservice.exe\" error -- 3/4",
+                               "  -Fixing \"sservice.exe\" error -- 4/4"};
+
+Texts WithLastThree(const std::string& first) {
+  Texts lines = {first};
+  lines.insert(lines.end(), kLastThreeLines.begin(), kLastThreeLines.end());
+  return lines;
+}
+
+TEST(RepairTest, WithoutACleanCopyMsconfigIsNotRestoredAndTheLogSaysWhy) {
   Machine m;
   m.platform.Delete("C:\\Tools\\msconfig.exe");
   m.platform.Delete("C:\\Tools\\fservice.exe");
   m.platform.AddFile("C:\\WINDOWS\\system32\\msconfig.exe", "system copy");
-  FixUpSystemTools(m.platform, m.paths, m.log);
+  m.journal.Clear();
+  EXPECT_EQ(FixUpSystemTools(m.platform, m.paths, m.log), RunResult::NotStarted);
 
-  EXPECT_EQ(m.Lines().size(), 4u);
+  EXPECT_EQ(m.Lines(), WithLastThree("  -\"Msconfig\" was not restored -- 1/4: no clean "
+                                     "msconfig.exe was supplied beside the program"));
+  EXPECT_TRUE(m.journal.With("copy ").empty());
   EXPECT_EQ(m.platform.Content("C:\\WINDOWS\\system32\\msconfig.exe"), "system copy");
   EXPECT_TRUE(m.journal.With("box ").empty());
+}
+
+// Windows Vista and later protect their own msconfig.exe even from administrators.
+TEST(RepairTest, ACopyThatFailsIsReportedWithTheSystemsReasonNeverAsDone) {
+  const std::string system = "C:\\WINDOWS\\system32\\msconfig.exe";
+  struct Case {
+    const char* what;
+    void (*arrange)(FakePlatform&);
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"protected", [](FakePlatform& p) { p.MarkReadOnly("C:\\WINDOWS\\system32\\msconfig.exe"); },
+       "Access is denied. (error 5)"},
+      {"in use",
+       [](FakePlatform& p) {
+         p.HoldOpen("C:\\WINDOWS\\system32\\msconfig.exe", "msconfig.exe", true);
+       },
+       "The process cannot access the file because it is being used by another process. "
+       "(error 32)"},
+      {"clean copy unreadable",
+       [](FakePlatform& p) { p.MarkUnreadable("C:\\Tools\\msconfig.exe"); },
+       "The process cannot access the file because it is being used by another process. "
+       "(error 32)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Machine m;
+    m.platform.AddFile(system, "system copy");
+    c.arrange(m.platform);
+    FixUpSystemTools(m.platform, m.paths, m.log);
+    EXPECT_EQ(m.Lines(), WithLastThree(std::string("  -\"Msconfig\" was not restored -- 1/4: the "
+                                                   "clean copy could not be copied: ") +
+                                       c.reason));
+    EXPECT_EQ(m.platform.Content(system), "system copy");
+  }
+}
+
+TEST(RepairTest, ARepairProgramThatHangsIsLeftRunning) {
+  Machine m;
+  m.platform.KeepRunning("C:\\Tools\\fservice.exe");
+  EXPECT_EQ(FixUpSystemTools(m.platform, m.paths, m.log), RunResult::StillRunning);
+  EXPECT_EQ(m.journal.With("wait "), Texts{"10000 ms -> still running"});
+  EXPECT_TRUE(m.platform.IsRunning("C:\\Tools\\fservice.exe"));
+  EXPECT_EQ(m.Lines().size(), 4u);
 }
 
 }  // namespace

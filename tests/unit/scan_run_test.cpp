@@ -98,6 +98,7 @@ TEST(ScanRunTest, AServerDeletedInTheFirstPassLeavesItsRestartPending) {
   EXPECT_EQ(started.back(), kRestartCommand);
   EXPECT_EQ(CountOf(m.Lines(), "   -> You're not infected with Tarvix Server."), 2u);
   EXPECT_EQ(CountOf(m.Lines(), "  Scanning for Tarvix Server... *Start*"), 3u);
+  EXPECT_TRUE(m.platform.RestartSurelyPending());
 }
 
 TEST(ScanRunTest, AFileThatCannotBeDeletedIsFoundByEveryServerPass) {
@@ -117,6 +118,83 @@ TEST(ScanRunTest, AFileThatCannotBeDeletedIsFoundByEveryServerPass) {
   // Each pass aborts the previous restart and schedules its own.
   EXPECT_EQ(CountOf(m.Started(), "\"C:\\WINDOWS\\system32\\shutdown.exe\" -a"), 3u);
   EXPECT_EQ(CountOf(m.Lines(), "  -Fixing \"sservice.exe\" error -- 4/4"), 3u);
+}
+
+// The shutdown commands of a run, each abort with how the wait for it ended.
+Texts ShutdownStory(const Machine& m) {
+  Texts story;
+  const Texts& entries = m.journal.Entries();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i] == "start \"C:\\WINDOWS\\system32\\shutdown.exe\" -a") {
+      story.push_back("abort, " + (i + 1 < entries.size() ? entries[i + 1] : "-"));
+    } else if (entries[i] == std::string("start ") + kRestartCommand) {
+      story.push_back("restart");
+    }
+  }
+  return story;
+}
+
+// A file found by every pass makes every pass abort a pending shutdown: each
+// abort has ended before the pass requests its restart, so the run ends with
+// the restart scheduled, also when an abort had to be ended at its time limit.
+TEST(ScanRunTest, NoAbortCanCancelTheRestartTheRunEndsWith) {
+  for (const bool abortsHang : {false, true}) {
+    SCOPED_TRACE(abortsHang ? "aborts that hang" : "aborts that finish");
+    Machine m;
+    const std::string path = "C:\\WINDOWS\\krt32.exe";
+    m.platform.AddFile(path);
+    m.platform.HoldOpen(path, "krt32.exe", /*survivesKills=*/true);
+    if (abortsHang) {
+      m.platform.KeepRunning("C:\\WINDOWS\\system32\\shutdown.exe");
+    }
+    RunScan(m.context, m.scanView);
+
+    const std::string abort =
+        abortsHang ? "abort, wait 5000 ms -> ended" : "abort, wait 5000 ms -> finished";
+    EXPECT_EQ(ShutdownStory(m), (Texts{abort, "restart", abort, "restart", abort, "restart"}));
+    EXPECT_TRUE(m.platform.RestartSurelyPending());
+  }
+}
+
+// The repair program has the image name of the family's system-folder file.
+TEST(ScanRunTest, NoKillReachesTheProgramsOwnRepairProgram) {
+  const std::string found = "C:\\WINDOWS\\system32\\fservice.exe";
+  const std::string byName = "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM fservice.exe";
+  const std::string repair = "\"C:\\Tools\\fservice.exe\"";
+  for (const bool repairHangs : {false, true}) {
+    SCOPED_TRACE(repairHangs ? "a repair program that hangs" : "a repair program that finishes");
+    Machine m;
+    m.platform.AddFile(found);
+    m.platform.HoldOpen(found, "C:\\Elsewhere\\holder.exe", /*survivesKills=*/true);
+    if (repairHangs) {
+      m.platform.KeepRunning("C:\\Tools\\fservice.exe");
+    }
+    RunScan(m.context, m.scanView);
+
+    // Every kill by name has ended before the repair program starts, and none
+    // starts while it may still run.
+    Texts story;
+    const Texts& entries = m.journal.Entries();
+    for (std::size_t i = 0; i + 1 < entries.size(); ++i) {
+      if (entries[i] == "start " + byName || entries[i] == "start " + repair) {
+        story.push_back(entries[i].substr(6) + " / " + entries[i + 1]);
+      }
+    }
+    const std::string killed = byName + " / wait 5000 ms -> finished";
+    if (repairHangs) {
+      EXPECT_EQ(story, (Texts{killed, repair + " / wait 10000 ms -> still running",
+                              repair + " / wait 10000 ms -> still running",
+                              repair + " / wait 10000 ms -> still running"}));
+      EXPECT_TRUE(m.platform.IsRunning("C:\\Tools\\fservice.exe"));
+      EXPECT_EQ(CountOf(m.Lines(),
+                        "   +-> Killing signal 2/2 was not sent: it would also end "
+                        "Diri Tarvix's own fservice.exe, which is still running"),
+                2u);
+    } else {
+      const std::string finished = repair + " / wait 10000 ms -> finished";
+      EXPECT_EQ(story, (Texts{killed, finished, killed, finished, killed, finished}));
+    }
+  }
 }
 
 TEST(ScanRunTest, ASecondRunAppendsAnIdenticalBlockAndSavesBoth) {

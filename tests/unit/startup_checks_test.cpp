@@ -40,7 +40,6 @@ TEST(StartupChecksTest, AllFilesBesideTheProgramGiveOneWarningAndTheReadMe) {
   // The files are looked for beside the program, whatever the working folder.
   EXPECT_EQ(m.journal.With("probe "),
             (Texts{"C:\\Program Files\\Diri Tarvix\\fservice.exe -> yes",
-                   "C:\\Program Files\\Diri Tarvix\\msconfig.exe -> yes",
                    "C:\\Program Files\\Diri Tarvix\\kill.exe -> yes",
                    "C:\\Program Files\\Diri Tarvix\\ReadMe First.txt -> yes"}));
   EXPECT_EQ(m.paths.KillToolPath, "C:\\Program Files\\Diri Tarvix\\kill.exe");
@@ -48,7 +47,7 @@ TEST(StartupChecksTest, AllFilesBesideTheProgramGiveOneWarningAndTheReadMe) {
 }
 
 TEST(StartupChecksTest, EachMissingOrUnreadableFileGetsItsOwnBoxAndEverythingElseGoesOn) {
-  for (const char* name : {"fservice.exe", "msconfig.exe", "kill.exe", "ReadMe First.txt"}) {
+  for (const char* name : {"fservice.exe", "kill.exe", "ReadMe First.txt"}) {
     for (const bool locked : {false, true}) {
       SCOPED_TRACE(std::string(name) + (locked ? " locked" : " missing"));
       Machine m;
@@ -67,15 +66,32 @@ TEST(StartupChecksTest, EachMissingOrUnreadableFileGetsItsOwnBoxAndEverythingEls
   }
 }
 
-TEST(StartupChecksTest, AnEmptyFolderRaisesFourBoxes) {
+TEST(StartupChecksTest, AnEmptyFolderRaisesThreeBoxes) {
   Machine m("C:\\Elsewhere");
   for (const char* name : {"fservice.exe", "msconfig.exe", "kill.exe", "ReadMe First.txt"}) {
     m.platform.Delete(std::string("C:\\Elsewhere\\") + name);
   }
   m.journal.Clear();
   RunStartupChecks(m.platform, m.paths);
-  EXPECT_EQ(m.journal.With("box Missing"), Texts(4, kMissing.substr(7)));
-  EXPECT_EQ(m.journal.With("terminate").size(), 4u);
+  EXPECT_EQ(m.journal.With("box Missing"), Texts(3, kMissing.substr(7)));
+  EXPECT_EQ(m.journal.With("terminate").size(), 3u);
+}
+
+// The package cannot carry Windows' own msconfig.exe: without a clean copy,
+// or with one that cannot be read, the program starts as usual.
+TEST(StartupChecksTest, MsconfigIsOptional) {
+  for (const bool locked : {false, true}) {
+    Machine m;
+    if (locked) {
+      m.platform.MarkUnreadable("C:\\Tools\\msconfig.exe");
+    } else {
+      m.platform.Delete("C:\\Tools\\msconfig.exe");
+      m.journal.Clear();
+    }
+    RunStartupChecks(m.platform, m.paths);
+    EXPECT_EQ(Visible(m), (Texts{"box " + kWarning, "open C:\\Tools\\ReadMe First.txt"}));
+    EXPECT_FALSE(m.platform.TerminationRequested());
+  }
 }
 
 TEST(StartupChecksTest, SystemsOlderThanXpAreWarnedAndGetTheKillToolInTheWindowsFolder) {

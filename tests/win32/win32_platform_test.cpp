@@ -2,6 +2,7 @@
 // engine relies on, in a scratch folder of its own.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "check.h"
@@ -148,10 +149,32 @@ TEST_CASE(CopyReplacesAnExistingFile) {
   WriteText(folder / "clean.exe", "clean");
   WriteText(folder / "system.exe", "infected copy");
 
-  CHECK(platform.Copy(folder / "clean.exe", folder / "system.exe"));
+  const Outcome copied = platform.Copy(folder / "clean.exe", folder / "system.exe");
+  CHECK(copied.ok);
+  CHECK_EQ(copied.reason, std::string());
   CHECK_EQ(ReadText(folder / "system.exe"), std::string("clean"));
-  CHECK(!platform.Copy(folder / "absent.exe", folder / "other.exe"));
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+TEST_CASE(AFailedCopyGivesTheSystemsReason) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  const Outcome missing = platform.Copy(folder / "absent.exe", folder / "other.exe");
+  CHECK(!missing);
   CHECK(!Exists(folder / "other.exe"));
+  // The system's message, then the number.
+  CHECK(EndsWith(missing.reason, " (error 2)"));
+  CHECK(missing.reason.size() > std::string(" (error 2)").size());
+
+  WriteText(folder / "clean.exe", "clean");
+  WriteText(folder / "held.exe", "in use");
+  const ScopedFileHandle user = HoldOpen(folder / "held.exe", GENERIC_READ, 0);
+  const Outcome held = platform.Copy(folder / "clean.exe", folder / "held.exe");
+  CHECK(!held);
+  CHECK(EndsWith(held.reason, " (error 32)"));
 }
 
 TEST_CASE(DeletionAtRestartIsRegistered) {
@@ -277,6 +300,59 @@ TEST_CASE(StartHiddenRunsTheGivenProgramHiddenWithItsCommandLine) {
   CHECK(!platform.StartHidden(Command{folder / "absent.exe", "\"absent.exe\""}));
 }
 
+// A child of this test program that sleeps until it is ended, writing its
+// process id to `marker` first.
+Command LingeringChild(Win32Platform& platform, const std::string& marker) {
+  const std::string self = platform.ModulePath();
+  return Command{self, "\"" + self + "\" --linger \"" + marker + "\""};
+}
+
+// The process whose id the lingering child wrote, opened to be waited for.
+ScopedHandle ChildProcess(const std::string& marker) {
+  const std::string id = ReportOfChild(marker);
+  return ScopedHandle{::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE,
+                                    static_cast<DWORD>(std::strtoul(id.c_str(), nullptr, 10)))};
+}
+
+bool HasEnded(const ScopedHandle& process) {
+  return process && ::WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+}
+
+TEST_CASE(RunHiddenWaitsForACommandThatFinishes) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  const std::string marker = folder / "child report.txt";
+  const std::string self = platform.ModulePath();
+  const std::string commandLine = "\"" + self + "\" --child \"" + marker + "\"";
+  CHECK(platform.RunHidden(Command{self, commandLine}, 30000, AtTimeLimit::End) ==
+        RunResult::Finished);
+  // Already written when the call returns, and started hidden.
+  CHECK_EQ(ReadText(marker), commandLine + "\nhidden");
+  CHECK(platform.RunHidden(Command{folder / "absent.exe", "\"absent.exe\""}, 1000,
+                           AtTimeLimit::End) == RunResult::NotStarted);
+}
+
+// A command still running when its time is up is ended, and gone when the
+// call returns; or it is left to run on.
+TEST_CASE(RunHiddenEndsOrLeavesACommandThatOutlastsItsTime) {
+  for (const AtTimeLimit atLimit : {AtTimeLimit::End, AtTimeLimit::Leave}) {
+    Win32Platform platform;
+    ScratchFolder folder;
+    const std::string marker = folder / "pid.txt";
+    const RunResult result = platform.RunHidden(LingeringChild(platform, marker), 2000, atLimit);
+    const ScopedHandle child = ChildProcess(marker);
+    if (atLimit == AtTimeLimit::End) {
+      CHECK(result == RunResult::Ended);
+      CHECK(!child || HasEnded(child));  // gone, or not even there to be opened
+    } else {
+      CHECK(result == RunResult::StillRunning);
+      CHECK(static_cast<bool>(child));
+      CHECK(!HasEnded(child));
+      ::TerminateProcess(child.Get(), 0);
+    }
+  }
+}
+
 TEST_CASE(ATerminationRequestedBeforeTheLoopWaitsForIt) {
   Win32Platform platform;
   MSG message{};
@@ -305,12 +381,22 @@ int RunAsChild(const char* marker) {
   return 0;
 }
 
+// Started by the RunHidden cases: writes its process id and sleeps.
+int Linger(const char* marker) {
+  WriteText(marker, std::to_string(::GetCurrentProcessId()));
+  ::Sleep(INFINITE);
+  return 0;
+}
+
 }  // namespace
 }  // namespace dizi
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--child") {
     return dizi::RunAsChild(argv[2]);
+  }
+  if (argc == 3 && std::string(argv[1]) == "--linger") {
+    return dizi::Linger(argv[2]);
   }
   return dizi::check::RunAllTests() == 0 ? 0 : 1;
 }

@@ -1,12 +1,16 @@
-// kill.exe: "kill -f <image name>" ends every running process of that image,
-// except itself. Exit codes: 0 when it ended at least one process, 1 when none
-// matched or none could be ended, 2 for a wrong command line.
+// kill.exe: "kill -f <image name>" ends every running process of that image
+// name; "kill -f <full path>" ends only the processes whose image is that very
+// file, wherever else a file of its name lies. It never ends itself. Exit
+// codes: 0 when it ended at least one process, 1 when none matched or none
+// could be ended, 2 for a wrong command line.
 #include <windows.h>
 
 #include <tlhelp32.h>
 
 #include <stdio.h>
 
+#include "common/kernel_functions.h"
+#include "kill/image_file.h"
 #include "kill/kill_arguments.h"
 #include "kill/process_choice.h"
 #include "platform/win32/error_text.h"
@@ -18,6 +22,62 @@ namespace {
 // How long to wait for an ended process to be gone before moving on, so that
 // its image file is no longer in use when kill.exe returns.
 constexpr DWORD kExitWaitMs = 3000;
+
+// Every process of one image name.
+class ByName {
+ public:
+  explicit ByName(std::string_view name) : name_(name) {}
+  bool Selects(const PROCESSENTRY32& entry, DWORD self) const {
+    return ShouldEnd({entry.th32ProcessID, entry.szExeFile}, name_, self);
+  }
+  void ReportNoMatch() const {
+    printf("kill: no process named %.*s is running\n", static_cast<int>(name_.size()),
+           name_.data());
+  }
+
+ private:
+  std::string_view name_;
+};
+
+// The processes whose image is one file. A process whose image path cannot
+// be read is left alone.
+class ByFile {
+ public:
+  // `path` is null-terminated (a command-line argument).
+  explicit ByFile(std::string_view path)
+      : ambiguous_(RunsUnderWow64()),
+        // As this program sees the path: under WOW64 its "system32" is the
+        // 32-bit system folder, where a 32-bit program's files lie.
+        identity_(IdentityOf(path.data(), false)) {
+    if (path_.Assign(path)) {
+      ExpandShortNames(path_);
+    }
+  }
+
+  bool Selects(const PROCESSENTRY32& entry, DWORD self) const {
+    if (entry.th32ProcessID == self) {
+      return false;
+    }
+    const ScopedHandle process = OpenToQuery(entry.th32ProcessID);
+    PathText image;
+    if (!process || !ReadImagePath(process.Get(), image)) {
+      return false;
+    }
+    // The system reports the real path of the image, never a redirected one.
+    const FileIdentity identity = IdentityOf(image.text, true);
+    if (!identity.known) {
+      ExpandShortNames(image);
+    }
+    return IsSameFile({identity_, path_.View()}, {identity, image.View()}, ambiguous_);
+  }
+
+  void ReportNoMatch() const { printf("kill: no running process has the image %s\n", path_.text); }
+
+ private:
+  bool ambiguous_;
+  FileIdentity identity_;
+  PathText path_;
+};
 
 // Opens the process with the right to end it, and the right to wait for it
 // where the process grants that too.
@@ -52,7 +112,8 @@ Outcome End(const PROCESSENTRY32& entry) {
   return Outcome::Ended;
 }
 
-int KillAll(std::string_view image_name) {
+template <typename Choice>
+int EndEvery(const Choice& choice) {
   const ScopedSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) {
     fprintf(stderr, "kill: cannot list the running processes: %s\n",
@@ -66,7 +127,7 @@ int KillAll(std::string_view image_name) {
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32First(snapshot.Get(), &entry); more;
        more = Process32Next(snapshot.Get(), &entry)) {
-    if (!ShouldEnd({entry.th32ProcessID, entry.szExeFile}, image_name, self)) {
+    if (!choice.Selects(entry, self)) {
       continue;
     }
     ++matched;
@@ -83,8 +144,7 @@ int KillAll(std::string_view image_name) {
     }
   }
   if (matched == 0) {
-    printf("kill: no process named %.*s is running\n", static_cast<int>(image_name.size()),
-           image_name.data());
+    choice.ReportNoMatch();
   }
   return ended > 0 ? 0 : 1;
 }
@@ -93,10 +153,14 @@ int KillAll(std::string_view image_name) {
 }  // namespace dizi::tools
 
 int main(int argc, char** argv) {
-  const auto image_name = dizi::tools::ParseKillArguments(argc, argv);
-  if (!image_name) {
-    fprintf(stderr, "%s\n", dizi::tools::kKillUsage);
+  using namespace dizi::tools;
+  const auto target = ParseKillArguments(argc, argv);
+  if (!target) {
+    fprintf(stderr, "%s\n", kKillUsage);
     return 2;
   }
-  return dizi::tools::KillAll(*image_name);
+  if (target->form == KillTarget::Form::ImagePath) {
+    return EndEvery(ByFile(target->text));
+  }
+  return EndEvery(ByName(target->text));
 }

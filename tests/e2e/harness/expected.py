@@ -120,8 +120,9 @@ RESTART_COMMENT = ("Diri Tarvix System Restart -- Please rescan your computer wi
 POLICY_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System"
 
 
-def kill_command(program_dir, image):
-    return f'"{program_dir}\\kill.exe" -f {image}'
+def kill_command(program_dir, path):
+    """The shipped kill tool for the processes whose image is the file at `path`."""
+    return f'"{program_dir}\\kill.exe" -f "{path}"'
 
 
 def taskkill_command(image):
@@ -168,6 +169,21 @@ FIX_UP_LINES = [
     '  -Fixing "fservice.exe" error -- 3/4',
     '  -Fixing "sservice.exe" error -- 4/4',
 ]
+MSCONFIG_NOT_SUPPLIED = ('  -"Msconfig" was not restored -- 1/4: no clean msconfig.exe was supplied '
+                         'beside the program')
+
+
+def fix_up_lines(msconfig_supplied=True):
+    """The fix-up's four lines; the first says whether msconfig.exe was restored."""
+    return ([FIX_UP_LINES[0] if msconfig_supplied else MSCONFIG_NOT_SUPPLIED] +
+            FIX_UP_LINES[1:])
+
+
+# Windows runs processes of these names from its system folder: the system's
+# task-kill tool, which selects by name only, is not started for them.
+WINDOWS_PROCESS_NAMES = {"smss.exe", "csrss.exe", "wininit.exe", "winlogon.exe", "services.exe",
+                         "lsass.exe", "svchost.exe"}
+SECOND_SIGNAL_WITHHELD = "   +-> Killing signal 2/2 was not sent: it would also end Windows' own "
 DELETED = {
     "server": "   => TarVix Server has been deleted from your computer.",
     "downloader": "   => TarVix Stealth Downloader has been deleted from your computer.",
@@ -191,12 +207,14 @@ class ScanModel:
     """The log lines (with their top-level flags) and the commands of scan
     runs over a machine whose target files are `present` (paths, any case).
     Files in `undeletable` stay where they are; the program then registers
-    them for deletion at the next restart."""
+    them for deletion at the next restart. Without `msconfig_supplied` there is
+    no clean msconfig.exe beside the program."""
 
-    def __init__(self, program_dir, present=(), undeletable=()):
+    def __init__(self, program_dir, present=(), undeletable=(), msconfig_supplied=True):
         self.program_dir = program_dir
         self.present = {p.lower() for p in present}
         self.undeletable = {p.lower() for p in undeletable}
+        self.msconfig_supplied = msconfig_supplied
         self.lines = []  # (top level, text)
         self.commands = []
 
@@ -207,11 +225,14 @@ class ScanModel:
         self._add(True, DETECTED[kind])
         self._add(False, "   +-> path: " + path)
         self._add(True, "   -> Sending killing signal...")
-        self.commands.append(kill_command(self.program_dir, image))
+        self.commands.append(kill_command(self.program_dir, path))
         self._add(False, "   +-> Killing signal 1/2 has been sent")
-        self.commands.append(taskkill_command(image))
-        self._add(False, "   +-> Killing signal 2/2 has been sent in case of failure of 1/2")
-        self._add(False, "   +-> Killing signals has been sent. 1,2/2")
+        if image.lower() in WINDOWS_PROCESS_NAMES:
+            self._add(False, SECOND_SIGNAL_WITHHELD + image)
+        else:
+            self.commands.append(taskkill_command(image))
+            self._add(False, "   +-> Killing signal 2/2 has been sent in case of failure of 1/2")
+            self._add(False, "   +-> Killing signals has been sent. 1,2/2")
         if kind == "server":
             self._add(True, "   -> force shutdown may appear now so don't PANiC!")
             self._add(False, "   +-> Sending Diri Force shutdown -- (XP Only)")
@@ -234,7 +255,7 @@ class ScanModel:
 
     def fix_up(self):
         self.commands.extend(fix_up_commands(self.program_dir))
-        for line in FIX_UP_LINES:
+        for line in fix_up_lines(self.msconfig_supplied):
             self._add(True, line)
 
     def scan(self):

@@ -6,10 +6,11 @@ from collections import namedtuple
 Entry = namedtuple("Entry", "time module command_line")
 
 
-def read_journal(path):
+def read_journal(path, written_order=False):
     """The journal's entries ordered by process creation time (the order in
-    which they were started), each with the recorder's own path and the whole
-    command line it was given."""
+    which they were started) or, with `written_order`, as the recorders wrote
+    them, each with the recorder's own path and the whole command line it was
+    given."""
     if not os.path.exists(path):
         return []
     with open(path, "rb") as f:
@@ -20,6 +21,8 @@ def read_journal(path):
             continue
         time, module, command_line = line.split("\t", 2)
         entries.append((int(time), index, Entry(int(time), module, command_line)))
+    if written_order:
+        return [entry for _, _, entry in entries]
     return [entry for _, _, entry in sorted(entries)]
 
 

@@ -29,6 +29,26 @@ def start_time_of(pid):
         return None
 
 
+def wine_processes(prefix):
+    """The processes running in the Wine prefix `prefix`, as Linux `ps` sees
+    them: (Linux process id, Windows program) pairs, the program being the
+    first word of the Windows command line Wine shows."""
+    found = []
+    for name in os.listdir("/proc"):
+        if not name.isdigit():
+            continue
+        try:
+            with open(f"/proc/{name}/environ", "rb") as f:
+                environment = f.read().split(b"\0")
+            with open(f"/proc/{name}/cmdline", "rb") as f:
+                words = f.read().split(b"\0")
+        except OSError:
+            continue
+        if b"WINEPREFIX=" + os.fsencode(prefix) in environment and start_time_of(int(name)):
+            found.append((int(name), words[0].decode("latin-1")))
+    return found
+
+
 def alive(pid, started):
     return start_time_of(pid) == started
 

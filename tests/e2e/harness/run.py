@@ -31,7 +31,8 @@ from processes import install_signal_handlers, log, remove_tree  # noqa: E402
 from machine import Paths, TestMachine  # noqa: E402
 
 SCENARIOS = ["smoke", "kill", "fservice", "clean", "infected", "held_open", "startup",
-             "read_only_log", "window", "fservice_views", "fservice_users"]
+             "read_only_log", "window", "fservice_views", "fservice_users", "windows_name",
+             "restart_order", "fix_up"]
 
 
 class ChecksFailed(Exception):

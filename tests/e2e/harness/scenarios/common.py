@@ -33,3 +33,17 @@ def tree_nodes(state):
 def progress(state):
     return state["main"]["progress"]["position"]
 
+
+SESSION_MANAGER = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"
+
+
+def pending_renames(driver):
+    """PendingFileRenameOperations as (source, destination) pairs; an empty
+    destination means deletion. The driver reads it through the ANSI registry
+    functions, which convert the strings to the ANSI code page."""
+    for value in driver.registry(SESSION_MANAGER)["values"]:
+        if value["name"] == "PendingFileRenameOperations":
+            names = bytes.fromhex(value["data"]).decode("latin-1").split("\0")
+            return [(source, target) for source, target in zip(names[0::2], names[1::2])
+                    if source]
+    return []

@@ -9,26 +9,14 @@ absent and is left alone."""
 import subprocess
 
 import expected
-from scenarios.common import exit_program, list_items, progress, start_program, tree_nodes
+from scenarios.common import (exit_program, list_items, pending_renames, progress,
+                              start_program, tree_nodes)
 from machine import wait_ready
 
 FOLDER = "C:\\DiziTarvix"
 HELD = expected.SYSTEM_DIR + "\\winkey.dll"
 FREE = expected.WINDOWS_DIR + "\\Pplugin1.dll"
 LOCKED = expected.WINDOWS_DIR + "\\Pplugin2.dll"
-SESSION_MANAGER = "HKLM\\System\\CurrentControlSet\\Control\\Session Manager"
-
-
-def pending_renames(driver):
-    """PendingFileRenameOperations as (source, destination) pairs; an empty
-    destination means deletion. The driver reads it through the ANSI registry
-    functions, which convert the strings to the ANSI code page."""
-    for value in driver.registry(SESSION_MANAGER)["values"]:
-        if value["name"] == "PendingFileRenameOperations":
-            names = bytes.fromhex(value["data"]).decode("latin-1").split("\0")
-            return [(source, target) for source, target in zip(names[0::2], names[1::2])
-                    if source]
-    return []
 
 
 def run(machine, checks):

@@ -1,7 +1,8 @@
 """Infected machine, program in a folder whose path has spaces: the server
 files in the three folders and every downloader file are found in descending
 order, killed, aborted and deleted, with the exact log in both views, the
-exact command journal (full quoted paths, both kill commands per find, one
+exact command journal (full quoted paths, the kill tool with each found
+file's path, the task-kill tool with its name except for services.exe, one
 shutdown abort per server find, the repair's commands and one restart for the
 pass that found something), the three passes, the saved log, the clean
 msconfig.exe copied and the repair program's work done. Decoys beside the
@@ -72,8 +73,8 @@ def plant(machine):
 
 
 def run(machine, checks):
-    # The kill tool is only recorded here: the real one would also end Wine's
-    # own services.exe, which shares its name with a target in C:\windows.
+    # The kill tool is only recorded here; windows_name runs the real one
+    # against a planted services.exe that is running.
     machine.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
                             chained=("fservice.exe",))
     targets, decoys = plant(machine)

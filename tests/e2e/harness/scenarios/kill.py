@@ -1,5 +1,7 @@
 """kill.exe: "kill -f NAME" ends every running process of that image name, in
-any case, and no other; it never ends itself; its exit codes (0 ended, 1
+any case, and no other; "kill -f "FULL PATH"" ends only the processes whose
+image is that file (in any case, or in the "\\?\" form), never one of the same
+name from another folder; it never ends itself; its exit codes (0 ended, 1
 nothing ended, 2 wrong command line) and its usage line."""
 
 import subprocess
@@ -10,8 +12,8 @@ FOLDER = "C:\\DiziTarvix"
 KILL = FOLDER + "\\kill.exe"
 
 
-def start_sleeper(machine, name):
-    path = "C:\\e2e\\" + name
+def start_sleeper(machine, name, folder="C:\\e2e"):
+    path = folder + "\\" + name
     machine.install_test_program("sleeper.exe", path)
     process = machine.start_wine([path], stdout=subprocess.PIPE)
     if not wait_ready(process):
@@ -21,6 +23,31 @@ def start_sleeper(machine, name):
 
 def ended(machine, process):
     return machine.wait_for(lambda: process.poll() is not None, timeout=10)
+
+
+def check_path_form(machine, checks, beta):
+    one, two = "C:\\e2e\\one\\alpha.exe", "C:\\e2e\\two\\alpha.exe"
+    first = start_sleeper(machine, "alpha.exe", "C:\\e2e\\one")
+    second = start_sleeper(machine, "alpha.exe", "C:\\e2e\\two")
+
+    code, out, _ = machine.run_wine([KILL, "-f", one])
+    checks.equal(f'kill -f "{one}": exit code', code, 0)
+    checks.true(f"{one} ended", ended(machine, first), out)
+    checks.true(f"{two}, the same name in another folder, still runs", second.poll() is None)
+    checks.true("beta.exe still runs", beta.poll() is None)
+
+    idle = "C:\\e2e\\idle\\beta.exe"
+    machine.install_test_program("sleeper.exe", idle)
+    for args, what in (([KILL, "-f", one], "no process runs that file any more"),
+                       ([KILL, "-f", idle], "no process runs that file, one runs its name"),
+                       ([KILL, "-f", "C:\\e2e\\missing\\alpha.exe"], "a file that does not exist")):
+        code, _, _ = machine.run_wine(args)
+        checks.equal(f'kill -f "{args[2]}": exit code 1 ({what})', code, 1)
+    checks.true(f"{two} survives all of that", second.poll() is None)
+
+    code, _, _ = machine.run_wine([KILL, "-f", "\\\\?\\" + two.upper()])
+    checks.equal("kill -f with the \\\\?\\ form in capitals: exit code", code, 0)
+    checks.true(f"{two} ended by that form", ended(machine, second))
 
 
 def run(machine, checks):
@@ -52,8 +79,10 @@ def run(machine, checks):
                 code == 1 and b"kill.exe" in out, f"exit code {code}, output {out!r}")
     checks.true("beta.exe still runs after all of that", beta.poll() is None)
 
-    for args in ([], ["-f"], ["alpha.exe"], ["-x", "alpha.exe"], ["-f", "C:\\e2e\\beta.exe"],
-                 ["-f", "alpha.exe", "beta.exe"]):
+    check_path_form(machine, checks, beta)
+
+    for args in ([], ["-f"], ["alpha.exe"], ["-x", "alpha.exe"], ["-f", "e2e\\beta.exe"],
+                 ["-f", "C:\\e2e\\"], ["-f", "alpha.exe", "beta.exe"]):
         code, out, err = machine.run_wine([KILL] + args)
         label = "kill " + " ".join(args) if args else "kill without arguments"
         checks.equal(f"{label}: exit code 2", code, 2)

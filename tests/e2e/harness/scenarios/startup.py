@@ -1,9 +1,10 @@
 """Start-up checks, one program start after another in the same prefix: with
 all shipped files one "WARNING!!!" box and the read-me opened; started from
 another working folder it starts normally (the files are looked for beside the
-program); each missing file, and a file locked against reading, gives exactly
-one "Missing file(s)" box before the warning and the program ends with exit
-code 0 (the read-me opened only when it is there); under Windows 2000 the
+program); each missing required file, and one locked against reading, gives
+exactly one "Missing file(s)" box before the warning and the program ends with
+exit code 0 (the read-me opened only when it is there); without msconfig.exe,
+or with it locked, the program starts normally; under Windows 2000 the
 "Windows 9x or 2000" box follows and kill.exe is copied into the Windows folder
 at every start, also when files are missing."""
 
@@ -17,7 +18,8 @@ from machine import wait_ready
 FOLDER = "C:\\DiziTarvix"
 ELSEWHERE = "C:\\Elsewhere"
 COPIED_KILL = expected.WINDOWS_DIR + "\\kill.exe"
-REQUIRED = ["fservice.exe", "msconfig.exe", "kill.exe", "ReadMe First.txt"]
+REQUIRED = ["fservice.exe", "kill.exe", "ReadMe First.txt"]
+OPTIONAL = "msconfig.exe"
 APP_DEFAULTS = "HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\DiziTarvix.exe"
 
 
@@ -72,15 +74,28 @@ def run(machine, checks):
         checks.equal(f"{name} missing: read-me opened only when present", opened,
                      [] if name == "ReadMe First.txt" else [read_me])
 
+    path = machine.host(FOLDER + "\\" + OPTIONAL)
+    os.rename(path, path + ".away")
+    try:
+        program = start_program(machine, checks, FOLDER, label=f"{OPTIONAL} missing: ")
+        exit_program(machine, checks, program, f"{OPTIONAL} missing: ")
+    finally:
+        os.rename(path + ".away", path)
+
     machine.install_test_program("sleeper.exe", "C:\\e2e\\locker.exe")
-    locker = machine.start_wine(["C:\\e2e\\locker.exe", FOLDER + "\\msconfig.exe", "lock"],
-                                stdout=subprocess.PIPE)
-    if not wait_ready(locker):
-        raise RuntimeError("locker.exe could not lock msconfig.exe")
-    start_refused(machine, checks, "msconfig.exe locked against reading",
-                  [expected.MISSING_FILES_BOX, expected.WARNING_BOX])
-    locker.kill()
-    locker.wait()
+    for name, refused in (("kill.exe", True), (OPTIONAL, False)):
+        locker = machine.start_wine(["C:\\e2e\\locker.exe", FOLDER + "\\" + name, "lock"],
+                                    stdout=subprocess.PIPE)
+        if not wait_ready(locker):
+            raise RuntimeError("locker.exe could not lock " + name)
+        label = f"{name} locked against reading"
+        if refused:
+            start_refused(machine, checks, label, [expected.MISSING_FILES_BOX, expected.WARNING_BOX])
+        else:
+            exit_program(machine, checks, start_program(machine, checks, FOLDER, label=label + ": "),
+                         label + ": ")
+        locker.kill()
+        locker.wait()
 
     set_windows_version(machine, "win2k")
     program = start_program(machine, checks, FOLDER, label="Windows 2000: ",

@@ -9,6 +9,11 @@
 // order. A copy with a file "<own name>.real.exe" beside it then runs that
 // file with the same arguments and returns its exit code (used to record the
 // shipped kill tool and repair program while they still do their work).
+//
+// A copy with a file "<own name>.linger" beside it first waits, as a slow tool
+// would, before it writes its line: the file holds the milliseconds, and
+// optionally, after a space, the only arguments for which to wait (for
+// example "2500 -a").
 #include <windows.h>
 
 #include <string>
@@ -56,6 +61,30 @@ std::string Arguments(const std::string& commandLine) {
   return commandLine.substr(end);
 }
 
+// The text of a small file; empty when it cannot be read.
+std::string SmallFile(const std::string& path) {
+  const dizi::ScopedFileHandle file(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  char text[256] = {};
+  DWORD read = 0;
+  if (!file || !ReadFile(file.Get(), text, sizeof text - 1, &read, nullptr)) {
+    return {};
+  }
+  return std::string(text, read);
+}
+
+// Waits as "<stem>.linger" asks, if it is there.
+void Linger(const std::string& stem, const std::string& arguments) {
+  const std::string setting = SmallFile(stem + ".linger");
+  const std::size_t space = setting.find(' ');
+  const std::string only = space == std::string::npos ? "" : setting.substr(space + 1);
+  const std::size_t first = arguments.find_first_not_of(' ');
+  const std::string given = first == std::string::npos ? "" : arguments.substr(first);
+  if (!setting.empty() && (only.empty() || only == given)) {
+    Sleep(static_cast<DWORD>(std::stoul(setting)));
+  }
+}
+
 DWORD RunReal(const std::string& real, const std::string& commandLine) {
   std::string line = "\"" + real + "\"" + Arguments(commandLine);
   STARTUPINFOA startup = {};
@@ -80,10 +109,11 @@ int main() {
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   const std::string self = path;
   const std::string commandLine = GetCommandLineA();
+  const std::string stem = self.substr(0, self.find_last_of('.'));
+  Linger(stem, Arguments(commandLine));
   AppendToJournal(CreationTime() + "\t" + self + "\t" + commandLine + "\r\n");
 
-  const std::size_t dot = self.find_last_of('.');
-  const std::string real = self.substr(0, dot) + ".real.exe";
+  const std::string real = stem + ".real.exe";
   if (GetFileAttributesA(real.c_str()) != INVALID_FILE_ATTRIBUTES) {
     return static_cast<int>(RunReal(real, commandLine));
   }
