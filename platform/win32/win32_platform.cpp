@@ -6,6 +6,7 @@
 
 #include "platform/win32/crypto_sha256.h"
 #include "platform/win32/error_text.h"
+#include "platform/win32/kernel_functions.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_output_file.h"
 
@@ -38,6 +39,29 @@ std::string AskDirectory(Query query) {
     }
     buffer.resize(length);
   }
+}
+
+// The path a deletion at restart must be registered under. The system carries
+// it out after the restart with nothing redirected: on 64-bit Windows, a file
+// this 32-bit program names in the system folder really is in SysWOW64, and
+// the same name in the system folder itself is some other file, most likely
+// Windows' own. So a file directly in the system folder is named where it
+// really is; every other path is its own real name.
+std::string NameForRestart(const std::string& path) {
+  const std::size_t slash = path.rfind('\\');
+  if (slash == std::string::npos || !RunsUnderWow64()) {
+    return path;
+  }
+  const std::string systemDir =
+      AskDirectory([](char* buffer, UINT size) { return ::GetSystemDirectoryA(buffer, size); });
+  const auto wow64Query = KernelFunction<UINT(WINAPI*)(LPSTR, UINT)>("GetSystemWow64DirectoryA");
+  if (systemDir.empty() || wow64Query == nullptr ||
+      ::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path.data(), static_cast<int>(slash),
+                       systemDir.data(), static_cast<int>(systemDir.size())) != CSTR_EQUAL) {
+    return path;
+  }
+  const std::string wow64Dir = AskDirectory(wow64Query);
+  return wow64Dir.empty() ? path : wow64Dir + path.substr(slash);
 }
 
 }  // namespace
@@ -123,7 +147,7 @@ bool Win32Platform::FileExists(const std::string& path) {
 }
 
 bool Win32Platform::DeleteAtRestart(const std::string& path) {
-  return ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  return ::MoveFileExA(NameForRestart(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
 std::unique_ptr<OutputFile> Win32Platform::CreateTemporaryFile(const std::string& directory) {

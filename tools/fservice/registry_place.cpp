@@ -3,26 +3,13 @@
 #include "common/ascii_text.h"
 #include "fservice/debug_report.h"
 #include "platform/win32/error_text.h"
+#include "platform/win32/kernel_functions.h"
 
 namespace dizi::tools {
 
 namespace {
 
 constexpr wchar_t kClassesSuffix[] = L"_Classes";
-
-// IsWow64Process exists from Windows XP SP2 on, so it is looked up rather than
-// imported: without it the system is not 64-bit Windows.
-bool RunsUnderWow64() {
-  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
-  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  if (kernel == nullptr) {
-    return false;
-  }
-  const auto is_wow64_process = reinterpret_cast<IsWow64ProcessFunction>(
-      reinterpret_cast<void (*)()>(GetProcAddress(kernel, "IsWow64Process")));
-  BOOL wow64 = FALSE;
-  return is_wow64_process != nullptr && is_wow64_process(GetCurrentProcess(), &wow64) && wow64;
-}
 
 bool IsClassesHive(WideView name) {
   const WideView suffix(kClassesSuffix);

@@ -1,6 +1,6 @@
 #include "kill/image_file.h"
 
-#include "common/kernel_functions.h"
+#include "platform/win32/kernel_functions.h"
 #include "platform/win32/scoped_handle.h"
 
 namespace dizi::tools {

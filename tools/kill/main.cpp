@@ -9,7 +9,7 @@
 
 #include <stdio.h>
 
-#include "common/kernel_functions.h"
+#include "platform/win32/kernel_functions.h"
 #include "kill/image_file.h"
 #include "kill/kill_arguments.h"
 #include "kill/process_choice.h"

@@ -1,7 +1,9 @@
 """kill.exe: "kill -f NAME" ends every running process of that image name, in
 any case, and no other; "kill -f "FULL PATH"" ends only the processes whose
 image is that file (in any case, or in the "\\?\" form), never one of the same
-name from another folder; it never ends itself; its exit codes (0 ended, 1
+name from another folder (on a 64-bit Windows: the system folder's file is the
+one in SysWOW64, never the 64-bit system folder's of the same name); it never
+ends itself; its exit codes (0 ended, 1
 nothing ended, 2 wrong command line) and its usage line."""
 
 import subprocess
@@ -12,10 +14,14 @@ FOLDER = "C:\\DiziTarvix"
 KILL = FOLDER + "\\kill.exe"
 
 
-def start_sleeper(machine, name, folder="C:\\e2e"):
+def start_sleeper(machine, name, folder="C:\\e2e", by_host_path=False):
+    """A sleeper started by its Windows path or, where Wine cannot start it by
+    that name (a 32-bit program in the real 64-bit system folder), by the
+    Linux path of its file."""
     path = folder + "\\" + name
     machine.install_test_program("sleeper.exe", path)
-    process = machine.start_wine([path], stdout=subprocess.PIPE)
+    process = machine.start_wine([machine.host(path) if by_host_path else path],
+                                 stdout=subprocess.PIPE)
     if not wait_ready(process):
         raise RuntimeError(name + " did not start")
     return process
@@ -50,8 +56,27 @@ def check_path_form(machine, checks, beta):
     checks.true(f"{two} ended by that form", ended(machine, second))
 
 
+def check_redirected_system_folder(machine, checks):
+    """On a 64-bit Windows the scan names a family file in the system folder
+    as a 32-bit program sees it (C:\\windows\\system32), while the system
+    reports the image of its process where it really is (SysWOW64); a file of
+    the same name in the real 64-bit system folder is another file."""
+    named = "C:\\windows\\system32\\gamma.exe"
+    family = start_sleeper(machine, "gamma.exe", "C:\\windows\\syswow64")
+    native = start_sleeper(machine, "gamma.exe", machine.layout.native_system_dir,
+                           by_host_path=True)
+
+    code, out, _ = machine.run_wine([KILL, "-f", named])
+    checks.equal(f'kill -f "{named}": exit code', code, 0)
+    checks.true("the process of the SysWOW64 file ended", ended(machine, family), out)
+    checks.true("the process of the same name in the real system folder still runs",
+                native.poll() is None)
+
+
 def run(machine, checks):
     machine.install_program(FOLDER, files=("kill.exe",))
+    if machine.layout.native_system_dir:
+        check_redirected_system_folder(machine, checks)
     alpha = start_sleeper(machine, "alpha.exe")
     second_alpha = start_sleeper(machine, "alpha.exe")
     beta = start_sleeper(machine, "beta.exe")

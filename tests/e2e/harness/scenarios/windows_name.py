@@ -55,7 +55,12 @@ def run(machine, checks):
     gone = not machine.exists(PLANTED)
     checks.true("the planted file is deleted, or its deletion at restart registered",
                 gone or ("\\??\\" + PLANTED, "") in pending_renames(driver))
-    checks.true("Wine's own services.exe file is untouched", machine.exists(WINDOWS_OWN))
+    # Windows' own services.exe is a program of the system's own width: on a
+    # 64-bit Windows it lies in the real system folder, not in SysWOW64.
+    own_file = WINDOWS_OWN
+    if machine.layout.native_system_dir:
+        own_file = machine.layout.native_system_dir + "\\services.exe"
+    checks.true("Wine's own services.exe file is untouched", machine.exists(own_file))
 
     journal = command_lines(machine.settled_journal())
     checks.true("the kill tool was given the planted file's full path",

@@ -1,11 +1,11 @@
-// Functions of KERNEL32 that not every Windows the companion programs run on
-// has: looked up when run, never imported, so that the programs still load
-// where a function is missing.
+// Functions of KERNEL32 that not every Windows the programs run on has: looked
+// up when run, never imported, so that the programs still load where a
+// function is missing. Header-only, for the companion programs too.
 #pragma once
 
 #include <windows.h>
 
-namespace dizi::tools {
+namespace dizi {
 
 // The function `name` of KERNEL32 as a `Function` pointer; null where missing.
 template <typename Function>
@@ -24,4 +24,4 @@ inline bool RunsUnderWow64() {
   return is_wow64_process != nullptr && is_wow64_process(GetCurrentProcess(), &wow64) && wow64;
 }
 
-}  // namespace dizi::tools
+}  // namespace dizi
