@@ -3,8 +3,8 @@ any case, and no other; "kill -f "FULL PATH"" ends only the processes whose
 image is that file (in any case, or in the "\\?\" form), never one of the same
 name from another folder (on a 64-bit Windows: the system folder's file is the
 one in SysWOW64, never the 64-bit system folder's of the same name); it never
-ends itself; its exit codes (0 ended, 1
-nothing ended, 2 wrong command line) and its usage line."""
+ends itself; its exit codes (0 ended, 1 nothing ended, 2 wrong command line)
+and its usage line."""
 
 import subprocess
 
