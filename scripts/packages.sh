@@ -27,10 +27,11 @@ ensure_root() {
   sudo -v
 }
 
+# Once a run: the scripts a script starts inherit DIZI_APT_UPDATED.
 refresh_package_lists() {
   ensure_root
   run_step "$package_log" "Refreshing the package lists" as_root apt-get update
-  DIZI_APT_UPDATED=1
+  export DIZI_APT_UPDATED=1
 }
 
 # Adds the i386 architecture that 32-bit Wine needs; the next install updates
@@ -40,7 +41,7 @@ ensure_i386_architecture() {
     ensure_root
     run_step "$package_log" "Adding the i386 architecture, which 32-bit Wine needs" \
       as_root dpkg --add-architecture i386
-    DIZI_APT_UPDATED=
+    export DIZI_APT_UPDATED=
   fi
 }
 
