@@ -67,10 +67,11 @@ ensure_packages() {
   if [ -z "${DIZI_APT_UPDATED:-}" ]; then
     refresh_package_lists
   fi
-  local before
+  local before installed
   before=$(installed_package_count)
   step_start "$package_log" "Installing$purpose: ${missing[*]}"
   step_run as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
     --no-install-recommends "${missing[@]}" || return
-  step_done "$(($(installed_package_count) - before)) packages in all"
+  installed=$(($(installed_package_count) - before))
+  step_done "$installed package$([ "$installed" -eq 1 ] || echo s) in all"
 }

@@ -77,7 +77,7 @@ def display_answers(display):
 def choose_display(args):
     """(the user's X display, or None for a headless run; the reason)."""
     if args.update_screenshot:
-        return None, "--update-screenshot takes the picture on a private display"
+        return None, "--update-screenshot was given"
     if args.headless:
         return None, "--headless was given"
     display = os.environ.get("DISPLAY")
