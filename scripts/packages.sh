@@ -29,8 +29,8 @@ ensure_root() {
 
 # Once a run: the scripts a script starts inherit DIZI_APT_UPDATED.
 refresh_package_lists() {
-  ensure_root
-  run_step "$package_log" "Refreshing the package lists" as_root apt-get update
+  ensure_root || return
+  run_step "$package_log" "Refreshing the package lists" as_root apt-get update || return
   export DIZI_APT_UPDATED=1
 }
 
@@ -38,9 +38,9 @@ refresh_package_lists() {
 # the package lists.
 ensure_i386_architecture() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    ensure_root
+    ensure_root || return
     run_step "$package_log" "Adding the i386 architecture, which 32-bit Wine needs" \
-      as_root dpkg --add-architecture i386
+      as_root dpkg --add-architecture i386 || return
     export DIZI_APT_UPDATED=
   fi
 }
@@ -63,9 +63,9 @@ ensure_packages() {
     fi
   done
   [ ${#missing[@]} -eq 0 ] && return 0
-  ensure_root
+  ensure_root || return
   if [ -z "${DIZI_APT_UPDATED:-}" ]; then
-    refresh_package_lists
+    refresh_package_lists || return
   fi
   local before installed
   before=$(installed_package_count)
