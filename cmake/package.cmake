@@ -47,10 +47,11 @@ if(DIZI_MSCONFIG)
   install(FILES "${DIZI_MSCONFIG}" DESTINATION ${dizi_release} RENAME msconfig.exe
           COMPONENT shipped)
   message(STATUS "Packaging the clean msconfig.exe from ${DIZI_MSCONFIG}")
-else()
-  message(STATUS "DIZI_MSCONFIG is not set: the package is built without msconfig.exe "
-                 "(see README.md, \"For packagers\")")
 endif()
+# What the package is made without is said when it is made (cpack reads this
+# file), not on every build.
+set(CPACK_DIZI_MSCONFIG "${DIZI_MSCONFIG}")
+set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/package_notes.cmake")
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME DiziTarvix)

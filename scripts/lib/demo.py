@@ -2,7 +2,7 @@
 """The demo: DiziTarvix.exe under 32-bit Wine, on a machine carrying a sample
 infection.
 
-    demo.py --build-dir BUILD --work-dir WORK [--headless] [--screenshot PNG]
+    demo.py --build-dir BUILD --work-dir WORK [--headless] [--update-screenshot]
 
 BUILD is a Windows build folder (bin/, stand-in/ and the harness's test
 programs). In WORK the demo keeps its base prefix and makes the machine
@@ -16,11 +16,15 @@ With a usable X display the user drives the program in a Wine desktop window;
 the demo ends when the program does. Without one (or with --headless) it runs
 on a private Xvfb display, answers the start-up box, presses Scan, and leaves
 in WORK the saved log (DiziTarvix_Log.txt), the command journal (journal.txt)
-and a picture of the window after the scan (screenshot.png, also copied to
---screenshot). It prints the log. Every process it started is ended at the end.
+and a picture of the window after the scan (screenshot.png). It prints the log
+and says which of the two it chose and why. Every process it started is ended
+at the end. Nothing in the checkout outside WORK is written, but
+--update-screenshot (headless) copies the picture to docs/screenshot.png,
+which the read-me shows.
 """
 
 import argparse
+import filecmp
 import os
 import shutil
 import subprocess
@@ -29,15 +33,17 @@ import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
+import png_file  # noqa: E402
 import sample_infection  # noqa: E402
 from wine_machine import (  # noqa: E402
-    TestMachine, ensure_base_prefix, install_signal_handlers, log, paths_for, prefixes,
+    ROOT, TestMachine, ensure_base_prefix, install_signal_handlers, log, paths_for, prefixes,
     use_virtual_desktop, use_wine_fonts)
 
 FOLDER = "C:\\DiziTarvix"
 LOG_FILE = FOLDER + "\\DiziTarvix_Log.txt"
 DESKTOP = "DiziTarvix"
 DESKTOP_SIZE = "800x600"
+README_SCREENSHOT = os.path.join("docs", "screenshot.png")
 HEADLESS_DEADLINE = 600  # seconds
 INTERACTIVE_DEADLINE = 24 * 3600
 
@@ -59,17 +65,27 @@ class OnUserDisplay(TestMachine):
         return env
 
 
-def usable_display():
-    """The user's X display when one is set and answers, else None."""
-    display = os.environ.get("DISPLAY")
-    if not display:
-        return None
+def display_answers(display):
     try:
         answered = subprocess.run(["xdpyinfo", "-display", display], timeout=10,
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     except (OSError, subprocess.TimeoutExpired):
-        return None
-    return display if answered.returncode == 0 else None
+        return False
+    return answered.returncode == 0
+
+
+def choose_display(args):
+    """(the user's X display, or None for a headless run; the reason)."""
+    if args.update_screenshot:
+        return None, "--update-screenshot was given"
+    if args.headless:
+        return None, "--headless was given"
+    display = os.environ.get("DISPLAY")
+    if not display:
+        return None, "no X display is set (DISPLAY is empty)"
+    if not display_answers(display):
+        return None, f"the X display {display} does not answer"
+    return display, f"the X display {display} answers"
 
 
 def prepare(machine):
@@ -90,9 +106,18 @@ def window_picture(machine, rect, destination):
     subprocess.run(["import", "-display", machine.display, "-window",
                     f"{DESKTOP} - Wine desktop", whole], check=True, timeout=30,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    left, top, width, height = rect
-    subprocess.run(["convert", whole, "-crop", f"{width}x{height}+{left}+{top}", "+repage",
-                    destination], check=True, timeout=30)
+    png_file.crop(whole, destination, rect)
+
+
+def update_readme_screenshot(picture):
+    """Copies the picture over the one the read-me shows, unless they are the
+    same file byte for byte."""
+    destination = os.path.join(ROOT, README_SCREENSHOT)
+    if os.path.exists(destination) and filecmp.cmp(picture, destination, shallow=False):
+        log(f"{README_SCREENSHOT} left as it was: the picture has not changed")
+        return
+    shutil.copyfile(picture, destination)
+    log(f"{README_SCREENSHOT} updated")
 
 
 def keep_results(machine, work_dir):
@@ -123,7 +148,7 @@ def report(machine, work_dir, text, picture):
     print(f"\nThe {kept} are in {work_dir}")
 
 
-def run_headless(paths, work_dir, screenshot):
+def run_headless(paths, work_dir, update_screenshot):
     with TestMachine("demo", paths, keep=True) as machine:
         prepare(machine)
         program = machine.launch(FOLDER)
@@ -139,8 +164,8 @@ def run_headless(paths, work_dir, screenshot):
         machine.settled_journal()  # the started commands have had their turn
         picture = os.path.join(work_dir, "screenshot.png")
         window_picture(machine, driver.state()["main"]["window"], picture)
-        if screenshot:
-            shutil.copyfile(picture, screenshot)
+        if update_screenshot:
+            update_readme_screenshot(picture)
         text = keep_results(machine, work_dir)
         driver.run("menu", "Exit", allow_failure=True)
         program.wait_exit()
@@ -166,11 +191,17 @@ def main():
     parser.add_argument("--work-dir", required=True)
     parser.add_argument("--headless", action="store_true",
                         help="run on a private display even when one is usable")
-    parser.add_argument("--screenshot", help="also copy the headless run's picture here")
+    parser.add_argument("--update-screenshot", action="store_true",
+                        help=f"run headless and copy the picture to {README_SCREENSHOT}")
     args = parser.parse_args()
     work_dir = os.path.abspath(args.work_dir)
     paths = paths_for(args.build_dir, work_dir)
-    display = None if args.headless else usable_display()
+    display, reason = choose_display(args)
+    if display:
+        log(f"Interactive demo: {reason}; the program's window opens there for you to drive.")
+    else:
+        log(f"Headless demo: {reason}; the program runs on a private display, the demo "
+            "presses Scan itself and keeps a screenshot.")
     install_signal_handlers(INTERACTIVE_DEADLINE if display else HEADLESS_DEADLINE)
     started = time.monotonic()
     try:
@@ -178,7 +209,7 @@ def main():
         if display:
             run_interactive(paths, work_dir, display)
         else:
-            run_headless(paths, work_dir, args.screenshot)
+            run_headless(paths, work_dir, args.update_screenshot)
     except DemoFailed as failure:
         print(f"demo failed: {failure}", file=sys.stderr)
         return 1
