@@ -50,6 +50,9 @@ constexpr char kStillRunning[] = ", which is still running";
 // How long an abort and a kill that could reach the program's own repair
 // program may take before they are ended.
 constexpr unsigned kCommandWaitMs = 5000;
+// How long the kill tool may take: it waits up to 3 seconds for each process
+// it ends, so that the file is free when it exits.
+constexpr unsigned kKillToolWaitMs = 10000;
 
 // Why the image name must not be killed by name, as the end of the withheld
 // line; empty when nothing stands in the way.
@@ -68,7 +71,9 @@ void SendKillSignals(ScanContext& context, const std::string& path, const std::s
   ActivityLog& log = context.log;
   Platform& platform = context.platform;
   log.AddLogLine(true, "   -> Sending killing signal...");
-  platform.StartHidden(KillToolCommand(context.paths, path));
+  // Waited for: the tool reads the file's identity to choose the processes,
+  // and the deletion must not find the file still open by it.
+  platform.RunHidden(KillToolCommand(context.paths, path), kKillToolWaitMs, AtTimeLimit::Leave);
   log.AddLogLine(false, "   +-> Killing signal 1/2 has been sent");
 
   const std::string other = WhoElseRunsAs(context, imageName);
