@@ -42,11 +42,13 @@ std::string LogFilePath(const SystemPaths& paths) {
   return ProgramDir(paths) + "\\DiziTarvix_Log.txt";
 }
 
-void SaveLogFile(Platform& platform, const SystemPaths& paths, const ActivityLog& log) {
+bool SaveLogFile(Platform& platform, const SystemPaths& paths, const ActivityLog& log) {
   std::unique_ptr<OutputFile> file = platform.CreateTemporaryFile(ProgramDir(paths));
   if (!file || !WriteAndReplace(platform, *file, Content(log), LogFilePath(paths))) {
     platform.ShowMessage(kSavingErrorText, kSavingErrorCaption, BoxIcon::Error);
+    return false;
   }
+  return true;
 }
 
 }  // namespace dizi

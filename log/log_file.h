@@ -15,7 +15,7 @@ std::string LogFilePath(const SystemPaths& paths);
 // Writes every log line, each ended by CR LF, over the log file. The lines go
 // to a new file in the same folder first, which then replaces the old log in
 // one step; on any failure the user is told, the new file is removed and the
-// old log stays exactly as it was.
-void SaveLogFile(Platform& platform, const SystemPaths& paths, const ActivityLog& log);
+// old log stays exactly as it was. True when the log was saved.
+bool SaveLogFile(Platform& platform, const SystemPaths& paths, const ActivityLog& log);
 
 }  // namespace dizi

@@ -19,37 +19,42 @@ constexpr char kCopyFailed[] = "the clean copy could not be copied: ";
 constexpr unsigned kRepairProgramWaitMs = 10000;
 
 // Copies the clean msconfig.exe, when one was supplied, over the system's;
-// returns the line that says what became of it.
-std::string RestoreMsconfig(Platform& platform, const SystemPaths& paths) {
+// sets the line that says what became of it. True when it was copied.
+bool RestoreMsconfig(Platform& platform, const SystemPaths& paths, std::string& line) {
   const std::string cleanCopy = ProgramDir(paths) + kMsconfigName;
   if (!platform.FileExists(cleanCopy)) {
-    return std::string(kMsconfigNotRestored) + kNoCleanCopy;
+    line = std::string(kMsconfigNotRestored) + kNoCleanCopy;
+    return false;
   }
   const Outcome copied = platform.Copy(cleanCopy, paths.SystemDir + kMsconfigName);
   if (!copied) {
-    return kMsconfigNotRestored + (kCopyFailed + copied.reason);
+    line = kMsconfigNotRestored + (kCopyFailed + copied.reason);
+    return false;
   }
-  return kMsconfigRestored;
+  line = kMsconfigRestored;
+  return true;
 }
 
 }  // namespace
 
-RunResult FixUpSystemTools(Platform& platform, const SystemPaths& paths, ActivityLog& log) {
-  platform.StartHidden(EnableTaskManagerCommand(paths));
-  platform.StartHidden(EnableRegistryToolsCommand(paths));
-  const std::string msconfigLine = RestoreMsconfig(platform, paths);
+FixUpOutcome FixUpSystemTools(Platform& platform, const SystemPaths& paths, ActivityLog& log) {
+  FixUpOutcome outcome{};
+  outcome.taskManagerCommandStarted = platform.StartHidden(EnableTaskManagerCommand(paths));
+  outcome.registryToolsCommandStarted = platform.StartHidden(EnableRegistryToolsCommand(paths));
+  std::string msconfigLine;
+  outcome.msconfigRestored = RestoreMsconfig(platform, paths, msconfigLine);
   // Give the registry commands a moment before the repair program runs.
   platform.Sleep(1000);
   // Waited for, so that it has done its work before anything else runs; a
   // program that hangs is left to run rather than ended half-way.
-  const RunResult repair =
+  outcome.repairProgram =
       platform.RunHidden(RepairProgramCommand(paths), kRepairProgramWaitMs, AtTimeLimit::Leave);
 
   log.AddLogLine(true, msconfigLine);
   log.AddLogLine(true, "  -Unlocking \"RegEdit\" -- 2/4");
   log.AddLogLine(true, "  -Fixing \"fservice.exe\" error -- 3/4");
   log.AddLogLine(true, "  -Fixing \"sservice.exe\" error -- 4/4");
-  return repair;
+  return outcome;
 }
 
 }  // namespace dizi

@@ -31,16 +31,23 @@ bool SweepTable(ScanContext& context, const std::array<Signature, N>& table, Tar
 }  // namespace
 
 void RunFixUp(ScanContext& context) {
-  if (FixUpSystemTools(context.platform, context.paths, context.log) == RunResult::StillRunning) {
+  const FixUpOutcome outcome = FixUpSystemTools(context.platform, context.paths, context.log);
+  if (outcome.repairProgram == RunResult::StillRunning) {
     context.RepairProgramMayBeRunning = true;
   }
+  context.Result.repairs = {
+      {"task_manager", outcome.taskManagerCommandStarted},
+      {"registry_editor", outcome.registryToolsCommandStarted},
+      {"msconfig", outcome.msconfigRestored},
+      {"repair_program", outcome.repairProgram == RunResult::Finished},
+  };
 }
 
 void ScanForServer(ScanContext& context) {
   if (SweepTable(context, ServerSignatures, TargetKind::Server)) {
     RunFixUp(context);
     // Every abort of this pass has ended by now, so none can cancel this.
-    context.platform.StartHidden(RestartCommand(context.paths));
+    context.Result.restartRequested = context.platform.StartHidden(RestartCommand(context.paths));
   } else {
     context.log.AddLogLine(true, "   -> You're not infected with Tarvix Server.");
   }

@@ -112,16 +112,27 @@ void DeleteWithRetries(ScanContext& context, const std::string& path) {
   }
 }
 
-// Reports what became of the file, never claiming a deletion that did not happen.
-void LogOutcome(ScanContext& context, const KindTexts& texts, const std::string& path) {
-  Platform& platform = context.platform;
+// What became of the file, never claiming a deletion that did not happen.
+FileOutcome Settle(Platform& platform, const std::string& path) {
   if (!platform.FileExists(path)) {
-    context.log.AddLogLine(true, texts.deleted);
-  } else if (platform.DeleteAtRestart(path)) {
-    context.log.AddLogLine(true, texts.deletedAtRestart);
-  } else {
-    context.log.AddLogLine(true, texts.deleteByHand);
-    context.log.AddLogLine(false, kPathPrefix + path);
+    return FileOutcome::Deleted;
+  }
+  return platform.DeleteAtRestart(path) ? FileOutcome::DeletedAtRestart : FileOutcome::DeleteByHand;
+}
+
+void LogOutcome(ScanContext& context, const KindTexts& texts, const std::string& path,
+                FileOutcome outcome) {
+  switch (outcome) {
+    case FileOutcome::Deleted:
+      context.log.AddLogLine(true, texts.deleted);
+      break;
+    case FileOutcome::DeletedAtRestart:
+      context.log.AddLogLine(true, texts.deletedAtRestart);
+      break;
+    case FileOutcome::DeleteByHand:
+      context.log.AddLogLine(true, texts.deleteByHand);
+      context.log.AddLogLine(false, kPathPrefix + path);
+      break;
   }
 }
 
@@ -137,7 +148,9 @@ void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path
     AbortPendingShutdown(context);
   }
   DeleteWithRetries(context, path);
-  LogOutcome(context, texts, path);
+  const FileOutcome outcome = Settle(context.platform, path);
+  LogOutcome(context, texts, path, outcome);
+  context.Result.Record(path, kind, outcome);
 }
 
 }  // namespace dizi

@@ -3,19 +3,20 @@
 
 #include <string>
 
+#include "scan/scan_result.h"
+
 namespace dizi {
 
 struct ScanContext;
 struct Signature;
-
-enum class TargetKind { Server, Downloader };
 
 // Logs the find, starts the kill commands (the kill tool for the file's path;
 // the system's for its image name, unless that would also reach Windows' own
 // processes or the program's running repair program), for a server file aborts
 // any pending shutdown and waits for that, deletes the file under the
 // program-wide retry budget and logs what really became of it: deleted,
-// deleted at the next restart, or to be deleted by hand.
+// deleted at the next restart, or to be deleted by hand. The outcome is also
+// recorded in the run's result.
 void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path,
                   const Signature& entry);
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "scan/scan_result.h"
 #include "scan/signatures.h"
 
 namespace dizi {
@@ -31,6 +32,9 @@ struct ScanContext {
   // Set once the repair program outlived the fix-up's wait for it: from then
   // on no kill by its image name is sent, since it could end it half-way.
   bool RepairProgramMayBeRunning = false;
+
+  // What the scan run under way has done so far.
+  ScanResult Result;
 };
 
 }  // namespace dizi

@@ -14,8 +14,9 @@ namespace {
 constexpr int kServerPasses = 3;
 }  // namespace
 
-void RunScan(ScanContext& context, ScanView& view) {
+ScanResult RunScan(ScanContext& context, ScanView& view) {
   ActivityLog& log = context.log;
+  context.Result = {};
   view.SetListScrollWidth(700);
   view.SetBusyCursor(true);
 
@@ -42,9 +43,10 @@ void RunScan(ScanContext& context, ScanView& view) {
 
   log.AddLogLine(true, "  Logs Has Been Saved to: " + LogFilePath(context.paths));
   log.AddLogLine(true, "[ " DIZI_PUBLISHER_TAG " | " DIZI_PUBLISHER_ADDRESS_CAPS " ]");
-  SaveLogFile(context.platform, context.paths, log);
+  context.Result.logSaved = SaveLogFile(context.platform, context.paths, log);
   view.SetProgress(10);
   view.SetBusyCursor(false);
+  return context.Result;
 }
 
 }  // namespace dizi

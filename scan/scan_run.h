@@ -1,6 +1,8 @@
 // A whole scan as the user asks for it with the Scan button.
 #pragma once
 
+#include "scan/scan_result.h"
+
 namespace dizi {
 
 struct ScanContext;
@@ -8,7 +10,7 @@ class ScanView;
 
 // Three server passes with a short pause between them, one downloader pass,
 // then the log saved beside the program; drives the progress bar from 0 to 10
-// and shows the hourglass meanwhile.
-void RunScan(ScanContext& context, ScanView& view);
+// and shows the hourglass meanwhile. Returns what the run did.
+ScanResult RunScan(ScanContext& context, ScanView& view);
 
 }  // namespace dizi

@@ -12,7 +12,7 @@ using Texts = std::vector<std::string>;
 TEST(RepairTest, ResetsThePoliciesReplacesMsconfigRunsTheRepairAndLogsFourLines) {
   Machine m("C:\\Program Files\\Diri Tarvix");
   m.platform.AddFile("C:\\WINDOWS\\system32\\msconfig.exe", "tampered");
-  EXPECT_EQ(FixUpSystemTools(m.platform, m.paths, m.log), RunResult::Finished);
+  EXPECT_EQ(FixUpSystemTools(m.platform, m.paths, m.log).repairProgram, RunResult::Finished);
 
   const std::string policy =
       "add HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System /v ";
@@ -48,7 +48,7 @@ TEST(RepairTest, WithoutACleanCopyMsconfigIsNotRestoredAndTheLogSaysWhy) {
   m.platform.Delete("C:\\Tools\\fservice.exe");
   m.platform.AddFile("C:\\WINDOWS\\system32\\msconfig.exe", "system copy");
   m.journal.Clear();
-  EXPECT_EQ(FixUpSystemTools(m.platform, m.paths, m.log), RunResult::NotStarted);
+  EXPECT_EQ(FixUpSystemTools(m.platform, m.paths, m.log).repairProgram, RunResult::NotStarted);
 
   EXPECT_EQ(m.Lines(), WithLastThree("  -\"Msconfig\" was not restored -- 1/4: no clean "
                                      "msconfig.exe was supplied beside the program"));
@@ -95,7 +95,7 @@ TEST(RepairTest, ACopyThatFailsIsReportedWithTheSystemsReasonNeverAsDone) {
 TEST(RepairTest, ARepairProgramThatHangsIsLeftRunning) {
   Machine m;
   m.platform.KeepRunning("C:\\Tools\\fservice.exe");
-  EXPECT_EQ(FixUpSystemTools(m.platform, m.paths, m.log), RunResult::StillRunning);
+  EXPECT_EQ(FixUpSystemTools(m.platform, m.paths, m.log).repairProgram, RunResult::StillRunning);
   EXPECT_EQ(m.journal.With("wait "), Texts{"10000 ms -> still running"});
   EXPECT_TRUE(m.platform.IsRunning("C:\\Tools\\fservice.exe"));
   EXPECT_EQ(m.Lines().size(), 4u);

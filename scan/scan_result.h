@@ -1,0 +1,47 @@
+// What a scan run did, as one record: the exit code of a silent run and its
+// report are readings of it, as the log lines are, so none of them can say
+// something else.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace dizi {
+
+enum class TargetKind { Server, Downloader };
+
+// What became of a file the scan found, as the log reports it.
+enum class FileOutcome {
+  Deleted,           // gone
+  DeletedAtRestart,  // still there; Windows deletes it at the next restart
+  DeleteByHand,      // still there, and nothing will delete it
+};
+
+struct FoundFile {
+  std::string path;
+  TargetKind kind;
+  FileOutcome outcome;
+};
+
+// One step of the system tools fix-up and whether it did what it is for.
+struct RepairStep {
+  const char* step;  // "task_manager", "registry_editor", "msconfig", "repair_program"
+  bool ok;
+};
+
+struct ScanResult {
+  // Every file found, once, in the order first found; a file found again by a
+  // later pass carries the outcome of its last removal.
+  std::vector<FoundFile> found;
+  // The steps of the last fix-up the run made; empty when it made none.
+  std::vector<RepairStep> repairs;
+  // The forced restart was asked for (its command started).
+  bool restartRequested = false;
+  // The log file was written.
+  bool logSaved = false;
+
+  // Notes the outcome of a removal.
+  void Record(const std::string& path, TargetKind kind, FileOutcome outcome);
+};
+
+}  // namespace dizi
