@@ -10,10 +10,6 @@ from wine_machine import ROOT
 SIGNATURES_HEADER = os.path.join(ROOT, "scan", "signatures.h")
 FOLDERS = {"Windows": "C:\\windows", "System": "C:\\windows\\system32",
            "LegacySystem": "C:\\windows\\system"}
-# Names that Wine's own processes run under: the real kill.exe ends every
-# process of a found file's name, and ending Wine's service manager would bring
-# down Wine on the demo machine.
-WINE_PROCESS_NAMES = {"services.exe"}
 SERVER_FILES_PER_FOLDER = 2
 DOWNLOADER_FILES = 2
 
@@ -39,11 +35,13 @@ def signature_tables(header=SIGNATURES_HEADER):
 
 def sample(tables):
     """Windows paths of the sample: the first server names of each folder and
-    the first downloader names, leaving out names Wine itself runs under."""
+    the first downloader names. Among them is C:\\windows\\services.exe,
+    named like Windows' own service manager (which runs from the system
+    folder): the scan ends only the processes of the file it found, and never
+    sends the system's kill by name for it."""
     chosen = []
     for folder in FOLDERS:
-        names = [name for name, where in tables["ServerSignatures"]
-                 if where == folder and name.lower() not in WINE_PROCESS_NAMES]
+        names = [name for name, where in tables["ServerSignatures"] if where == folder]
         chosen += [FOLDERS[folder] + "\\" + name for name in names[:SERVER_FILES_PER_FOLDER]]
     downloader = [FOLDERS[where] + "\\" + name for name, where in tables["DownloaderSignatures"]]
     return chosen + downloader[:DOWNLOADER_FILES]
