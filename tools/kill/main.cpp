@@ -9,11 +9,11 @@
 
 #include <stdio.h>
 
-#include "platform/win32/kernel_functions.h"
 #include "kill/image_file.h"
 #include "kill/kill_arguments.h"
 #include "kill/process_choice.h"
 #include "platform/win32/error_text.h"
+#include "platform/win32/kernel_functions.h"
 #include "platform/win32/scoped_handle.h"
 
 namespace dizi::tools {
