@@ -61,39 +61,57 @@ TEST(RepairTest, WithoutACleanCopyMsconfigIsNotRestoredAndTheLogSaysWhy) {
   EXPECT_TRUE(m.journal.With("box ").empty());
 }
 
-// Windows Vista and later protect their own msconfig.exe even from administrators.
-TEST(RepairTest, ACopyThatFailsIsReportedWithTheSystemsReasonNeverAsDone) {
+// Windows Vista and later protect their own msconfig.exe even from
+// administrators. Only the clean copy held since the start, when it is the one
+// the package came with, is ever copied; the line says why any other is not.
+TEST(RepairTest, MsconfigNotRestoredIsReportedWithWhyNeverAsDone) {
   const std::string system = "C:\\WINDOWS\\system32\\msconfig.exe";
+  const std::string inUse =
+      "The process cannot access the file because it is being used by another process. "
+      "(error 32)";
+  const std::string notCopied = "the clean copy could not be copied: ";
+  const std::string notShipped =
+      "the msconfig.exe beside the program is not the clean copy that came with the package";
   struct Case {
     const char* what;
-    void (*arrange)(FakePlatform&);
-    const char* reason;
+    void (*arrange)(Machine&);
+    std::string why;
+    bool copyTried;
   };
   const Case cases[] = {
-      {"protected", [](FakePlatform& p) { p.MarkReadOnly("C:\\WINDOWS\\system32\\msconfig.exe"); },
-       "Access is denied. (error 5)"},
+      {"protected",
+       [](Machine& m) { m.platform.MarkReadOnly("C:\\WINDOWS\\system32\\msconfig.exe"); },
+       notCopied + "Access is denied. (error 5)", true},
       {"in use",
-       [](FakePlatform& p) {
-         p.HoldOpen("C:\\WINDOWS\\system32\\msconfig.exe", "msconfig.exe", true);
+       [](Machine& m) {
+         m.platform.HoldOpen("C:\\WINDOWS\\system32\\msconfig.exe", "msconfig.exe", true);
        },
-       "The process cannot access the file because it is being used by another process. "
-       "(error 32)"},
+       notCopied + inUse, true},
       {"clean copy unreadable",
-       [](FakePlatform& p) { p.MarkUnreadable("C:\\Tools\\msconfig.exe"); },
-       "The process cannot access the file because it is being used by another process. "
-       "(error 32)"},
+       [](Machine& m) { m.platform.MarkUnreadable("C:\\Tools\\msconfig.exe"); }, notCopied + inUse,
+       false},
+      {"another file",
+       [](Machine& m) { m.platform.ReplaceFromOutside("C:\\Tools\\msconfig.exe", "planted"); },
+       notShipped, false},
+      {"the shipped file with one byte more",
+       [](Machine& m) {
+         m.platform.ReplaceFromOutside("C:\\Tools\\msconfig.exe", "shipped msconfig.exe\n");
+       },
+       notShipped, false},
+      {"nothing recorded", [](Machine& m) { m.recorded.msconfig.reset(); },
+       "the msconfig.exe beside the program did not come with the package and cannot be checked",
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Machine m;
     m.platform.AddFile(system, "system copy");
-    c.arrange(m.platform);
+    c.arrange(m);
     m.HoldCompanions();
-    FixUp(m);
-    EXPECT_EQ(m.Lines(), WithLastThree(std::string("  -\"Msconfig\" was not restored -- 1/4: the "
-                                                   "clean copy could not be copied: ") +
-                                       c.reason));
+    EXPECT_FALSE(FixUp(m).msconfigRestored);
+    EXPECT_EQ(m.Lines(), WithLastThree("  -\"Msconfig\" was not restored -- 1/4: " + c.why));
     EXPECT_EQ(m.platform.Content(system), "system copy");
+    EXPECT_EQ(m.journal.With("copy").empty(), !c.copyTried);
   }
 }
 
@@ -106,43 +124,11 @@ TEST(RepairTest, ARepairProgramThatHangsIsLeftRunning) {
   EXPECT_EQ(m.Lines().size(), 4u);
 }
 
-// Only the clean copy held since the start, when it is the one the package
-// came with, is ever copied; the line says why any other is not.
-TEST(RepairTest, MsconfigIsCopiedOnlyWhenItIsTheOneShipped) {
+// Put there only after the start: it was never checked, so it is not used.
+TEST(RepairTest, AnMsconfigPutBesideTheProgramAfterTheStartIsNotUsed) {
   const std::string system = "C:\\WINDOWS\\system32\\msconfig.exe";
   const std::string beside = "C:\\Tools\\msconfig.exe";
   const std::string notRestored = "  -\"Msconfig\" was not restored -- 1/4: ";
-  struct Case {
-    const char* what;
-    void (*arrange)(Machine&);
-    const char* why;
-  };
-  const Case cases[] = {
-      {"another file",
-       [](Machine& m) { m.platform.ReplaceFromOutside("C:\\Tools\\msconfig.exe", "planted"); },
-       "the msconfig.exe beside the program is not the clean copy that came with the package"},
-      {"the shipped file with one byte more",
-       [](Machine& m) {
-         m.platform.ReplaceFromOutside("C:\\Tools\\msconfig.exe", "shipped msconfig.exe\n");
-       },
-       "the msconfig.exe beside the program is not the clean copy that came with the package"},
-      {"nothing recorded", [](Machine& m) { m.recorded.msconfig.reset(); },
-       "the msconfig.exe beside the program did not come with the package and cannot be "
-       "checked"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    Machine m;
-    m.platform.AddFile(system, "system copy");
-    c.arrange(m);
-    m.HoldCompanions();
-    EXPECT_FALSE(FixUp(m).msconfigRestored);
-    EXPECT_EQ(m.Lines(), WithLastThree(notRestored + c.why));
-    EXPECT_EQ(m.platform.Content(system), "system copy");
-    EXPECT_TRUE(m.journal.With("copy").empty());
-  }
-
-  // Put there only after the start: it was never checked, so it is not used.
   Machine late;
   late.platform.Delete(beside);
   late.HoldCompanions();
