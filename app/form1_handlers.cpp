@@ -3,6 +3,7 @@
 #include "app/form1.h"
 
 #include "app/about_text.h"
+#include "app/recorded_digests.h"
 #include "app/resource.h"
 #include "log/publisher.h"
 #include "scan/passes.h"
@@ -64,7 +65,7 @@ void TForm1::OnCommand(int id, int notification) {
 }
 
 void TForm1::FormCreate() {
-  RunStartupChecks(platform_, paths_);
+  RunStartupChecks(platform_, paths_, ShippedDigests(), context_.Companions);
 }
 
 void TForm1::FormClose() {

@@ -32,6 +32,13 @@ const char* Result(bool ok) {
   return ok ? " -> ok" : " -> fail";
 }
 
+// The system's words for the failures the fake models.
+constexpr char kNotFound[] = "The system cannot find the file specified. (error 2)";
+constexpr char kAccessDenied[] = "Access is denied. (error 5)";
+constexpr char kInUse[] =
+    "The process cannot access the file because it is being used by another process. "
+    "(error 32)";
+
 }  // namespace
 
 std::vector<std::string> Journal::With(const std::string& prefix) const {
@@ -101,6 +108,9 @@ void FakePlatform::AddDirectory(const std::string& path) {
 }
 
 void FakePlatform::AddFile(const std::string& path, std::string content) {
+  if (IsLocked(path)) {
+    throw std::logic_error("a locked fake file is replaced only from outside: " + path);
+  }
   AddDirectory(Parent(path));
   File& file = files_[Fold(path)];
   file = File{};
@@ -306,7 +316,7 @@ RunResult FakePlatform::RunHidden(const Command& command, unsigned milliseconds,
 bool FakePlatform::Delete(const std::string& path) {
   File* file = Find(path);
   bool deleted = false;
-  if (file && file->holder.empty() && !file->readOnly) {
+  if (file && file->holder.empty() && file->locks == 0 && !file->readOnly) {
     if (file->failingDeletes == 0) {
       files_.erase(Fold(path));
       deleted = true;
@@ -320,24 +330,28 @@ bool FakePlatform::Delete(const std::string& path) {
 
 Outcome FakePlatform::Copy(const std::string& from, const std::string& to) {
   const File* source = Find(from);
-  const File* existing = Find(to);
   Outcome outcome;
   if (!source) {
-    outcome.reason = "The system cannot find the file specified. (error 2)";
-  } else if (source->unreadable || (existing && !existing->holder.empty())) {
-    outcome.reason =
-        "The process cannot access the file because it is being used by another process. "
-        "(error 32)";
-  } else if (!IsWritableDirectory(Parent(to)) || IsDirectory(to) ||
-             (existing && existing->readOnly)) {
-    outcome.reason = "Access is denied. (error 5)";
+    outcome.reason = kNotFound;
+  } else if (source->unreadable) {
+    outcome.reason = kInUse;
   } else {
-    const std::string content = source->content;
-    AddFile(to, content);
-    outcome.ok = true;
+    outcome = WriteOver(to, source->content);
   }
   journal_.Add("copy " + from + " => " + to + Result(outcome.ok));
   return outcome;
+}
+
+Outcome FakePlatform::WriteOver(const std::string& to, const std::string& content) {
+  const File* existing = Find(to);
+  if (existing && (!existing->holder.empty() || existing->locks > 0)) {
+    return Outcome{false, kInUse};
+  }
+  if (!IsWritableDirectory(Parent(to)) || IsDirectory(to) || (existing && existing->readOnly)) {
+    return Outcome{false, kAccessDenied};
+  }
+  AddFile(to, content);
+  return Outcome{true, {}};
 }
 
 bool FakePlatform::CanOpenForReading(const std::string& path) {
@@ -394,8 +408,9 @@ bool FakePlatform::FinishClose(const std::string& path) {
 bool FakePlatform::MoveOver(const std::string& from, const std::string& to) {
   const File* source = Find(from);
   const File* target = Find(to);
-  const bool ok = source && IsWritableDirectory(Parent(to)) && !IsDirectory(to) &&
-                  !(target && (target->readOnly || !target->holder.empty()));
+  const bool ok = source && source->locks == 0 && IsWritableDirectory(Parent(to)) &&
+                  !IsDirectory(to) &&
+                  !(target && (target->readOnly || !target->holder.empty() || target->locks > 0));
   if (ok) {
     File moved = *source;
     moved.name = to;
@@ -438,6 +453,80 @@ void FakePlatform::ShellOpen(const std::string& target) {
 
 std::unique_ptr<Sha256Stream> FakePlatform::NewSha256() {
   return std::make_unique<PortableSha256>();
+}
+
+// --- Companion programs held for the run ------------------------------------
+
+// Reads the fake's file table under a lock the file keeps until this goes.
+class FakePlatform::FakeLockedFile : public LockedFile {
+ public:
+  FakeLockedFile(FakePlatform& owner, std::string path) : owner_(owner), path_(std::move(path)) {
+    ++owner_.Find(path_)->locks;
+  }
+  ~FakeLockedFile() override {
+    --owner_.Find(path_)->locks;
+    owner_.journal_.Add("unlock " + path_);
+  }
+  FakeLockedFile(const FakeLockedFile&) = delete;
+  FakeLockedFile& operator=(const FakeLockedFile&) = delete;
+
+  const std::string& Path() const override { return path_; }
+
+  Outcome ReadInto(Sha256Stream& digest) override {
+    const File& file = *owner_.Find(path_);
+    Outcome outcome{!file.unreadable, file.unreadable ? kInUse : ""};
+    if (outcome) {
+      digest.Add(file.content);
+    }
+    owner_.journal_.Add("read " + path_ + Result(outcome.ok));
+    return outcome;
+  }
+
+  Outcome CopyTo(const std::string& destination) override {
+    const Outcome outcome = owner_.WriteOver(destination, owner_.Find(path_)->content);
+    owner_.journal_.Add("copy held " + path_ + " => " + destination + Result(outcome.ok));
+    return outcome;
+  }
+
+ private:
+  FakePlatform& owner_;
+  std::string path_;
+};
+
+LockedOpen FakePlatform::OpenLocked(const std::string& path) {
+  const File* file = Find(path);
+  LockedOpen opened;
+  if (!file) {
+    opened.reason = kNotFound;
+  } else if (file->unreadable || file->writtenElsewhere) {
+    opened.reason = kInUse;
+  } else {
+    opened.file = std::make_unique<FakeLockedFile>(*this, path);
+  }
+  journal_.Add("lock " + path + Result(opened.file != nullptr));
+  return opened;
+}
+
+void FakePlatform::OpenForWritingElsewhere(const std::string& path) {
+  File* file = Find(path);
+  if (!file) {
+    throw std::invalid_argument("no such fake file: " + path);
+  }
+  file->writtenElsewhere = true;
+}
+
+bool FakePlatform::IsLocked(const std::string& path) const {
+  const File* file = Find(path);
+  return file && file->locks > 0;
+}
+
+bool FakePlatform::ReplaceFromOutside(const std::string& path, std::string content) {
+  const File* file = Find(path);
+  if (file && (file->locks > 0 || file->readOnly)) {
+    return false;
+  }
+  AddFile(path, std::move(content));
+  return true;
 }
 
 }  // namespace dizi

@@ -67,6 +67,13 @@ class FakePlatform : public Platform {
   void LimitWrites(std::size_t bytes) { writeBudget_ = bytes; }
   // Closing a written file fails.
   void FailCloses() { closeFails_ = true; }
+  // Another process writes `content` over the file (the file's content as it
+  // was is lost); false, with the file unchanged, while this program holds it
+  // locked or it is read-only. A missing file is created.
+  bool ReplaceFromOutside(const std::string& path, std::string content);
+  // Another process has the file open for writing, sharing reading: it can
+  // be read, but this program cannot hold it locked.
+  void OpenForWritingElsewhere(const std::string& path);
 
   // --- Reading the outcome ----------------------------------------------
   bool HasFile(const std::string& path) const;
@@ -78,6 +85,8 @@ class FakePlatform : public Platform {
   bool TerminationRequested() const { return terminationRequested_; }
   // True when a process runs from the image file `image` (a full path).
   bool IsRunning(const std::string& image) const;
+  // True while this program holds the file locked (OpenLocked).
+  bool IsLocked(const std::string& path) const;
   // True when the system surely has a restart pending: one was requested
   // after every abort took effect. An abort nobody waited for may take effect
   // at any later moment, so it is taken to come after everything else.
@@ -103,8 +112,12 @@ class FakePlatform : public Platform {
   void ShellOpen(const std::string& target) override;
   std::unique_ptr<Sha256Stream> NewSha256() override;
 
+  // --- Companion programs held for the run ------------------------------
+  LockedOpen OpenLocked(const std::string& path) override;
+
  private:
   class FakeOutputFile;
+  class FakeLockedFile;
   struct File {
     std::string name;  // as created
     std::string content;
@@ -113,6 +126,8 @@ class FakePlatform : public Platform {
     int failingDeletes = 0;
     std::string holder;  // image of the process holding it open, if any
     bool holderSurvivesKills = false;
+    int locks = 0;  // handles of this program's OpenLocked on it
+    bool writtenElsewhere = false;
   };
 
   File* Find(const std::string& path);
@@ -128,6 +143,8 @@ class FakePlatform : public Platform {
   // Appends up to the write budget; false when not everything fit.
   bool Append(const std::string& path, std::string_view bytes);
   bool FinishClose(const std::string& path);
+  // Writes `content` over `to` as a copy does; the reason when that fails.
+  Outcome WriteOver(const std::string& to, const std::string& content);
 
   Journal& journal_;
   std::map<std::string, File> files_;        // keyed by the folded path

@@ -68,6 +68,32 @@ class OutputFile {
   virtual bool Close() = 0;
 };
 
+// --- Companion programs held for the run ----------------------------------
+
+// A file this program holds open for reading, shared with readers only: while
+// it is held, no process can write to it, rename it or delete it, and
+// programs can still be started from it. Released when destroyed.
+class LockedFile {
+ public:
+  virtual ~LockedFile() = default;
+  // The full path it was opened by.
+  virtual const std::string& Path() const = 0;
+  // Adds the whole content, read through the held handle from its start, to
+  // `digest`.
+  virtual Outcome ReadInto(Sha256Stream& digest) = 0;
+  // Writes the whole content, read through the held handle from its start,
+  // over `destination`, replacing it in one step: when this fails, an
+  // existing destination is left as it was.
+  virtual Outcome CopyTo(const std::string& destination) = 0;
+};
+
+// What OpenLocked gives: the held file, or the system's words for why it could
+// not be opened.
+struct LockedOpen {
+  std::unique_ptr<LockedFile> file;
+  std::string reason;  // empty when opened
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -133,6 +159,13 @@ class Platform {
   // A new SHA-256 computation: the system's own implementation where it has
   // one, the program's otherwise. Never null.
   virtual std::unique_ptr<Sha256Stream> NewSha256() = 0;
+
+  // --- Companion programs held for the run --------------------------------
+
+  // Opens the file for reading and holds it against every change (see
+  // LockedFile). Fails, among other reasons, while another program has the
+  // file open for writing.
+  virtual LockedOpen OpenLocked(const std::string& path) = 0;
 };
 
 }  // namespace dizi

@@ -3,46 +3,71 @@
 #include "log/activity_log.h"
 #include "platform/outside_tools.h"
 #include "platform/platform.h"
+#include "startup/companions.h"
 #include "startup/system_paths.h"
 
 namespace dizi {
 
 namespace {
 
-constexpr char kMsconfigName[] = "\\msconfig.exe";
 constexpr char kMsconfigRestored[] = "  -Unlocking \"Msconfig\" -- 1/4";
 constexpr char kMsconfigNotRestored[] = "  -\"Msconfig\" was not restored -- 1/4: ";
 constexpr char kNoCleanCopy[] = "no clean msconfig.exe was supplied beside the program";
+constexpr char kCameAfterStart[] =
+    "the msconfig.exe beside the program was put there after the program started: start the "
+    "program again to have it checked and used";
+constexpr char kNotRecorded[] =
+    "the msconfig.exe beside the program did not come with the package and cannot be checked";
+constexpr char kNotShipped[] =
+    "the msconfig.exe beside the program is not the clean copy that came with the package";
 constexpr char kCopyFailed[] = "the clean copy could not be copied: ";
 
 // How long the repair program may take before the fix-up goes on without it.
 constexpr unsigned kRepairProgramWaitMs = 10000;
 
-// Copies the clean msconfig.exe, when one was supplied, over the system's;
-// sets the line that says what became of it. True when it was copied.
-bool RestoreMsconfig(Platform& platform, const SystemPaths& paths, std::string& line) {
-  const std::string cleanCopy = ProgramDir(paths) + kMsconfigName;
-  if (!platform.FileExists(cleanCopy)) {
-    line = std::string(kMsconfigNotRestored) + kNoCleanCopy;
-    return false;
+// Copies the clean msconfig.exe held since the start over the system's, when
+// it is the one the package came with; sets the line that says what became of
+// it. True when it was copied.
+bool RestoreMsconfig(Platform& platform, const SystemPaths& paths, const HeldCompanion& cleanCopy,
+                     std::string& line) {
+  std::string why;
+  switch (cleanCopy.state) {
+    case CompanionState::Verified: {
+      const Outcome copied = cleanCopy.file->CopyTo(paths.SystemDir + "\\" + kMsconfigName);
+      if (copied) {
+        line = kMsconfigRestored;
+        return true;
+      }
+      why = kCopyFailed + copied.reason;
+      break;
+    }
+    case CompanionState::Unreadable:
+      why = kCopyFailed + cleanCopy.reason;
+      break;
+    case CompanionState::NotShipped:
+      why = kNotShipped;
+      break;
+    case CompanionState::NotRecorded:
+      why = kNotRecorded;
+      break;
+    case CompanionState::Absent:
+      why = platform.FileExists(ProgramDir(paths) + "\\" + kMsconfigName) ? kCameAfterStart
+                                                                          : kNoCleanCopy;
+      break;
   }
-  const Outcome copied = platform.Copy(cleanCopy, paths.SystemDir + kMsconfigName);
-  if (!copied) {
-    line = kMsconfigNotRestored + (kCopyFailed + copied.reason);
-    return false;
-  }
-  line = kMsconfigRestored;
-  return true;
+  line = kMsconfigNotRestored + why;
+  return false;
 }
 
 }  // namespace
 
-FixUpOutcome FixUpSystemTools(Platform& platform, const SystemPaths& paths, ActivityLog& log) {
+FixUpOutcome FixUpSystemTools(Platform& platform, const SystemPaths& paths,
+                              const HeldCompanion& cleanMsconfig, ActivityLog& log) {
   FixUpOutcome outcome{};
   outcome.taskManagerCommandStarted = platform.StartHidden(EnableTaskManagerCommand(paths));
   outcome.registryToolsCommandStarted = platform.StartHidden(EnableRegistryToolsCommand(paths));
   std::string msconfigLine;
-  outcome.msconfigRestored = RestoreMsconfig(platform, paths, msconfigLine);
+  outcome.msconfigRestored = RestoreMsconfig(platform, paths, cleanMsconfig, msconfigLine);
   // Give the registry commands a moment before the repair program runs.
   platform.Sleep(1000);
   // Waited for, so that it has done its work before anything else runs; a

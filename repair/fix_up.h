@@ -5,6 +5,7 @@ namespace dizi {
 
 class ActivityLog;
 class Platform;
+struct HeldCompanion;
 enum class RunResult;
 struct SystemPaths;
 
@@ -17,10 +18,11 @@ struct FixUpOutcome {
 };
 
 // Re-enables Task Manager and the registry editor for the current user,
-// copies the clean msconfig.exe supplied beside the program (if any) over the
-// system's copy, runs the shipped repair program and waits a while for it,
-// and logs four lines; the first says truthfully whether msconfig.exe was
-// restored, and why not.
-FixUpOutcome FixUpSystemTools(Platform& platform, const SystemPaths& paths, ActivityLog& log);
+// copies the clean msconfig.exe held since the start (`cleanMsconfig`), when
+// it is the one the package came with, over the system's copy, runs the
+// shipped repair program and waits a while for it, and logs four lines; the
+// first says truthfully whether msconfig.exe was restored, and why not.
+FixUpOutcome FixUpSystemTools(Platform& platform, const SystemPaths& paths,
+                              const HeldCompanion& cleanMsconfig, ActivityLog& log);
 
 }  // namespace dizi

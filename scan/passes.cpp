@@ -31,7 +31,8 @@ bool SweepTable(ScanContext& context, const std::array<Signature, N>& table, Tar
 }  // namespace
 
 void RunFixUp(ScanContext& context) {
-  const FixUpOutcome outcome = FixUpSystemTools(context.platform, context.paths, context.log);
+  const FixUpOutcome outcome =
+      FixUpSystemTools(context.platform, context.paths, context.Companions.msconfig, context.log);
   if (outcome.repairProgram == RunResult::StillRunning) {
     context.RepairProgramMayBeRunning = true;
   }

@@ -7,6 +7,7 @@
 
 #include "scan/scan_result.h"
 #include "scan/signatures.h"
+#include "startup/companions.h"
 
 namespace dizi {
 
@@ -35,6 +36,10 @@ struct ScanContext {
 
   // What the scan run under way has done so far.
   ScanResult Result;
+
+  // The shipped programs and the clean msconfig.exe, held since the start-up
+  // checks: what the scan starts and copies.
+  HeldCompanions Companions;
 };
 
 }  // namespace dizi

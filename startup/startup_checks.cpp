@@ -1,9 +1,14 @@
 #include "startup/startup_checks.h"
 
+#include <algorithm>
 #include <array>
+#include <string_view>
+#include <vector>
 
+#include "platform/outside_tools.h"
 #include "platform/platform.h"
 #include "scan/probe.h"
+#include "startup/companions.h"
 #include "startup/system_paths.h"
 
 namespace dizi {
@@ -32,6 +37,26 @@ constexpr char kOldWindowsText[] =
     "This is not windows XP or later. Diri Tarvix 2.5 was not tested under these platforms.";
 constexpr char kOldWindowsCaption[] = "Windows 9x or 2000";
 
+constexpr char kChangedFileCaption[] = "Changed file";
+
+// The box for a shipped program that is not the one the build recorded.
+std::string ChangedFileText(std::string_view name) {
+  return std::string(name) +
+         " is not the file that came with Diri Tarvix 2.5: it has been changed or replaced, or "
+         "another program keeps it from being read.\n\nPlease redownload the package and "
+         "extract it again.";
+}
+
+// The programs the scan starts, each of which must be the one shipped.
+struct Companion {
+  std::string_view name;
+  HeldCompanion HeldCompanions::*held;
+};
+constexpr std::array<Companion, 2> kCompanions = {{
+    {kRepairProgramName, &HeldCompanions::repairProgram},
+    {"kill.exe", &HeldCompanions::killTool},
+}};
+
 // 5.1 (XP) and later; a failed query reads as 0.0 and counts as older.
 bool IsXpOrLater(OsVersion version) {
   return version.major > 5 || (version.major == 5 && version.minor >= 1);
@@ -39,28 +64,45 @@ bool IsXpOrLater(OsVersion version) {
 
 }  // namespace
 
-void RunStartupChecks(Platform& platform, SystemPaths& paths) {
+void RunStartupChecks(Platform& platform, SystemPaths& paths, const RecordedDigests& recorded,
+                      HeldCompanions& held) {
   // The paths come first: the shipped files are looked for beside the program,
   // whatever folder it was started from.
   FillSystemPaths(platform, paths);
   const std::string programDir = ProgramDir(paths);
 
   // Every file is checked, and each missing one gets its own box.
+  std::vector<std::string_view> missing;
   for (const char* name : kRequiredFiles) {
     if (!Probe(platform, programDir + "\\" + name)) {
       platform.ShowMessage(kMissingFilesText, kMissingFilesCaption, BoxIcon::Error);
       platform.RequestTermination();
+      missing.push_back(name);
     }
   }
 
   platform.ShowMessage(kReadMeWarningText, kReadMeWarningCaption, BoxIcon::Warning);
   platform.ShellOpen(programDir + "\\" + kReadMeName);
 
+  // From here on, what is held is what the scan starts and copies.
+  held = HoldCompanions(platform, paths, recorded);
+
   if (!IsXpOrLater(platform.Version())) {
     platform.ShowMessage(kOldWindowsText, kOldWindowsCaption, BoxIcon::Error);
     // Also put the kill tool in the Windows folder, where a bare "kill" typed
-    // at a prompt finds it on these systems.
-    platform.Copy(paths.KillToolPath, paths.WindowsDir + "\\kill.exe");
+    // at a prompt finds it on these systems: the one shipped, or none.
+    if (held.killTool.Verified()) {
+      held.killTool.file->CopyTo(paths.WindowsDir + "\\kill.exe");
+    }
+  }
+
+  // A program already reported missing has had its box.
+  for (const Companion& companion : kCompanions) {
+    if (!(held.*companion.held).Verified() &&
+        std::find(missing.begin(), missing.end(), companion.name) == missing.end()) {
+      platform.ShowMessage(ChangedFileText(companion.name), kChangedFileCaption, BoxIcon::Error);
+      platform.RequestTermination();
+    }
   }
 }
 

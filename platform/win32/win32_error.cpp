@@ -12,4 +12,8 @@ void ThrowLastError(const char* function) {
   throw Win32Failure(Win32ErrorText(function, ::GetLastError()));
 }
 
+Outcome LastErrorOutcome() {
+  return Outcome{false, DescribeError(::GetLastError()).text};
+}
+
 }  // namespace dizi

@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/platform.h"
+
 namespace dizi {
 
 // A Win32 call that failed where the program cannot go on without it. Its own
@@ -26,5 +28,9 @@ std::string Win32ErrorText(const char* function, DWORD code);
 
 // Throws a Win32Failure with the text of the calling thread's last error.
 [[noreturn]] void ThrowLastError(const char* function);
+
+// A failed Outcome whose reason is the calling thread's last error, in the
+// system's words (DescribeError).
+Outcome LastErrorOutcome();
 
 }  // namespace dizi

@@ -21,6 +21,24 @@ bool Win32OutputFile::Write(std::string_view bytes) {
   return true;
 }
 
+std::unique_ptr<Win32OutputFile> CreateTemporaryIn(const std::string& directory) {
+  // GetTempFileNameA creates the file, empty, under a name of its own choosing;
+  // it fails for a folder that is missing, read-only or too long a path.
+  char name[MAX_PATH] = {};
+  if (::GetTempFileNameA(directory.c_str(), "DTL", 0, name) == 0) {
+    return nullptr;
+  }
+  ScopedFileHandle file{::CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (!file) {
+    const DWORD error = ::GetLastError();
+    ::DeleteFileA(name);
+    ::SetLastError(error);
+    return nullptr;
+  }
+  return std::make_unique<Win32OutputFile>(name, std::move(file));
+}
+
 bool Win32OutputFile::Close() {
   if (!file_) {
     return false;

@@ -1,6 +1,7 @@
 // A new file written through a Win32 file handle.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
@@ -21,5 +22,10 @@ class Win32OutputFile final : public OutputFile {
   std::string path_;
   ScopedFileHandle file_;  // closed by the destructor when Close was not called
 };
+
+// A new, empty file with a unique name in `directory`, open for writing; null,
+// with GetLastError set, when none can be made there (a missing or read-only
+// folder, too long a path).
+std::unique_ptr<Win32OutputFile> CreateTemporaryIn(const std::string& directory);
 
 }  // namespace dizi

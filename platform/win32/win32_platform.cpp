@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "platform/win32/crypto_sha256.h"
-#include "platform/win32/error_text.h"
 #include "platform/win32/kernel_functions.h"
+#include "platform/win32/move_file_over.h"
 #include "platform/win32/scoped_handle.h"
+#include "platform/win32/win32_error.h"
+#include "platform/win32/win32_locked_file.h"
 #include "platform/win32/win32_output_file.h"
 
 namespace dizi {
@@ -129,7 +131,7 @@ Outcome Win32Platform::Copy(const std::string& from, const std::string& to) {
   if (::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
     return Outcome{true, {}};
   }
-  return Outcome{false, DescribeError(::GetLastError()).text};
+  return LastErrorOutcome();
 }
 
 bool Win32Platform::CanOpenForReading(const std::string& path) {
@@ -151,32 +153,14 @@ bool Win32Platform::DeleteAtRestart(const std::string& path) {
 }
 
 std::unique_ptr<OutputFile> Win32Platform::CreateTemporaryFile(const std::string& directory) {
-  // GetTempFileNameA creates the file, empty, under a name of its own choosing;
-  // it fails for a folder that is missing, read-only or too long a path.
-  char name[MAX_PATH] = {};
-  if (::GetTempFileNameA(directory.c_str(), "DTL", 0, name) == 0) {
-    return nullptr;
-  }
-  ScopedFileHandle file{::CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (!file) {
-    ::DeleteFileA(name);
-    return nullptr;
-  }
-  return std::make_unique<Win32OutputFile>(name, std::move(file));
+  return CreateTemporaryIn(directory);
 }
 
 bool Win32Platform::MoveOver(const std::string& from, const std::string& to) {
   // Windows refuses to replace a read-only file. Not every implementation of
-  // the call does (Wine run as root replaces it), so the refusal is made here
-  // too, and a read-only log stays as it is wherever the program runs.
-  const DWORD target = ::GetFileAttributesA(to.c_str());
-  if (target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_READONLY) != 0) {
-    ::SetLastError(ERROR_ACCESS_DENIED);
-    return false;
-  }
-  return ::MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  // the call does, so MoveFileOver refuses too, and a read-only log stays as
+  // it is wherever the program runs.
+  return MoveFileOver(from, to);
 }
 
 std::string Win32Platform::ModulePath() {
@@ -241,6 +225,12 @@ std::unique_ptr<Sha256Stream> Win32Platform::NewSha256() {
     return system;
   }
   return std::make_unique<PortableSha256>();
+}
+
+// --- Companion programs held for the run ------------------------------------
+
+LockedOpen Win32Platform::OpenLocked(const std::string& path) {
+  return OpenLockedFile(path);
 }
 
 }  // namespace dizi

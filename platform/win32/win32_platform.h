@@ -38,6 +38,9 @@ class Win32Platform final : public Platform {
   void ShellOpen(const std::string& target) override;
   std::unique_ptr<Sha256Stream> NewSha256() override;
 
+  // --- Companion programs held for the run ------------------------------
+  LockedOpen OpenLocked(const std::string& path) override;
+
  private:
   HWND mainWindow_ = nullptr;
   bool loopRunning_ = false;

@@ -4,12 +4,13 @@ infection.
 
     demo.py --build-dir BUILD --work-dir WORK [--headless] [--update-screenshot]
 
-BUILD is a Windows build folder (bin/, stand-in/ and the harness's test
+BUILD is a Windows build folder (bin/ and the harness's test
 programs). In WORK the demo keeps its base prefix and makes the machine
 runs/demo/: a copy of that prefix with the recording stand-ins of taskkill.exe,
 shutdown.exe, reg.exe and the shell's "open" handlers (nothing restarts or shuts
-down Wine, nothing reaches a browser), the shipped files and the msconfig.exe
-stand-in in C:\\DiziTarvix, and empty files bearing the family's names in the
+down Wine, nothing reaches a browser), the shipped files in C:\\DiziTarvix as
+most downloads have them (without msconfig.exe: the shipped program would not
+copy the test stand-in), and empty files bearing the family's names in the
 Windows, system and legacy system folders.
 
 With a usable X display the user drives the program in a Wine desktop window;
@@ -38,6 +39,7 @@ import sample_infection  # noqa: E402
 from wine_machine import (  # noqa: E402
     ROOT, TestMachine, ensure_base_prefix, install_signal_handlers, log, paths_for, prefixes,
     use_virtual_desktop, use_wine_fonts)
+from machine import SHIPPED_FILES  # noqa: E402  (the harness, on the path wine_machine set)
 
 FOLDER = "C:\\DiziTarvix"
 LOG_FILE = FOLDER + "\\DiziTarvix_Log.txt"
@@ -92,7 +94,7 @@ def prepare(machine):
     """The demo machine's prefix: fonts, desktop, the program and the infection."""
     use_wine_fonts(machine)
     use_virtual_desktop(machine, DESKTOP, DESKTOP_SIZE)
-    machine.install_program(FOLDER)
+    machine.install_program(FOLDER, files=SHIPPED_FILES)
     planted = sample_infection.plant(machine)
     log(f"planted {len(planted)} empty files bearing the family's names:")
     for path in planted:

@@ -81,6 +81,7 @@ TEST(PassesTest, EveryTargetIsProbedAtItsOwnPathInTableOrder) {
 
 TEST(PassesTest, ServerFindsAreRemovedLastEntryFirstThenRepairedAndOneRestartScheduled) {
   Machine m;
+  m.HoldCompanions();
   // Same names in two folders are separate targets.
   for (const std::string path :
        {"C:\\WINDOWS\\system32\\fservice.exe", "C:\\WINDOWS\\system32\\wininv.dll",

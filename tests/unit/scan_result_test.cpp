@@ -47,6 +47,7 @@ TEST(ScanResultTest, ACleanMachineFindsNothingRepairsNothingAndSavesTheLog) {
 
 TEST(ScanResultTest, EachFileIsRecordedOnceInTheOrderFoundWithWhatBecameOfIt) {
   Machine m;
+  m.HoldCompanions();
   m.platform.AddFile(kWinkey);
   m.platform.AddFile(kFservice);
   m.platform.AddFile(kKservice);

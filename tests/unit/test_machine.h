@@ -8,6 +8,7 @@
 #include "log/activity_log.h"
 #include "platform/fake_platform.h"
 #include "scan/scan_context.h"
+#include "startup/companions.h"
 #include "startup/system_paths.h"
 
 namespace dizi::test {
@@ -38,11 +39,22 @@ struct Machine {
   std::vector<std::string> Started() const { return journal.With("start "); }
   std::vector<std::string> Deletes() const { return journal.With("delete "); }
 
+  // Holds the shipped files as the start-up does, for the scan to use; the
+  // journal is cleared again.
+  void HoldCompanions() {
+    context.Companions = dizi::HoldCompanions(platform, paths, recorded);
+    journal.Clear();
+  }
+
   Journal journal;
   FakePlatform platform{journal};
   FakeLogView logView{journal};
   FakeScanView scanView{journal};
   SystemPaths paths;
+  // The digests of the shipped files as the machine has them.
+  RecordedDigests recorded{PortableSha256Of("shipped kill.exe"),
+                           PortableSha256Of("shipped fservice.exe"),
+                           PortableSha256Of("shipped msconfig.exe")};
   ActivityLog log{logView};
   ScanContext context{platform, paths, log};
 };

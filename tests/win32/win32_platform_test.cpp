@@ -6,6 +6,7 @@
 #include <string>
 
 #include "check.h"
+#include "platform/sha256.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_platform.h"
 
@@ -368,6 +369,137 @@ TEST_CASE(ATerminationRequestedWhileTheLoopRunsEndsItAtOnce) {
   CHECK(!platform.BeginEventLoop());
   platform.RequestTermination();
   CHECK(::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+// --- Companion programs held for the run --------------------------------------
+
+// Bytes of every value, NULs included, over several of the reads a held file
+// is read in.
+std::string BinaryContent() {
+  std::string content;
+  for (int i = 0; i < 300000; ++i) {
+    content.push_back(static_cast<char>(i * 13 % 256));
+  }
+  return content;
+}
+
+// The new files a copy may leave behind in `folder`.
+int TemporaryFilesIn(const ScratchFolder& folder) {
+  int count = 0;
+  WIN32_FIND_DATAA found{};
+  const HANDLE search = ::FindFirstFileA((folder / "DTL*.tmp").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      ++count;
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+  }
+  return count;
+}
+
+TEST_CASE(AHeldFileCanBeReadAndStartedButNotChangedRenamedOrDeleted) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  const std::string program = folder / "held companion.exe";
+  CHECK(::CopyFileA(platform.ModulePath().c_str(), program.c_str(), FALSE));
+  WriteText(folder / "other.exe", "planted");
+  {
+    const LockedOpen held = platform.OpenLocked(program);
+    CHECK(held.file != nullptr);
+    CHECK_EQ(held.reason, std::string());
+
+    CHECK(!::DeleteFileA(program.c_str()));
+    CHECK(!::MoveFileExA(program.c_str(), (folder / "renamed.exe").c_str(), 0));
+    CHECK(!::CopyFileA((folder / "other.exe").c_str(), program.c_str(), FALSE));
+    CHECK(!HoldOpen(program, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    CHECK(platform.CanOpenForReading(program));
+
+    const std::string marker = folder / "child report.txt";
+    const std::string commandLine = "\"" + program + "\" --child \"" + marker + "\"";
+    CHECK(platform.RunHidden(Command{program, commandLine}, 30000, AtTimeLimit::End) ==
+          RunResult::Finished);
+    CHECK_EQ(ReadText(marker), commandLine + "\nhidden");
+  }
+  // Let go with its holder.
+  CHECK(::DeleteFileA(program.c_str()));
+}
+
+TEST_CASE(AFileThatCannotBeHeldGivesTheSystemsReason) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  const LockedOpen missing = platform.OpenLocked(folder / "absent.exe");
+  CHECK(missing.file == nullptr);
+  CHECK(EndsWith(missing.reason, " (error 2)"));
+
+  WriteText(folder / "written.exe", "MZ");
+  {
+    // Written by another program that lets others read: readable, not held.
+    const ScopedFileHandle writer =
+        HoldOpen(folder / "written.exe", GENERIC_WRITE, FILE_SHARE_READ);
+    const LockedOpen written = platform.OpenLocked(folder / "written.exe");
+    CHECK(written.file == nullptr);
+    CHECK(EndsWith(written.reason, " (error 32)"));
+  }
+  const ScopedFileHandle reader = HoldOpen(folder / "written.exe", GENERIC_READ, FILE_SHARE_READ);
+  CHECK(platform.OpenLocked(folder / "written.exe").file != nullptr);
+}
+
+// Every read and every copy starts at the beginning, whatever came before.
+TEST_CASE(AHeldFileIsReadWholeThroughItsHandle) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  const std::string content = BinaryContent();
+  WriteText(folder / "msconfig.exe", content);
+  const LockedOpen held = platform.OpenLocked(folder / "msconfig.exe");
+  CHECK(held.file != nullptr);
+  if (!held.file) {
+    return;
+  }
+  const std::string expected = HexDigest(PortableSha256Of(content));
+  for (int round = 0; round < 2; ++round) {
+    const std::unique_ptr<Sha256Stream> digest = platform.NewSha256();
+    CHECK(held.file->ReadInto(*digest).ok);
+    const std::optional<Sha256Digest> found = digest->Finish();
+    CHECK_EQ(found ? HexDigest(*found) : std::string("<none>"), expected);
+  }
+
+  WriteText(folder / "system msconfig.exe", "the system's own");
+  CHECK(held.file->CopyTo(folder / "system msconfig.exe").ok);
+  CHECK(held.file->CopyTo(folder / "new copy.exe").ok);
+  CHECK(ReadText(folder / "system msconfig.exe") == content);
+  CHECK(ReadText(folder / "new copy.exe") == content);
+  CHECK_EQ(TemporaryFilesIn(folder), 0);
+}
+
+TEST_CASE(ACopyThatCannotBeMadeLeavesTheDestinationAsItWas) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  WriteText(folder / "clean.exe", "clean");
+  WriteText(folder / "in use.exe", "in use");
+  WriteText(folder / "read-only.exe", "read-only");
+  ::SetFileAttributesA((folder / "read-only.exe").c_str(), FILE_ATTRIBUTE_READONLY);
+  const LockedOpen held = platform.OpenLocked(folder / "clean.exe");
+  CHECK(held.file != nullptr);
+  if (!held.file) {
+    return;
+  }
+  {
+    const ScopedFileHandle user = HoldOpen(folder / "in use.exe", GENERIC_READ, 0);
+    const Outcome inUse = held.file->CopyTo(folder / "in use.exe");
+    CHECK(!inUse);
+    CHECK(EndsWith(inUse.reason, " (error 32)"));
+  }
+  CHECK_EQ(ReadText(folder / "in use.exe"), std::string("in use"));
+
+  const Outcome readOnly = held.file->CopyTo(folder / "read-only.exe");
+  CHECK(!readOnly);
+  CHECK(EndsWith(readOnly.reason, " (error 5)"));
+  CHECK_EQ(ReadText(folder / "read-only.exe"), std::string("read-only"));
+
+  const Outcome noFolder = held.file->CopyTo(folder / "missing\\msconfig.exe");
+  CHECK(!noFolder);
+  CHECK(!noFolder.reason.empty());
+  CHECK_EQ(TemporaryFilesIn(folder), 0);
 }
 
 // Started by StartHiddenRunsTheGivenProgramHiddenWithItsCommandLine.

@@ -34,6 +34,17 @@ OLD_WINDOWS_BOX = box(
     "Windows 9x or 2000",
     "This is not windows XP or later. Diri Tarvix 2.5 was not tested under these platforms.",
     "error")
+
+
+def changed_file_box(name):
+    """The start-up box for a shipped program that is not the one its build recorded."""
+    return box("Changed file",
+               f"{name} is not the file that came with Diri Tarvix 2.5: it has been changed or "
+               "replaced, or another program keeps it from being read.\n\nPlease redownload the "
+               "package and extract it again.",
+               "error")
+
+
 SAVING_ERROR_BOX = box(
     "Saving Error",
     "Somthing wrong happend, either disk space is full or you don't have the access to write "
@@ -169,14 +180,22 @@ FIX_UP_LINES = [
     '  -Fixing "fservice.exe" error -- 3/4',
     '  -Fixing "sservice.exe" error -- 4/4',
 ]
-MSCONFIG_NOT_SUPPLIED = ('  -"Msconfig" was not restored -- 1/4: no clean msconfig.exe was supplied '
-                         'beside the program')
+MSCONFIG_NOT_RESTORED = '  -"Msconfig" was not restored -- 1/4: '
+MSCONFIG_NOT_SUPPLIED = (MSCONFIG_NOT_RESTORED +
+                         "no clean msconfig.exe was supplied beside the program")
+MSCONFIG_AFTER_START = (MSCONFIG_NOT_RESTORED +
+                        "the msconfig.exe beside the program was put there after the program "
+                        "started: start the program again to have it checked and used")
+MSCONFIG_NOT_RECORDED = (MSCONFIG_NOT_RESTORED + "the msconfig.exe beside the program did not "
+                         "come with the package and cannot be checked")
+MSCONFIG_NOT_SHIPPED = (MSCONFIG_NOT_RESTORED + "the msconfig.exe beside the program is not the "
+                        "clean copy that came with the package")
 
 
-def fix_up_lines(msconfig_supplied=True):
-    """The fix-up's four lines; the first says whether msconfig.exe was restored."""
-    return ([FIX_UP_LINES[0] if msconfig_supplied else MSCONFIG_NOT_SUPPLIED] +
-            FIX_UP_LINES[1:])
+def fix_up_lines(msconfig_line=FIX_UP_LINES[0]):
+    """The fix-up's four lines; the first, `msconfig_line`, says whether
+    msconfig.exe was restored (by default it was)."""
+    return [msconfig_line] + FIX_UP_LINES[1:]
 
 
 # Windows runs processes of these names from its system folder: the system's
@@ -207,14 +226,14 @@ class ScanModel:
     """The log lines (with their top-level flags) and the commands of scan
     runs over a machine whose target files are `present` (paths, any case).
     Files in `undeletable` stay where they are; the program then registers
-    them for deletion at the next restart. Without `msconfig_supplied` there is
-    no clean msconfig.exe beside the program."""
+    them for deletion at the next restart. `msconfig_line` is the fix-up's
+    first line (by default: msconfig.exe restored)."""
 
-    def __init__(self, program_dir, present=(), undeletable=(), msconfig_supplied=True):
+    def __init__(self, program_dir, present=(), undeletable=(), msconfig_line=FIX_UP_LINES[0]):
         self.program_dir = program_dir
         self.present = {p.lower() for p in present}
         self.undeletable = {p.lower() for p in undeletable}
-        self.msconfig_supplied = msconfig_supplied
+        self.msconfig_line = msconfig_line
         self.lines = []  # (top level, text)
         self.commands = []
 
@@ -255,7 +274,7 @@ class ScanModel:
 
     def fix_up(self):
         self.commands.extend(fix_up_commands(self.program_dir))
-        for line in fix_up_lines(self.msconfig_supplied):
+        for line in fix_up_lines(self.msconfig_line):
             self._add(True, line)
 
     def scan(self):

@@ -16,6 +16,9 @@ from processes import ProcessRegistry, Xvfb, log, remove_tree
 
 SHIPPED_FILES = ("DiziTarvix.exe", "kill.exe", "fservice.exe", "ReadMe First.txt")
 PROGRAM_FOLDER = "C:\\DiziTarvix"
+# The programs DiziTarvix.exe starts, which it runs only when they are the
+# files its build recorded.
+COMPANIONS = {"kill.exe", "fservice.exe"}
 
 
 class Paths:
@@ -26,6 +29,10 @@ class Paths:
         self.base_prefix = self.base_prefix_of(WIN32)
         self.bin_dir = os.path.join(self.build_dir, "bin")
         self.msconfig_stand_in = os.path.join(self.build_dir, "stand-in", "msconfig.exe")
+        # The test build of DiziTarvix.exe that records the digests of
+        # recorder.exe and of the msconfig.exe stand-in.
+        self.trusting_program = os.path.join(self.test_programs_dir, "trusting-stand-ins",
+                                             "DiziTarvix.exe")
 
     def base_prefix_of(self, layout):
         return os.path.join(self.work_dir, "base-prefix" + layout.suffix)
@@ -188,11 +195,23 @@ class TestMachine:
         stand-in included) into `folder`. Each name in `recorded` is replaced by a recorder, so
         the journal shows when the program starts it; for names also in
         `chained` the recorder then runs the real file, kept beside it as
-        "<name>.real.exe"."""
+        "<name>.real.exe".
+
+        The shipped DiziTarvix.exe runs only the kill.exe and fservice.exe it
+        was built with, and copies no msconfig.exe its build did not record (the
+        stand-in never). So where recorders stand in for both programs,
+        DiziTarvix.exe is the test build that records the recorder's digest
+        and the stand-in's instead; a recorder for only one of them is refused."""
+        stand_ins = COMPANIONS & set(recorded)
+        if "DiziTarvix.exe" in files and stand_ins not in (set(), COMPANIONS):
+            raise ValueError("DiziTarvix.exe runs with recorders for both of " +
+                             ", ".join(sorted(COMPANIONS)) + " or for neither")
         host = self.host(folder)
         os.makedirs(host, exist_ok=True)
         for name in files:
             source = self.paths.shipped(name)
+            if name == "DiziTarvix.exe" and stand_ins:
+                source = self.paths.trusting_program
             if not os.path.exists(source):
                 raise RuntimeError("not built: " + source)
             shutil.copyfile(source, os.path.join(host, name))

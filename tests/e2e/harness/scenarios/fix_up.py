@@ -1,11 +1,12 @@
 """The fix-up says what became of msconfig.exe: without a clean copy beside the
 program (the package cannot carry Windows' own file) the program starts
 normally, and "Just fix-up my RegEdit & Msconfig" logs that it was not
-restored because none was supplied; with a clean copy but the system's copy
-in use by another program, the copy fails and the line gives the system's
-reason; the system's
-copy stays byte for byte both times and no line claims it was restored. The
-registry commands and the repair program run each time."""
+restored because none was supplied; a clean copy put beside the program only
+after it started is not used (it was never checked), and the line says so;
+started again with the clean copy beside it, but the system's copy in use by
+another program, the copy fails and the line gives the system's reason; the
+system's copy stays byte for byte every time and no line claims it was
+restored. The registry commands and the repair program run each time."""
 
 import subprocess
 
@@ -34,15 +35,23 @@ def fix_up(machine, checks, label, before_check=lambda: None):
 
 
 def run(machine, checks):
-    machine.install_program(FOLDER, recorded=("fservice.exe",), chained=("fservice.exe",),
-                            files=SHIPPED_FILES)
+    # The fix-up starts no kill tool; it is recorded too, as the program runs
+    # only with both companions its build recorded.
+    machine.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
+                            chained=("kill.exe", "fservice.exe"), files=SHIPPED_FILES)
     machine.write_bytes(MSCONFIG, SYSTEM_COPY)
     program = start_program(machine, checks, FOLDER, label="without msconfig.exe: ")
     checks.equal("without msconfig.exe: the fix-up's lines",
                  fix_up(machine, checks, "without msconfig.exe"),
-                 expected.fix_up_lines(msconfig_supplied=False))
+                 expected.fix_up_lines(expected.MSCONFIG_NOT_SUPPLIED))
 
     machine.install_program(FOLDER, files=("msconfig.exe",))
+    label = "msconfig.exe put there after the start"
+    checks.equal(f"{label}: the fix-up's lines", fix_up(machine, checks, label),
+                 expected.fix_up_lines(expected.MSCONFIG_AFTER_START))
+    exit_program(machine, checks, program, f"{label}: ")
+
+    program = start_program(machine, checks, FOLDER, label="started with msconfig.exe: ")
     machine.install_test_program("sleeper.exe", "C:\\e2e\\locker.exe")
     locker = machine.start_wine(["C:\\e2e\\locker.exe", MSCONFIG, "lock"], stdout=subprocess.PIPE)
     if not wait_ready(locker):

@@ -1,0 +1,53 @@
+#include "startup/companions.h"
+
+#include "platform/outside_tools.h"
+#include "startup/system_paths.h"
+
+namespace dizi {
+
+namespace {
+
+constexpr char kNoDigest[] = "its SHA-256 could not be computed";
+
+}  // namespace
+
+HeldCompanion HoldCompanion(Platform& platform, const std::string& path,
+                            const std::optional<Sha256Digest>& recorded) {
+  HeldCompanion held;
+  LockedOpen opened = platform.OpenLocked(path);
+  if (!opened.file) {
+    if (platform.FileExists(path)) {
+      held.state = CompanionState::Unreadable;
+      held.reason = std::move(opened.reason);
+    }
+    return held;
+  }
+  const std::unique_ptr<Sha256Stream> digest = platform.NewSha256();
+  const Outcome read = opened.file->ReadInto(*digest);
+  const std::optional<Sha256Digest> found = read ? digest->Finish() : std::nullopt;
+  if (!found) {
+    held.state = CompanionState::Unreadable;
+    held.reason = read ? kNoDigest : read.reason;
+  } else if (!recorded) {
+    held.state = CompanionState::NotRecorded;
+  } else if (*found != *recorded) {
+    held.state = CompanionState::NotShipped;
+  } else {
+    held.state = CompanionState::Verified;
+    held.file = std::move(opened.file);
+  }
+  return held;
+}
+
+HeldCompanions HoldCompanions(Platform& platform, const SystemPaths& paths,
+                              const RecordedDigests& recorded) {
+  const std::string programDir = ProgramDir(paths) + "\\";
+  HeldCompanions held;
+  held.repairProgram =
+      HoldCompanion(platform, programDir + kRepairProgramName, recorded.repairProgram);
+  held.killTool = HoldCompanion(platform, paths.KillToolPath, recorded.killTool);
+  held.msconfig = HoldCompanion(platform, programDir + kMsconfigName, recorded.msconfig);
+  return held;
+}
+
+}  // namespace dizi

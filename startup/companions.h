@@ -1,0 +1,63 @@
+// The shipped files the cleaner starts or copies (the repair program, the kill
+// tool and the optional clean msconfig.exe), checked at start-up against the
+// digests the build recorded and held from then on, so that nothing can swap
+// them between the check and their use.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/sha256.h"
+
+namespace dizi {
+
+struct SystemPaths;
+
+// The clean msconfig.exe's file name, beside the program and in the system
+// folder.
+inline constexpr char kMsconfigName[] = "msconfig.exe";
+
+// The SHA-256 of each file the build put beside the program.
+struct RecordedDigests {
+  Sha256Digest killTool;
+  Sha256Digest repairProgram;
+  // Only when the package carries a clean msconfig.exe.
+  std::optional<Sha256Digest> msconfig;
+};
+
+// What the start-up found of one such file.
+enum class CompanionState {
+  Absent,       // no file of that name
+  Unreadable,   // there, but it could not be opened or read; `reason` says why
+  NotRecorded,  // read, but the build recorded no digest to check it against
+  NotShipped,   // read, and not the file the build recorded
+  Verified,     // the file the build recorded, held for the rest of the run
+};
+
+struct HeldCompanion {
+  CompanionState state = CompanionState::Absent;
+  std::string reason;                // Unreadable: the system's words
+  std::unique_ptr<LockedFile> file;  // held when Verified, and only then
+
+  bool Verified() const { return state == CompanionState::Verified; }
+};
+
+struct HeldCompanions {
+  HeldCompanion repairProgram;  // fservice.exe
+  HeldCompanion killTool;       // kill.exe
+  HeldCompanion msconfig;       // the clean msconfig.exe, optional
+};
+
+// Opens the file at `path` locked, reads it through the lock and compares its
+// digest with `recorded`; the file stays held only when it is the one recorded.
+HeldCompanion HoldCompanion(Platform& platform, const std::string& path,
+                            const std::optional<Sha256Digest>& recorded);
+
+// Holds each of the three files beside the program (`paths` filled) that is
+// the one recorded.
+HeldCompanions HoldCompanions(Platform& platform, const SystemPaths& paths,
+                              const RecordedDigests& recorded);
+
+}  // namespace dizi
