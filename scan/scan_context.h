@@ -35,6 +35,10 @@ struct ScanContext {
 
   // What the scan run under way has done so far.
   ScanResult Result;
+
+  // A run without a window asked for no restart: a server find then logs that
+  // the restart was held back instead of starting it. The window never sets it.
+  bool HoldBackRestart = false;
 };
 
 }  // namespace dizi
