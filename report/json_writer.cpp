@@ -41,8 +41,15 @@ std::size_t SequenceLength(std::string_view text, std::size_t at) {
   return length;
 }
 
-void AppendEscaped(std::string& out, char c) {
+void AppendCodeUnit(std::string& out, std::uint8_t byte) {
   static constexpr char kHex[] = "0123456789abcdef";
+  out += "\\u00";
+  out += kHex[byte >> 4];
+  out += kHex[byte & 0xF];
+}
+
+// An ASCII character, escaped where JSON asks for it.
+void AppendEscaped(std::string& out, char c) {
   switch (c) {
     case '"':
       out += "\\\"";
@@ -62,17 +69,28 @@ void AppendEscaped(std::string& out, char c) {
     default:
       break;
   }
-  const auto byte = static_cast<std::uint8_t>(c);
-  if (byte < 0x20) {
-    out += "\\u00";
-    out += kHex[byte >> 4];
-    out += kHex[byte & 0xF];
+  if (static_cast<std::uint8_t>(c) < 0x20) {
+    AppendCodeUnit(out, static_cast<std::uint8_t>(c));
   } else {
     out += c;
   }
 }
 
 }  // namespace
+
+std::string JsonQuotedBytes(std::string_view bytes) {
+  std::string out = "\"";
+  for (const char c : bytes) {
+    const auto byte = static_cast<std::uint8_t>(c);
+    if (byte < 0x7F) {
+      AppendEscaped(out, c);
+    } else {
+      AppendCodeUnit(out, byte);
+    }
+  }
+  out += '"';
+  return out;
+}
 
 std::string JsonQuoted(std::string_view utf8) {
   std::string out = "\"";
@@ -96,6 +114,9 @@ std::string JsonQuoted(std::string_view utf8) {
 }
 
 void JsonWriter::NewLine(std::size_t depth) {
+  if (layout_ == Layout::Compact) {
+    return;
+  }
   text_ += "\r\n";
   text_.append(2 * depth, ' ');
 }
@@ -150,16 +171,15 @@ JsonWriter& JsonWriter::EndArray() {
 }
 
 JsonWriter& JsonWriter::Key(std::string_view utf8) {
-  BeforeValue();
-  text_ += JsonQuoted(utf8);
-  text_ += ": ";
+  String(utf8);
+  text_ += layout_ == Layout::Compact ? ":" : ": ";
   afterKey_ = true;
   return *this;
 }
 
 JsonWriter& JsonWriter::String(std::string_view utf8) {
   BeforeValue();
-  text_ += JsonQuoted(utf8);
+  text_ += texts_ == Texts::Utf8 ? JsonQuoted(utf8) : JsonQuotedBytes(utf8);
   return *this;
 }
 

@@ -1,6 +1,6 @@
-// JSON text (RFC 8259) as the reports are written: UTF-8, one value a line,
+// JSON text (RFC 8259). The reports are written in UTF-8, one value a line,
 // indented by two spaces a level, lines ended by CR LF so that Notepad on any
-// Windows shows them as lines.
+// Windows shows them as lines; the test programs write theirs on one line.
 #pragma once
 
 #include <string>
@@ -11,6 +11,20 @@ namespace dizi {
 
 class JsonWriter {
  public:
+  enum class Layout {
+    Indented,  // one value a line, as the reports are
+    Compact,   // all on one line
+  };
+  // What the texts given are.
+  enum class Texts {
+    Utf8,   // UTF-8, written as it is (see JsonQuoted)
+    Bytes,  // bytes of any kind, each written as the character of its number
+            // (U+0000 to U+00FF): a reader gets them back by encoding in Latin-1
+  };
+
+  explicit JsonWriter(Layout layout = Layout::Indented, Texts texts = Texts::Utf8)
+      : layout_(layout), texts_(texts) {}
+
   JsonWriter& BeginObject();
   JsonWriter& EndObject();
   JsonWriter& BeginArray();
@@ -28,6 +42,7 @@ class JsonWriter {
   JsonWriter& Field(std::string_view key, const char* utf8) { return Key(key).String(utf8); }
   JsonWriter& Field(std::string_view key, bool value) { return Key(key).Bool(value); }
   JsonWriter& Field(std::string_view key, int value) { return Key(key).Number(value); }
+  JsonWriter& Field(std::string_view key, long long value) { return Key(key).Number(value); }
 
   // The text so far; a whole value once every container is ended.
   const std::string& Text() const { return text_; }
@@ -40,6 +55,8 @@ class JsonWriter {
   void Close(char bracket);
   void NewLine(std::size_t depth);
 
+  Layout layout_;
+  Texts texts_;
   std::string text_;
   std::vector<bool> empty_;  // per open container: nothing written into it yet
   bool afterKey_ = false;
@@ -50,5 +67,8 @@ class JsonWriter {
 // Bytes that are not well-formed UTF-8 each become U+FFFD, so that the text
 // is always valid JSON whatever it is given.
 std::string JsonQuoted(std::string_view utf8);
+
+// A JSON string literal of bytes, each the character of its number.
+std::string JsonQuotedBytes(std::string_view bytes);
 
 }  // namespace dizi

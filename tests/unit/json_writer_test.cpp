@@ -81,6 +81,17 @@ TEST(JsonWriterTest, NestedValuesAreLaidOutOneALineAndReadBack) {
   EXPECT_TRUE((*parsed)["list"].items[0]["a"].boolean);
 }
 
+// The test programs' reports: one line, each byte the character of its number.
+TEST(JsonWriterTest, BytesOnOneLineComeBackByTheirNumbers) {
+  JsonWriter json(JsonWriter::Layout::Compact, JsonWriter::Texts::Bytes);
+  json.BeginObject().Field("text", "T\xE9\x01\x7F\"").Key("list").BeginArray();
+  json.Number(1).Bool(true).EndArray().EndObject();
+  EXPECT_EQ(json.Text(), "{\"text\":\"T\\u00e9\\u0001\\u007f\\\"\",\"list\":[1,true]}");
+  const std::optional<Json> parsed = JsonParser::Parse(json.Text());
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ((*parsed)["text"].text, "T\xC3\xA9\x01\x7F\"");
+}
+
 // The reader must reject what the writer must never produce, or the tests
 // above could pass on broken text.
 TEST(JsonWriterTest, TheTestsReaderRejectsMalformedText) {
