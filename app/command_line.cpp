@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
-#include <set>
+#include <algorithm>
+#include <array>
 
 namespace dizi {
 
@@ -50,9 +51,10 @@ struct Switch {
 };
 
 // The names a switch may have; /restore is to come with the quarantine.
+constexpr std::array<std::string_view, 5> kKnown = {"silent", "noreboot", "report", "?", "help"};
+
 bool IsKnown(const std::string& name) {
-  static const std::set<std::string> kKnown = {"silent", "noreboot", "report", "?", "help"};
-  return kKnown.count(name) != 0;
+  return std::find(kKnown.begin(), kKnown.end(), name) != kKnown.end();
 }
 
 // Checks one switch and notes it; sets the problem when it is wrong.
@@ -144,7 +146,7 @@ CommandLine ParseCommandLine(std::string_view commandLine, std::string_view prog
   // Every switch is read, so that /silent anywhere keeps a bad command line
   // from being shown in a box; the first problem is the one reported.
   std::string problem;
-  std::set<std::string> seen;
+  std::vector<std::string> seen;
   bool help = false;
   for (const std::string& argument : arguments) {
     Switch given;
@@ -159,11 +161,12 @@ CommandLine ParseCommandLine(std::string_view commandLine, std::string_view prog
     given.value = given.hasValue ? argument.substr(colon + 1) : std::string();
     std::string wrong;
     const std::string canonical = given.name == "help" ? "?" : given.name;
-    if (!seen.insert(canonical).second && IsKnown(given.name)) {
+    if (std::find(seen.begin(), seen.end(), canonical) != seen.end() && IsKnown(given.name)) {
       wrong = given.written + " is given more than once";
     } else {
       Take(given, result, help, wrong);
     }
+    seen.push_back(canonical);
     if (problem.empty()) {
       problem = wrong;
     }

@@ -1,6 +1,5 @@
 #include "report/run_report.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/file_in_one_step.h"
@@ -47,12 +46,20 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 std::string Iso8601(const LocalTime& time) {
+  // Digits written by hand: the C library's formatting would weigh more than
+  // the whole report.
+  const auto digits = [](int value, int count) {
+    std::string text(static_cast<std::size_t>(count), '0');
+    for (int i = count - 1; i >= 0 && value > 0; --i, value /= 10) {
+      text[static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+    }
+    return text;
+  };
   const int offset = std::abs(time.utcOffsetMinutes);
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", time.year,
-                time.month, time.day, time.hour, time.minute, time.second,
-                time.utcOffsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
-  return text;
+  return digits(time.year, 4) + "-" + digits(time.month, 2) + "-" + digits(time.day, 2) + "T" +
+         digits(time.hour, 2) + ":" + digits(time.minute, 2) + ":" + digits(time.second, 2) +
+         (time.utcOffsetMinutes < 0 ? "-" : "+") + digits(offset / 60, 2) + ":" +
+         digits(offset % 60, 2);
 }
 
 std::string ReportText(const RunRecord& record, Platform& platform) {
