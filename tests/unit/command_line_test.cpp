@@ -36,9 +36,9 @@ TEST(CommandLineTest, TheSwitchesOfARunWithoutAWindow) {
   EXPECT_EQ(plain.silent.reportPath, "");
 
   for (const char* line : {"/silent /noreboot /report:\\\\server\\share\\PC-042.json",
-                                 "-SILENT -NoReboot -Report:\\\\server\\share\\PC-042.json",
-                                 "/report:\\\\server\\share\\PC-042.json /Silent -noreboot",
-                                 "/silent /noreboot \"/report:\\\\server\\share\\PC-042.json\""}) {
+                           "-SILENT -NoReboot -Report:\\\\server\\share\\PC-042.json",
+                           "/report:\\\\server\\share\\PC-042.json /Silent -noreboot",
+                           "/silent /noreboot \"/report:\\\\server\\share\\PC-042.json\""}) {
     const CommandLine parsed = Parse(line);
     EXPECT_EQ(parsed.mode, StartMode::Silent) << line;
     EXPECT_TRUE(parsed.silentSwitch) << line;
