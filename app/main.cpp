@@ -1,19 +1,28 @@
-// The program entry: creates the main window, runs the event loop, and shows
-// any exception that escapes them in the program's exception box.
+// The program entry: without arguments, creates the main window, runs the
+// event loop, and shows any exception that escapes them in the program's
+// exception box; with switches, a run without a window or the usage text.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <exception>
 
+#include "app/command_line.h"
 #include "app/event_loop.h"
+#include "app/fleet_modes.h"
 #include "app/form1.h"
+#include "app/program_title.h"
+#include "app/run_lock.h"
+#include "platform/win32/win32_platform.h"
+#include "report/exit_code.h"
 
 namespace dizi {
 
 namespace {
 
-constexpr char kProgramTitle[] = "DiziTarvix";
+constexpr char kAnotherRunText[] =
+    "Diri Tarvix is already running on this computer, in a window or without one (started by "
+    "a deployment tool). Wait until that run has finished, then start the program again.";
 
 void RunProgram(HINSTANCE instance, int showCommand) {
   // Version 6 of the common controls, as the manifest asks for.
@@ -36,17 +45,51 @@ void ShowExceptionBox(const char* message) {
   ::MessageBoxA(nullptr, message, kProgramTitle, MB_OK | MB_ICONERROR);
 }
 
+int RunWindowProgram(HINSTANCE instance, int showCommand) {
+  try {
+    // Held until the window is gone: no run without a window scans meanwhile.
+    const RunLock lock;
+    if (lock.AnotherRun()) {
+      ::MessageBoxA(nullptr, kAnotherRunText, kProgramTitle, MB_OK | MB_ICONWARNING);
+      return kExitAnotherRun;
+    }
+    RunProgram(instance, showCommand);
+  } catch (const std::exception& failure) {
+    ShowExceptionBox(failure.what());
+  } catch (...) {
+    ShowExceptionBox("");
+  }
+  return 0;
+}
+
+// A failure no run without a window can recover from goes to standard output,
+// if any, never to a box; the run counts as one that could not run.
+int RunSilentProgram(const SilentOptions& options) {
+  try {
+    return RunWithoutWindow(options);
+  } catch (const std::exception& failure) {
+    WriteToStandardOutput(std::string("DiziTarvix.exe: ") + failure.what() + "\n");
+  } catch (...) {
+    WriteToStandardOutput("DiziTarvix.exe: the run failed\n");
+  }
+  return static_cast<int>(Verdict::CannotRun);
+}
+
 }  // namespace
 
 }  // namespace dizi
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  try {
-    dizi::RunProgram(instance, showCommand);
-  } catch (const std::exception& failure) {
-    dizi::ShowExceptionBox(failure.what());
-  } catch (...) {
-    dizi::ShowExceptionBox("");
+  const dizi::CommandLine command =
+      dizi::ParseCommandLine(::GetCommandLineA(), dizi::Win32Platform().ModulePath());
+  switch (command.mode) {
+    case dizi::StartMode::Window:
+      return dizi::RunWindowProgram(instance, showCommand);
+    case dizi::StartMode::Silent:
+      return dizi::RunSilentProgram(command.silent);
+    case dizi::StartMode::Usage:
+    case dizi::StartMode::BadCommandLine:
+      break;
   }
-  return 0;
+  return dizi::TellUsage(command);
 }

@@ -1,6 +1,7 @@
 #include "log/log_file.h"
 
 #include "log/activity_log.h"
+#include "platform/file_in_one_step.h"
 #include "platform/platform.h"
 #include "startup/system_paths.h"
 
@@ -23,19 +24,6 @@ std::string Content(const ActivityLog& log) {
   return content;
 }
 
-// Writes the whole content to a new file and puts it in place of the log.
-// The new file is removed again when any step fails.
-bool WriteAndReplace(Platform& platform, OutputFile& file, const std::string& content,
-                     const std::string& target) {
-  const bool written = file.Write(content);
-  const bool closed = file.Close();
-  if (written && closed && platform.MoveOver(file.Path(), target)) {
-    return true;
-  }
-  platform.Delete(file.Path());
-  return false;
-}
-
 }  // namespace
 
 std::string LogFilePath(const SystemPaths& paths) {
@@ -43,8 +31,7 @@ std::string LogFilePath(const SystemPaths& paths) {
 }
 
 bool SaveLogFile(Platform& platform, const SystemPaths& paths, const ActivityLog& log) {
-  std::unique_ptr<OutputFile> file = platform.CreateTemporaryFile(ProgramDir(paths));
-  if (!file || !WriteAndReplace(platform, *file, Content(log), LogFilePath(paths))) {
+  if (!ReplaceInOneStep(platform, ProgramDir(paths), LogFilePath(paths), Content(log))) {
     platform.ShowMessage(kSavingErrorText, kSavingErrorCaption, BoxIcon::Error);
     return false;
   }

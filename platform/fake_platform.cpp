@@ -376,9 +376,12 @@ bool FakePlatform::DeleteAtRestart(const std::string& path) {
   return ok;
 }
 
-std::unique_ptr<OutputFile> FakePlatform::CreateTemporaryFile(const std::string& directory) {
+std::unique_ptr<OutputFile> FakePlatform::CreateTemporaryFile(const std::string& given) {
+  // A drive's root is named with its backslash ("C:\").
+  const std::string directory =
+      !given.empty() && given.back() == '\\' ? given.substr(0, given.size() - 1) : given;
   if (!IsWritableDirectory(directory)) {
-    journal_.Add("create-temporary " + directory + " -> fail");
+    journal_.Add("create-temporary " + given + " -> fail");
     return nullptr;
   }
   std::string path;
@@ -386,7 +389,7 @@ std::unique_ptr<OutputFile> FakePlatform::CreateTemporaryFile(const std::string&
     path = directory + "\\DTL" + std::to_string(++temporaryCount_) + ".tmp";
   } while (Find(path) || IsDirectory(path));
   AddFile(path);
-  journal_.Add("create-temporary " + directory + " -> " + path);
+  journal_.Add("create-temporary " + given + " -> " + path);
   return std::make_unique<FakeOutputFile>(*this, path);
 }
 
@@ -435,6 +438,7 @@ OsVersion FakePlatform::Version() {
 }
 
 void FakePlatform::Sleep(unsigned milliseconds) {
+  sleptMs_ += milliseconds;
   journal_.Add("sleep " + std::to_string(milliseconds));
 }
 
@@ -527,6 +531,92 @@ bool FakePlatform::ReplaceFromOutside(const std::string& path, std::string conte
   }
   AddFile(path, std::move(content));
   return true;
+}
+
+namespace {
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar, and back
+// (the algorithms of H. Hinnant's "chrono-compatible low-level date algorithms").
+long long DaysFromCivil(int year, int month, int day) {
+  year -= month <= 2 ? 1 : 0;
+  const long long era = (year >= 0 ? year : year - 399) / 400;
+  const long long yearOfEra = year - era * 400;
+  const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+void CivilFromDays(long long days, LocalTime& time) {
+  days += 719468;
+  const long long era = (days >= 0 ? days : days - 146096) / 146097;
+  const long long dayOfEra = days - era * 146097;
+  const long long yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const long long shiftedMonth = (5 * dayOfYear + 2) / 153;
+  time.day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+  time.month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+  time.year = static_cast<int>(yearOfEra + era * 400 + (time.month <= 2 ? 1 : 0));
+}
+
+// Windows-1252's characters for the bytes 0x80 to 0x9F; the five it leaves
+// undefined map to the code point of the same value, as Windows maps them.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+}  // namespace
+
+void FakePlatform::SetClock(LocalTime start) {
+  clockStart_ = start;
+  sleptMs_ = 0;
+}
+
+LocalTime FakePlatform::Now() {
+  const LocalTime& s = clockStart_;
+  const long long seconds = DaysFromCivil(s.year, s.month, s.day) * 86400 + s.hour * 3600 +
+                            s.minute * 60 + s.second + static_cast<long long>(sleptMs_ / 1000);
+  LocalTime now;
+  CivilFromDays(seconds / 86400, now);
+  now.hour = static_cast<int>(seconds % 86400 / 3600);
+  now.minute = static_cast<int>(seconds % 3600 / 60);
+  now.second = static_cast<int>(seconds % 60);
+  now.utcOffsetMinutes = s.utcOffsetMinutes;
+  return now;
+}
+
+std::string FakePlatform::AnsiToUtf8(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    AppendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte);
+  }
+  return out;
+}
+
+std::optional<std::string> FakePlatform::ReadFileStart(const std::string& path, std::size_t count) {
+  const File* file = Find(path);
+  const bool readable = file && !file->unreadable;
+  journal_.Add("read " + path + (readable ? " -> ok" : " -> fail"));
+  if (!readable) {
+    return std::nullopt;
+  }
+  return file->content.substr(0, count);
 }
 
 }  // namespace dizi

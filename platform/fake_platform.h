@@ -115,6 +115,22 @@ class FakePlatform : public Platform {
   // --- Companion programs held for the run ------------------------------
   LockedOpen OpenLocked(const std::string& path) override;
 
+  // --- Fleet runs ---------------------------------------------------------
+  // The machine's name, the account, its rights, and the clock, which starts
+  // at `start` and moves on by the time each Sleep asks for.
+  void SetComputerName(std::string name) { computerName_ = std::move(name); }
+  void SetUserName(std::string name) { userName_ = std::move(name); }
+  void SetAdministratorRights(bool has) { administratorRights_ = has; }
+  void SetClock(LocalTime start);
+
+  std::string ComputerName() override { return computerName_; }
+  std::string UserName() override { return userName_; }
+  bool HasAdministratorRights() override { return administratorRights_; }
+  LocalTime Now() override;
+  // The code page is Windows-1252, as on a Western European system.
+  std::string AnsiToUtf8(std::string_view text) override;
+  std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count) override;
+
  private:
   class FakeOutputFile;
   class FakeLockedFile;
@@ -163,6 +179,11 @@ class FakePlatform : public Platform {
   bool terminationRequested_ = false;
   std::size_t writeBudget_ = static_cast<std::size_t>(-1);
   int temporaryCount_ = 0;
+  std::string computerName_ = "PC-042";
+  std::string userName_ = "Administrator";
+  bool administratorRights_ = true;
+  LocalTime clockStart_{2024, 5, 1, 10, 15, 30, 120};
+  unsigned long long sleptMs_ = 0;  // since the clock's start
 };
 
 }  // namespace dizi

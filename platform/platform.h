@@ -5,9 +5,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/local_time.h"
 #include "platform/sha256.h"
 
 namespace dizi {
@@ -166,6 +168,31 @@ class Platform {
   // LockedFile). Fails, among other reasons, while another program has the
   // file open for writing.
   virtual LockedOpen OpenLocked(const std::string& path) = 0;
+
+  // --- Fleet runs: a run without a window, its report and exit code -----
+  // The computer's name, as UTF-8.
+  virtual std::string ComputerName() = 0;
+
+  // The name of the account the program runs as, as UTF-8: "SYSTEM" when it
+  // runs as the system itself.
+  virtual std::string UserName() = 0;
+
+  // True when the program has the rights cleaning needs: it runs as a member
+  // of the Administrators group with those rights in force (elevated, where
+  // Windows holds them back), or as the system.
+  virtual bool HasAdministratorRights() = 0;
+
+  // The local time now.
+  virtual LocalTime Now() = 0;
+
+  // A text in the system's ANSI code page (every path and line the engine
+  // handles) as UTF-8. Characters the code page cannot hold were lost before
+  // the text got here.
+  virtual std::string AnsiToUtf8(std::string_view text) = 0;
+
+  // Up to `count` bytes from the start of a file; nothing when it cannot be
+  // opened for reading.
+  virtual std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count) = 0;
 };
 
 }  // namespace dizi

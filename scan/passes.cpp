@@ -12,6 +12,10 @@ namespace dizi {
 
 namespace {
 
+constexpr char kRestartHeldBack[] =
+    "   -> The restart was held back (/noreboot): restart the computer to finish, then scan "
+    "again.";
+
 // Probes every entry of the table, last first, and removes each present one.
 // True when anything was found.
 template <std::size_t N>
@@ -47,6 +51,10 @@ void RunFixUp(ScanContext& context) {
 void ScanForServer(ScanContext& context) {
   if (SweepTable(context, ServerSignatures, TargetKind::Server)) {
     RunFixUp(context);
+    if (context.HoldBackRestart) {
+      context.log.AddLogLine(true, kRestartHeldBack);
+      return;
+    }
     // Every abort of this pass has ended by now, so none can cancel this.
     context.Result.restartRequested = context.platform.StartHidden(RestartCommand(context.paths));
   } else {

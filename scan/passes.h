@@ -11,8 +11,9 @@ struct ScanContext;
 void RunFixUp(ScanContext& context);
 
 // Walks the server files from the last entry to the first. When any was found
-// it repairs the system tools and schedules a forced restart in 10 seconds;
-// otherwise it logs that the machine is clean of the server.
+// it repairs the system tools and schedules a forced restart in 10 seconds (or
+// logs that it is held back, when the context says so); otherwise it logs that
+// the machine is clean of the server.
 void ScanForServer(ScanContext& context);
 
 // Walks the downloader files from the last entry to the first; logs a clean

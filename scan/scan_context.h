@@ -40,6 +40,10 @@ struct ScanContext {
   // The shipped programs and the clean msconfig.exe, held since the start-up
   // checks: what the scan starts and copies.
   HeldCompanions Companions;
+
+  // A run without a window asked for no restart: a server find then logs that
+  // the restart was held back instead of starting it. The window never sets it.
+  bool HoldBackRestart = false;
 };
 
 }  // namespace dizi

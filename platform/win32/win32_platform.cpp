@@ -8,6 +8,7 @@
 #include "platform/win32/kernel_functions.h"
 #include "platform/win32/move_file_over.h"
 #include "platform/win32/scoped_handle.h"
+#include "platform/win32/token_groups.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_locked_file.h"
 #include "platform/win32/win32_output_file.h"
@@ -231,6 +232,108 @@ std::unique_ptr<Sha256Stream> Win32Platform::NewSha256() {
 
 LockedOpen Win32Platform::OpenLocked(const std::string& path) {
   return OpenLockedFile(path);
+}
+
+namespace {
+
+std::string Utf8Of(const wchar_t* text, int length) {
+  if (length <= 0) {
+    return {};
+  }
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  if (size <= 0 || ::WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr,
+                                         nullptr) != size) {
+    return {};
+  }
+  return utf8;
+}
+
+unsigned long long Ticks(const FILETIME& time) {
+  return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+}  // namespace
+
+std::string Win32Platform::ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+  return ::GetComputerNameW(name, &length) ? Utf8Of(name, static_cast<int>(length)) : std::string();
+}
+
+std::string Win32Platform::UserName() {
+  // 256 characters (UNLEN) and the terminating zero, which the length counts.
+  wchar_t name[257] = {};
+  DWORD length = 257;
+  return ::GetUserNameW(name, &length) && length > 0 ? Utf8Of(name, static_cast<int>(length - 1))
+                                                     : std::string();
+}
+
+bool Win32Platform::HasAdministratorRights() {
+  return TokenIsMemberOf(WellKnownGroup::Administrators) ||
+         TokenIsMemberOf(WellKnownGroup::LocalSystem);
+}
+
+LocalTime Win32Platform::Now() {
+  // One moment read once, in UTC and in local time (daylight saving time
+  // included), so that the offset is the one in force now.
+  FILETIME utc{};
+  ::GetSystemTimeAsFileTime(&utc);
+  FILETIME local{};
+  SYSTEMTIME fields{};
+  if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &fields)) {
+    local = utc;
+    ::FileTimeToSystemTime(&utc, &fields);
+  }
+  constexpr long long kTicksPerMinute = 600000000;
+  const long long difference =
+      static_cast<long long>(Ticks(local)) - static_cast<long long>(Ticks(utc));
+  // Rounded to whole minutes: both readings come from the same moment.
+  const long long offset =
+      (difference + (difference < 0 ? -1 : 1) * kTicksPerMinute / 2) / kTicksPerMinute;
+  return {fields.wYear,   fields.wMonth,           fields.wDay, fields.wHour, fields.wMinute,
+          fields.wSecond, static_cast<int>(offset)};
+}
+
+std::string Win32Platform::AnsiToUtf8(std::string_view text) {
+  if (text.empty()) {
+    return {};
+  }
+  const int length = static_cast<int>(text.size());
+  const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+  if (size <= 0) {
+    return {};
+  }
+  std::vector<wchar_t> wide(static_cast<std::size_t>(size));
+  if (::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), size) != size) {
+    return {};
+  }
+  return Utf8Of(wide.data(), size);
+}
+
+std::optional<std::string> Win32Platform::ReadFileStart(const std::string& path,
+                                                        std::size_t count) {
+  const ScopedFileHandle file{::CreateFileA(path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (!file) {
+    return std::nullopt;
+  }
+  std::string bytes(count, '\0');
+  std::size_t filled = 0;
+  while (filled < count) {
+    DWORD read = 0;
+    if (!::ReadFile(file.Get(), bytes.data() + filled, static_cast<DWORD>(count - filled), &read,
+                    nullptr)) {
+      return std::nullopt;
+    }
+    if (read == 0) {
+      break;
+    }
+    filled += read;
+  }
+  bytes.resize(filled);
+  return bytes;
 }
 
 }  // namespace dizi

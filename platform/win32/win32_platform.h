@@ -41,6 +41,14 @@ class Win32Platform final : public Platform {
   // --- Companion programs held for the run ------------------------------
   LockedOpen OpenLocked(const std::string& path) override;
 
+  // --- Fleet runs ---------------------------------------------------------
+  std::string ComputerName() override;
+  std::string UserName() override;
+  bool HasAdministratorRights() override;
+  LocalTime Now() override;
+  std::string AnsiToUtf8(std::string_view text) override;
+  std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count) override;
+
  private:
   HWND mainWindow_ = nullptr;
   bool loopRunning_ = false;

@@ -15,6 +15,11 @@ benchmark programs of tests/bench); WORK holds the base prefix and the machines.
 - Peak memory of the program after a scan: as GetProcessMemoryInfo reports it
   (scan_timer.exe) and as /proc/PID/status does for the Linux process Wine runs
   it in; under Wine both count Wine's own libraries too.
+- A run without a window on the same clean machine: the wall time of
+  `DiziTarvix.exe /silent` from its start to its exit (start-up checks, the
+  scan, the log saved), beside that of `DiziTarvix.exe /?` (the cost of
+  starting and ending the program under Wine, doing nothing), so that the
+  difference compares with the window's scan; medians of N runs.
 - Log growth: log_growth.exe (see tests/bench/win/log_growth.cpp).
 - Start-up check: what holding and hashing the files the program starts or
   copies costs (companion_check.exe), for the shipped kill.exe and
@@ -27,6 +32,7 @@ import os
 import re
 import statistics
 import sys
+import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
@@ -128,6 +134,42 @@ def print_scan_figures(results):
         print(f"  /proc/PID/status: peak resident size (VmHWM) {linux:,} KB")
 
 
+def measure_silent_runs(paths, runs):
+    """[(seconds of /silent, seconds of /?)] of `runs` rounds on one clean
+    machine, after one round that is not counted (Wine's first start)."""
+    rounds = []
+    with TestMachine("silent-run", paths) as machine:
+        machine.install_program(FOLDER)
+        program = FOLDER + "\\DiziTarvix.exe"
+        for run in range(runs + 1):
+            seconds = []
+            for args, expected_code in ((["/silent"], 0), (["/?"], 5)):
+                started = time.monotonic()
+                code, out, err = machine.run_wine([program] + args, cwd=FOLDER, timeout=120)
+                seconds.append(time.monotonic() - started)
+                if code != expected_code:
+                    raise RuntimeError(f"DiziTarvix.exe {' '.join(args)} ended with {code}: "
+                                       f"{err!r}")
+            if run > 0:
+                rounds.append(tuple(seconds))
+    return rounds
+
+
+def print_silent_figures(rounds, window_results):
+    silent = statistics.median(s for s, _ in rounds) * 1000
+    bare = statistics.median(b for _, b in rounds) * 1000
+    window = statistics.median(float(figures["scan_ms"]) for figures, _ in window_results)
+    heading(f"A run without a window (clean machine; medians of {len(rounds)} runs, "
+            "each a new process under Wine)")
+    print(f"  DiziTarvix.exe /silent, start to exit:    {silent:8.1f} ms")
+    print(f"  DiziTarvix.exe /?, start to exit:         {bare:8.1f} ms   (starting and ending "
+          "the program)")
+    print(f"  /silent less /?:                          {silent - bare:8.1f} ms   (start-up "
+          "checks, scan and log file)")
+    print(f"  the window's scan, Scan pressed to 10:    {window:8.1f} ms   (both include the "
+          f"scan's {SCAN_PAUSES_MS:,} ms of pauses)")
+
+
 def print_log_growth(paths, lines, shown_lines, repeats):
     heading(f"Log growth: lines added through ActivityLog::AddLogLine to a list box and a tree "
             "view made and fed as the main window's\n(about 2 = the same cost per line; about "
@@ -175,7 +217,9 @@ def main():
     install_signal_handlers(DEADLINE)
     ensure_base_prefix(paths)
     print_sizes(paths)
-    print_scan_figures(measure_scans(paths, args.runs))
+    window_results = measure_scans(paths, args.runs)
+    print_scan_figures(window_results)
+    print_silent_figures(measure_silent_runs(paths, args.runs), window_results)
     print_startup_check(paths)
     print_log_growth(paths, args.lines, args.shown_lines, args.repeats)
     return 0

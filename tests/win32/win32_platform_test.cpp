@@ -502,6 +502,79 @@ TEST_CASE(ACopyThatCannotBeMadeLeavesTheDestinationAsItWas) {
   CHECK_EQ(TemporaryFilesIn(folder), 0);
 }
 
+// --- Runs without a window ---------------------------------------------------
+
+TEST_CASE(AnsiTextBecomesUtf8ThroughTheSystemsCodePage) {
+  Win32Platform platform;
+  CHECK_EQ(::GetACP(), 1252u);  // what the expectations below are written for
+  CHECK_EQ(platform.AnsiToUtf8(""), "");
+  CHECK_EQ(platform.AnsiToUtf8("C:\\T\xE9"
+                               "cnico\\\x80 \xFF"),
+           "C:\\T\xC3\xA9"
+           "cnico\\\xE2\x82\xAC \xC3\xBF");
+  CHECK_EQ(platform.AnsiToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
+TEST_CASE(TheStartOfAFileIsReadUpToTheCountGiven) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  WriteText(folder / "report.json", "{\r\n  \"program\"");
+  CHECK_EQ(platform.ReadFileStart(folder / "report.json", 3).value_or("<none>"), "{\r\n");
+  CHECK_EQ(platform.ReadFileStart(folder / "report.json", 100).value_or("<none>"),
+           "{\r\n  \"program\"");
+  CHECK(!platform.ReadFileStart(folder / "absent.json", 3));
+  // Another program writing it does not keep it from being read.
+  const ScopedFileHandle writer =
+      HoldOpen(folder / "report.json", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  CHECK_EQ(platform.ReadFileStart(folder / "report.json", 1).value_or("<none>"), "{");
+}
+
+TEST_CASE(TheMachineTheAccountAndItsRightsAreTheSystems) {
+  Win32Platform platform;
+  char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof computer;
+  ::GetComputerNameA(computer, &size);
+  char user[257] = {};
+  DWORD userSize = sizeof user;
+  ::GetUserNameA(user, &userSize);
+  // Plain ASCII names on the test system: the same in ANSI and in UTF-8.
+  CHECK_EQ(platform.ComputerName(), std::string(computer));
+  CHECK_EQ(platform.UserName(), std::string(user));
+  CHECK(!platform.UserName().empty());
+  // Wine's user is an administrator.
+  CHECK(platform.HasAdministratorRights());
+}
+
+TEST_CASE(NowIsTheLocalTimeWithTheOffsetInForce) {
+  Win32Platform platform;
+  SYSTEMTIME before{};
+  ::GetLocalTime(&before);
+  const LocalTime now = platform.Now();
+  TIME_ZONE_INFORMATION zone{};
+  const DWORD kind = ::GetTimeZoneInformation(&zone);
+  const long bias = zone.Bias + (kind == TIME_ZONE_ID_DAYLIGHT   ? zone.DaylightBias
+                                 : kind == TIME_ZONE_ID_STANDARD ? zone.StandardBias
+                                                                 : 0);
+  CHECK_EQ(now.utcOffsetMinutes, static_cast<int>(-bias));
+  // The same clock as the system's local time, read just before.
+  SYSTEMTIME fields{};
+  fields.wYear = static_cast<WORD>(now.year);
+  fields.wMonth = static_cast<WORD>(now.month);
+  fields.wDay = static_cast<WORD>(now.day);
+  fields.wHour = static_cast<WORD>(now.hour);
+  fields.wMinute = static_cast<WORD>(now.minute);
+  fields.wSecond = static_cast<WORD>(now.second);
+  before.wMilliseconds = 0;
+  FILETIME from{};
+  FILETIME to{};
+  CHECK(::SystemTimeToFileTime(&before, &from) && ::SystemTimeToFileTime(&fields, &to));
+  const auto ticks = [](const FILETIME& t) {
+    return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  const long long elapsed = ticks(to) - ticks(from);
+  CHECK(elapsed >= 0 && elapsed <= 2 * 10000000LL);
+}
+
 // Started by StartHiddenRunsTheGivenProgramHiddenWithItsCommandLine.
 int RunAsChild(const char* marker) {
   STARTUPINFOA startup{};

@@ -132,6 +132,20 @@ class Driver:
     def processes(self):
         return self._json(self.run("processes")[1])
 
+    def watch_windows(self, timeout_ms=120000):
+        """Waits for the program to start and to end; the visible top-level
+        windows it showed meanwhile, as {"class", "caption"} entries."""
+        return self._json(self.run("watch-windows", timeout_ms=timeout_ms)[1])
+
+    def start_bare(self, program, arguments):
+        """Starts a program (its path quoted) with the arguments (no quotes in
+        them) and without standard handles, as Explorer does; does not wait."""
+        return self._json(self.run("start-bare", program, arguments)[1])
+
+    def exit_code(self, timeout_ms=60000):
+        """The exit code of the program start_bare started, once it ends."""
+        return self._json(self.run("exit-code", timeout_ms=timeout_ms)[1])["code"]
+
 
 def latin1(text):
     """The program's bytes of a text the driver reported."""

@@ -222,20 +222,50 @@ def saved_to_line(program_dir):
     return "  Logs Has Been Saved to: " + program_dir + "\\DiziTarvix_Log.txt"
 
 
+# --- runs without a window ----------------------------------------------------
+
+RESTART_HELD_BACK = ("   -> The restart was held back (/noreboot): restart the computer to "
+                     "finish, then scan again.")
+
+
+def box_line(shown):
+    """What a run without a window logs instead of showing the box: "  Caption:
+    text", every line break of the text with the blanks around it one space."""
+    return "  " + shown["caption"] + ": " + re.sub(r"\s*\n\s*", " ", shown["text"])
+
+
+EXIT_CODES = {
+    0: "clean: nothing was found",
+    1: "found, and every file found is gone",
+    2: "found; a restart is needed to finish",
+    3: "found; a file could not be removed (delete it by hand)",
+    4: "cannot run: a shipped file is missing or rights are lacking",
+    5: "bad command line, or the usage text was asked for",
+    6: "another run is in progress",
+    7: "scanned, but the log or the report could not be written",
+}
+
+
 class ScanModel:
     """The log lines (with their top-level flags) and the commands of scan
     runs over a machine whose target files are `present` (paths, any case).
     Files in `undeletable` stay where they are; the program then registers
     them for deletion at the next restart. `msconfig_line` is the fix-up's
-    first line (by default: msconfig.exe restored)."""
+    first line (by default: msconfig.exe restored). With `no_reboot` (a run
+    without a window given /noreboot) a server find starts no restart.
+    `found` lists each file found, once, as (path, kind, outcome) in the
+    order first found."""
 
-    def __init__(self, program_dir, present=(), undeletable=(), msconfig_line=FIX_UP_LINES[0]):
+    def __init__(self, program_dir, present=(), undeletable=(), msconfig_line=FIX_UP_LINES[0],
+                 no_reboot=False):
         self.program_dir = program_dir
         self.present = {p.lower() for p in present}
         self.undeletable = {p.lower() for p in undeletable}
         self.msconfig_line = msconfig_line
+        self.no_reboot = no_reboot
         self.lines = []  # (top level, text)
         self.commands = []
+        self.found = {}  # path -> (kind, outcome), in the order first found
 
     def _add(self, top, text):
         self.lines.append((top, text))
@@ -259,9 +289,11 @@ class ScanModel:
             self._add(False, "   +--> Diri Force Shutdown Has been sent...")
         if path.lower() in self.undeletable:
             self._add(True, DELETED_AT_RESTART[kind])
+            self.found[path] = (kind, "deleted_at_restart")
         else:
             self.present.discard(path.lower())
             self._add(True, DELETED[kind])
+            self.found[path] = (kind, "deleted")
 
     def _sweep(self, kind, signatures):
         found = False
@@ -282,7 +314,10 @@ class ScanModel:
             self._add(True, SERVER_START)
             if self._sweep("server", SERVER_SIGNATURES):
                 self.fix_up()
-                self.commands.append(RESTART)
+                if self.no_reboot:
+                    self._add(True, RESTART_HELD_BACK)
+                else:
+                    self.commands.append(RESTART)
             else:
                 self._add(True, SERVER_CLEAN)
             if number == 3:

@@ -49,12 +49,14 @@ class Paths:
 class Program:
     """DiziTarvix.exe (or another program) running under Wine."""
 
-    def __init__(self, machine, exe, cwd, log_name):
+    def __init__(self, machine, exe, cwd, log_name, args=(), env=None):
         self.machine = machine
         self.exe = exe
+        environment = machine.env(native_tools=True)
+        environment.update(env or {})
         with open(os.path.join(machine.run_dir, log_name), "ab") as out:
             self.process = machine.registry.popen(
-                ["wine", exe], cwd=machine.host(cwd), env=machine.env(native_tools=True),
+                ["wine", exe] + list(args), cwd=machine.host(cwd), env=environment,
                 stdin=subprocess.DEVNULL, stdout=out, stderr=out, description=exe)
 
     def wait_exit(self, timeout=20):
@@ -240,12 +242,13 @@ class TestMachine:
             stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.DEVNULL,
             description=args[0])
 
-    def launch(self, folder=PROGRAM_FOLDER, cwd=None):
+    def launch(self, folder=PROGRAM_FOLDER, cwd=None, args=(), env=None):
         """Starts DiziTarvix.exe from `folder`, with `cwd` (default: the same
-        folder) as its working folder, as a user would."""
+        folder) as its working folder, as a user would, or with the switches
+        `args` as a deployment tool would; `env` adds to its environment."""
         self._program_runs += 1
         return Program(self, folder + "\\DiziTarvix.exe", cwd or folder,
-                       f"program-{self._program_runs}.log")
+                       f"program-{self._program_runs}.log", args, env)
 
     def driver(self):
         if self._driver is None:

@@ -1,5 +1,7 @@
 """Steps several scenarios share."""
 
+import json
+
 import expected
 
 
@@ -47,3 +49,26 @@ def pending_renames(driver):
             return [(source, target) for source, target in zip(names[0::2], names[1::2])
                     if source]
     return []
+
+
+def run_silent(machine, args, folder, cwd=None, env=None):
+    """Runs the program with switches as a deployment tool would, while the
+    driver watches what it shows: (exit code, visible top-level windows)."""
+    driver = machine.driver()
+    driver.processes()  # the driver is ready before the program starts
+    program = machine.launch(folder, cwd, args=args, env=env)
+    windows = driver.watch_windows()
+    return program.wait_exit(timeout=60), windows
+
+
+def silent_log(model, boxes=(expected.WARNING_BOX,)):
+    """The log file of a run without a window: the boxes' lines, then the scan's."""
+    lines = [expected.box_line(shown) for shown in boxes] + model.texts
+    return b"".join(text.encode("latin-1") + b"\r\n" for text in lines)
+
+
+def read_report(machine, path):
+    """The report at `path`, parsed from its UTF-8; None when it is missing."""
+    if not machine.exists(path):
+        return None
+    return json.loads(machine.read_bytes(path).decode("utf-8"))

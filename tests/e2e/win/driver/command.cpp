@@ -64,6 +64,11 @@ const char* CommandSummary() {
          "  reg-dump KEY [--view 32|64] the values of a registry key as JSON, from the\n"
          "                              driver's own registry view or the one named\n"
          "  file-info PATH              a program file's version record and icon sizes as JSON\n"
+         "  watch-windows               wait for the program to start and end; the visible\n"
+         "                              top-level windows it showed meanwhile as JSON\n"
+         "  start-bare PROGRAM ARGUMENTS\n"
+         "                              start a program without standard handles, no wait\n"
+         "  exit-code                   wait for that program to end; its exit code as JSON\n"
          "  serve                       read commands from standard input, one a line\n"
          "options: --caption TEXT --image NAME --timeout MS\n";
 }
@@ -90,6 +95,9 @@ Outcome RunCommand(const Options& options, HookClient& hook) {
       {"processes", 0, Processes},
       {"reg-dump", 1, RegistryDump},
       {"file-info", 1, FileInfo},
+      {"watch-windows", 0, WatchWindows},
+      {"start-bare", 2, StartBare},
+      {"exit-code", 0, ExitCode},
   };
   for (const Entry& entry : kCommands) {
     if (name == entry.name) {

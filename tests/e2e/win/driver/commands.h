@@ -23,4 +23,9 @@ Outcome RegistryDump(const Options& options, HookClient& hook);
 // file_info_command.cpp
 Outcome FileInfo(const Options& options, HookClient& hook);
 
+// run_commands.cpp
+Outcome WatchWindows(const Options& options, HookClient& hook);
+Outcome StartBare(const Options& options, HookClient& hook);
+Outcome ExitCode(const Options& options, HookClient& hook);
+
 }  // namespace e2e

@@ -1,0 +1,117 @@
+#include "report/run_report.h"
+
+#include <cstdlib>
+
+#include "platform/file_in_one_step.h"
+#include "report/exit_code.h"
+#include "report/json_writer.h"
+#include "report/run_record.h"
+
+namespace dizi {
+
+namespace {
+
+constexpr char kProgramVersion[] = "2.5";
+
+const char* KindName(TargetKind kind) {
+  return kind == TargetKind::Server ? "server" : "downloader";
+}
+
+const char* OutcomeName(FileOutcome outcome) {
+  switch (outcome) {
+    case FileOutcome::Deleted:
+      return "deleted";
+    case FileOutcome::DeletedAtRestart:
+      return "deleted_at_restart";
+    case FileOutcome::DeleteByHand:
+      break;
+  }
+  return "delete_by_hand";
+}
+
+// The folder a file is made in beside `path`: a drive's root keeps its
+// backslash ("C:\"), since "C:" alone names the drive's current folder.
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('\\');
+  if (slash == std::string::npos) {
+    return {};
+  }
+  std::string folder = path.substr(0, slash);
+  if (folder.size() == 2 && folder[1] == ':') {
+    folder += '\\';
+  }
+  return folder;
+}
+
+}  // namespace
+
+std::string Iso8601(const LocalTime& time) {
+  // Digits written by hand: the C library's formatting would weigh more than
+  // the whole report.
+  const auto digits = [](int value, int count) {
+    std::string text(static_cast<std::size_t>(count), '0');
+    for (int i = count - 1; i >= 0 && value > 0; --i, value /= 10) {
+      text[static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+    }
+    return text;
+  };
+  const int offset = std::abs(time.utcOffsetMinutes);
+  return digits(time.year, 4) + "-" + digits(time.month, 2) + "-" + digits(time.day, 2) + "T" +
+         digits(time.hour, 2) + ":" + digits(time.minute, 2) + ":" + digits(time.second, 2) +
+         (time.utcOffsetMinutes < 0 ? "-" : "+") + digits(offset / 60, 2) + ":" +
+         digits(offset % 60, 2);
+}
+
+std::string ReportText(const RunRecord& record, Platform& platform) {
+  const auto utf8 = [&](const std::string& ansi) { return platform.AnsiToUtf8(ansi); };
+  JsonWriter json;
+  json.BeginObject();
+  json.Field("program", "DiziTarvix").Field("version", kProgramVersion);
+  json.Field("computer", record.computer).Field("user", record.user);
+  json.Field("started", Iso8601(record.started)).Field("finished", Iso8601(record.finished));
+  json.Field("exit_code", ExitCodeFor(record));
+  json.Field("result", VerdictName(VerdictOf(record)));
+  json.Key("found").BeginArray();
+  for (const FoundFile& file : record.scan.found) {
+    json.BeginObject();
+    json.Field("path", utf8(file.path)).Field("kind", KindName(file.kind));
+    json.Field("outcome", OutcomeName(file.outcome));
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("repairs").BeginArray();
+  for (const RepairStep& step : record.scan.repairs) {
+    json.BeginObject().Field("step", step.step).Field("ok", step.ok).EndObject();
+  }
+  json.EndArray();
+  json.Field("restart_scheduled", record.scan.restartRequested);
+  json.Key("log_file");
+  if (record.logSaved) {
+    json.String(utf8(record.logFile));
+  } else {
+    json.Null();
+  }
+  json.Key("errors").BeginArray();
+  for (const std::string& error : record.errors) {
+    json.String(utf8(error));
+  }
+  json.EndArray();
+  json.EndObject();
+  return json.Text() + "\r\n";
+}
+
+Outcome WriteReport(Platform& platform, const std::string& path, const std::string& text) {
+  const std::string folder = FolderOf(path);
+  if (folder.empty() || path.back() == '\\') {
+    return {false, "it names no file"};
+  }
+  if (platform.FileExists(path)) {
+    const std::string start(kReportStart);
+    if (platform.ReadFileStart(path, start.size()) != start) {
+      return {false, "a file is there that is not a report of this program; it is left as it is"};
+    }
+  }
+  return ReplaceInOneStep(platform, folder, path, text);
+}
+
+}  // namespace dizi

@@ -1,0 +1,29 @@
+// The report of a run without a window: one JSON object, UTF-8, written for
+// deployment tools and for scripts/fleet-report to read.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace dizi {
+
+struct RunRecord;
+
+// How every report begins. An existing file at the report's path is replaced
+// only when it begins so: an earlier report of this program.
+inline constexpr char kReportStart[] = "{\r\n  \"program\": \"DiziTarvix\",";
+
+// The report's text. The record's texts are ANSI, as everywhere in the engine;
+// the platform turns them into UTF-8.
+std::string ReportText(const RunRecord& record, Platform& platform);
+
+// Writes the text over the file at `path` (a full path) in one step, as the
+// log file is written. A file already there that is not an earlier report is
+// left as it is. On failure the reason says why, for the log.
+Outcome WriteReport(Platform& platform, const std::string& path, const std::string& text);
+
+// An ISO 8601 time with its offset, as "2024-05-01T10:15:30+02:00".
+std::string Iso8601(const LocalTime& time);
+
+}  // namespace dizi

@@ -1,0 +1,73 @@
+"""An infected machine cleaned without a window, the program in a folder whose
+path has spaces and started from another working folder, as SYSTEM would
+start it from a deployment tool: exit code 1, exactly the commands the
+window's scan starts (the same journal), every target deleted and the decoys
+untouched, the window's log with the warning box's text first, no window and
+no box at any moment, and a report that lists each file found once, in the
+order found, with its kind and what became of it, the four repairs and the
+restart scheduled. scripts/fleet-report reads the report back."""
+
+import csv
+import os
+import subprocess
+import sys
+
+import expected
+from scenarios import infected
+from scenarios.common import read_report, run_silent, silent_log
+
+FOLDER = infected.FOLDER
+REPORTS = "C:\\Reports"
+REPORT = REPORTS + "\\PC-042.json"
+FLEET_REPORT = os.path.join(os.path.dirname(__file__), "..", "..", "..", "..", "scripts",
+                            "fleet-report")
+
+
+def run(machine, checks):
+    machine.install_program(FOLDER, recorded=("kill.exe", "fservice.exe"),
+                            chained=("fservice.exe",))
+    targets, decoys = infected.plant(machine)
+    os.makedirs(machine.host(REPORTS))
+    os.makedirs(machine.host(infected.WORK), exist_ok=True)
+
+    model = expected.ScanModel(FOLDER, present=targets).scan()
+    code, windows = run_silent(machine, ["/silent", "/report:" + REPORT], FOLDER,
+                               cwd=infected.WORK)
+    checks.equal("exit code", code, 1)
+    checks.equal("no window and no box appeared at any moment", windows, [])
+    checks.equal("command journal: exactly the window's scan's commands, in order",
+                 [e.command_line for e in machine.settled_journal()], model.commands)
+    checks.equal("every target file deleted",
+                 [p for p in targets if machine.exists(infected.OTHER_CASE.get(p, p))], [])
+    checks.equal("decoys untouched, byte for byte",
+                 [p for p, data in decoys.items()
+                  if not machine.exists(p) or machine.read_bytes(p) != data], [])
+    checks.equal("log file: the box's text, then the window's lines",
+                 machine.read_bytes(infected.LOG_FILE), silent_log(model))
+
+    report = read_report(machine, REPORT)
+    if not checks.true("report written", report is not None):
+        return
+    checks.equal("report: result and exit code", (report["result"], report["exit_code"]),
+                 ("removed", 1))
+    checks.equal("report: each file found once, in the order found",
+                 [(f["path"], f["kind"], f["outcome"]) for f in report["found"]],
+                 [(path, kind, outcome) for path, (kind, outcome) in model.found.items()])
+    checks.equal("report: the fix-up's steps",
+                 [(r["step"], r["ok"]) for r in report["repairs"]],
+                 [("task_manager", True), ("registry_editor", True), ("msconfig", True),
+                  ("repair_program", True)])
+    checks.equal("report: restart scheduled, log saved, no errors",
+                 (report["restart_scheduled"], report["log_file"], report["errors"]),
+                 (True, infected.LOG_FILE, []))
+
+    out_dir = os.path.join(machine.run_dir, "fleet")
+    fleet = subprocess.run([sys.executable, "-B", FLEET_REPORT, machine.host(REPORTS),
+                            "--csv", out_dir], capture_output=True, text=True, timeout=60)
+    checks.equal("fleet-report: exit status", fleet.returncode, 0)
+    with open(os.path.join(out_dir, "machines.csv"), encoding="utf-8-sig", newline="") as f:
+        machines = list(csv.DictReader(f))
+    checks.equal("fleet-report: the machine and its result",
+                 [(m["computer"], m["result"], m["exit_code"], m["files_found"])
+                  for m in machines],
+                 [(report["computer"], "removed", "1", str(len(report["found"])))])

@@ -1,0 +1,148 @@
+// The program's command line: no arguments keep the window; the switches of a
+// run without one are read in any case and either form; anything else is a
+// bad command line, and /silent anywhere keeps it from being shown in a box.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "app/command_line.h"
+#include "app/usage_text.h"
+#include "report/exit_code.h"
+
+namespace dizi {
+namespace {
+
+constexpr char kProgram[] = "C:\\Program Files\\Dizi Tarvix\\DiziTarvix.exe";
+
+CommandLine Parse(const std::string& arguments) {
+  return ParseCommandLine("\"" + std::string(kProgram) + "\" " + arguments, kProgram);
+}
+
+TEST(CommandLineTest, NoArgumentsIsTheWindowHoweverTheProgramIsNamed) {
+  for (const std::string& line :
+       {std::string("\"") + kProgram + "\"", std::string("\"") + kProgram + "\"   \t",
+        std::string(kProgram), std::string(kProgram) + " ", std::string("DiziTarvix.exe"),
+        std::string("c:\\PROGRAM FILES\\dizi tarvix\\DIZITARVIX.EXE")}) {
+    const CommandLine parsed = ParseCommandLine(line, kProgram);
+    EXPECT_EQ(parsed.mode, StartMode::Window) << line;
+  }
+}
+
+TEST(CommandLineTest, TheSwitchesOfARunWithoutAWindow) {
+  const CommandLine plain = Parse("/silent");
+  EXPECT_EQ(plain.mode, StartMode::Silent);
+  EXPECT_FALSE(plain.silent.noReboot);
+  EXPECT_EQ(plain.silent.reportPath, "");
+
+  for (const char* line : {"/silent /noreboot /report:\\\\server\\share\\PC-042.json",
+                           "-SILENT -NoReboot -Report:\\\\server\\share\\PC-042.json",
+                           "/report:\\\\server\\share\\PC-042.json /Silent -noreboot",
+                           "/silent /noreboot \"/report:\\\\server\\share\\PC-042.json\""}) {
+    const CommandLine parsed = Parse(line);
+    EXPECT_EQ(parsed.mode, StartMode::Silent) << line;
+    EXPECT_TRUE(parsed.silentSwitch) << line;
+    EXPECT_TRUE(parsed.silent.noReboot) << line;
+    EXPECT_EQ(parsed.silent.reportPath, "\\\\server\\share\\PC-042.json") << line;
+  }
+  // The value keeps its case and its blanks, quoted either way.
+  EXPECT_EQ(Parse("/silent /report:\"C:\\My Reports\\A b.json\"").silent.reportPath,
+            "C:\\My Reports\\A b.json");
+  EXPECT_EQ(Parse("/silent \"/report:C:\\My Reports\\A b.json\"").silent.reportPath,
+            "C:\\My Reports\\A b.json");
+  EXPECT_EQ(Parse("/silent /report:r.json").silent.reportPath, "r.json");
+}
+
+TEST(CommandLineTest, UsageIsAskedForWithEitherSwitch) {
+  for (const char* line : {"/?", "-?", "/help", "-HELP", "/Help"}) {
+    const CommandLine parsed = Parse(line);
+    EXPECT_EQ(parsed.mode, StartMode::Usage) << line;
+    EXPECT_FALSE(parsed.silentSwitch) << line;
+  }
+  const CommandLine silent = Parse("/silent /?");
+  EXPECT_EQ(silent.mode, StartMode::Usage);
+  EXPECT_TRUE(silent.silentSwitch);
+}
+
+TEST(CommandLineTest, BadCommandLinesSayWhatIsWrong) {
+  const struct {
+    const char* arguments;
+    const char* problem;
+  } cases[] = {
+      {"/silnet", "unknown argument /silnet"},
+      {"scan", "unknown argument scan"},
+      {"C:\\some\\file.txt", "unknown argument C:\\some\\file.txt"},
+      {"/", "unknown argument /"},
+      {"-", "unknown argument -"},
+      {"--silent", "unknown argument --silent"},
+      {"/restore:all", "unknown argument /restore:all"},
+      {"/silent:yes", "/silent:yes: the switch takes no value"},
+      {"/silent /noreboot:1", "/noreboot:1: the switch takes no value"},
+      {"/?:x", "/?:x: the switch takes no value"},
+      {"/silent /report", "/report needs the report file's path: /report:<file>"},
+      {"/silent /report:", "/report needs the report file's path: /report:<file>"},
+      {"/silent /report:\"\"", "/report needs the report file's path: /report:<file>"},
+      {"/silent /report:C:\\Reports\\", "/report:<file> names a folder, not a file: C:\\Reports\\"},
+      {"/silent /report:C:", "/report:<file> names a folder, not a file: C:"},
+      {"/silent /silent", "/silent is given more than once"},
+      {"/silent /report:a.json /report:b.json", "/report:b.json is given more than once"},
+      {"/? /help", "/help is given more than once"},
+      {"/noreboot", "/noreboot and /report:<file> go with /silent"},
+      {"/report:x.json", "/noreboot and /report:<file> go with /silent"},
+      {"/bogus /silent", "unknown argument /bogus"},
+      {"/? /bogus", "unknown argument /bogus"},
+  };
+  for (const auto& c : cases) {
+    const CommandLine parsed = Parse(c.arguments);
+    EXPECT_EQ(parsed.mode, StartMode::BadCommandLine) << c.arguments;
+    EXPECT_EQ(parsed.problem, c.problem) << c.arguments;
+  }
+  // /silent anywhere means no box, even when the command line is wrong.
+  EXPECT_TRUE(Parse("/bogus /silent").silentSwitch);
+  EXPECT_TRUE(Parse("/silent /report").silentSwitch);
+  EXPECT_FALSE(Parse("/silnet").silentSwitch);
+}
+
+TEST(CommandLineTest, ArgumentsAreSplitAsTheCRuntimeSplitsThem) {
+  const auto split = [](const std::string& arguments) {
+    return SplitArguments("prog.exe " + arguments, "C:\\prog.exe");
+  };
+  using Words = std::vector<std::string>;
+  EXPECT_EQ(split("a  b\tc"), (Words{"a", "b", "c"}));
+  EXPECT_EQ(split("\"a b\" c\"d e\"f"), (Words{"a b", "cd ef"}));
+  EXPECT_EQ(split("\\\\server\\share \\a\\\\b"), (Words{"\\\\server\\share", "\\a\\\\b"}));
+  EXPECT_EQ(split("a\\\"b \"c\\\\\" d"), (Words{"a\"b", "c\\", "d"}));
+  EXPECT_EQ(split("\"\" \"unclosed arg"), (Words{"", "unclosed arg"}));
+  // A program path with blanks, unquoted, as some starters write it.
+  EXPECT_EQ(SplitArguments(std::string(kProgram) + " /silent", kProgram), (Words{"/silent"}));
+  EXPECT_EQ(SplitArguments("\"C:\\a b\\x.exe\"/silent", kProgram), (Words{"/silent"}));
+}
+
+// The exit codes are fixed: the usage text, the read-me and README list each
+// one with the same words.
+TEST(UsageTextTest, TheExitCodesAreListedAlikeWhereverTheyAreDocumented) {
+  const auto read = [](const char* path) {
+    std::ifstream file(path, std::ios::binary);
+    EXPECT_TRUE(file.is_open()) << path;
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  };
+  const std::string usage = UsageText();
+  const std::string readMe = read(DIZI_ASSETS_DIR "/ReadMe First.txt");
+  const std::string readme = read(DIZI_SOURCE_DIR "/README.md");
+  for (std::size_t i = 0; i < kExitCodeMeanings.size(); ++i) {
+    const ExitCodeMeaning& entry = kExitCodeMeanings[i];
+    EXPECT_EQ(entry.code, static_cast<int>(i));
+    const std::string line = ExitCodeLine(entry.code, entry.meaning);
+    EXPECT_NE(usage.find(line + "\n"), std::string::npos) << line;
+    EXPECT_NE(readMe.find(line + "\r\n"), std::string::npos) << line;
+    const std::string row =
+        "| " + std::to_string(entry.code) + " | " + std::string(entry.meaning) + " |";
+    EXPECT_NE(readme.find(row), std::string::npos) << row;
+  }
+  for (const char c : usage) {
+    EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7f)) << static_cast<int>(c);
+  }
+}
+
+}  // namespace
+}  // namespace dizi

@@ -1,0 +1,167 @@
+// The report of a run without a window: its fields as the run went, valid
+// JSON in UTF-8 whatever the paths hold, and written in one step.
+#include <gtest/gtest.h>
+
+#include "fleet/silent_run.h"
+#include "json_parse.h"
+#include "report/run_report.h"
+#include "test_machine.h"
+
+namespace dizi::test {
+namespace {
+
+const std::string kReport = "C:\\Reports\\PC-042.json";
+
+Json ReportOf(const Machine& m, const std::string& path = kReport) {
+  const std::string text = m.platform.Content(path);
+  EXPECT_EQ(text.rfind(kReportStart, 0), 0u);
+  const std::optional<Json> parsed = JsonParser::Parse(text);
+  EXPECT_TRUE(parsed) << text;
+  return parsed.value_or(Json{});
+}
+
+std::vector<std::string> Texts(const Json& array) {
+  std::vector<std::string> texts;
+  for (const Json& item : array.items) {
+    texts.push_back(item.text);
+  }
+  return texts;
+}
+
+TEST(ReportTest, AnInfectedMachinesReportHoldsEveryFieldInOrder) {
+  Machine m;
+  m.platform.AddDirectory("C:\\Reports");
+  m.platform.AddFile(std::string(kWindows) + "\\krt32.exe");
+  m.platform.AddFile(std::string(kSystem) + "\\kservice.exe");
+  m.platform.SetUserName("SYSTEM");
+  EXPECT_EQ(RunSilently(m.platform, m.recorded, {false, kReport}), 1);
+
+  const Json report = ReportOf(m);
+  EXPECT_EQ(report.Keys(),
+            (std::vector<std::string>{"program", "version", "computer", "user", "started",
+                                      "finished", "exit_code", "result", "found", "repairs",
+                                      "restart_scheduled", "log_file", "errors"}));
+  EXPECT_EQ(report["program"].text, "DiziTarvix");
+  EXPECT_EQ(report["version"].text, "2.5");
+  EXPECT_EQ(report["computer"].text, "PC-042");
+  EXPECT_EQ(report["user"].text, "SYSTEM");
+  EXPECT_EQ(report["started"].text, "2024-05-01T10:15:30+02:00");
+  // Two pauses between the passes and one in the fix-up.
+  EXPECT_EQ(report["finished"].text, "2024-05-01T10:15:32+02:00");
+  EXPECT_EQ(report["exit_code"].number, 1);
+  EXPECT_EQ(report["result"].text, "removed");
+  ASSERT_EQ(report["found"].items.size(), 2u);
+  const Json& server = report["found"].items[0];
+  EXPECT_EQ(server.Keys(), (std::vector<std::string>{"path", "kind", "outcome"}));
+  EXPECT_EQ(server["path"].text, "C:\\WINDOWS\\krt32.exe");
+  EXPECT_EQ(server["kind"].text, "server");
+  EXPECT_EQ(server["outcome"].text, "deleted");
+  EXPECT_EQ(report["found"].items[1]["path"].text, "C:\\WINDOWS\\system32\\kservice.exe");
+  EXPECT_EQ(report["found"].items[1]["kind"].text, "downloader");
+  std::vector<std::string> steps;
+  for (const Json& step : report["repairs"].items) {
+    steps.push_back(step["step"].text + (step["ok"].boolean ? " ok" : " failed"));
+  }
+  EXPECT_EQ(steps, (std::vector<std::string>{"task_manager ok", "registry_editor ok", "msconfig ok",
+                                             "repair_program ok"}));
+  EXPECT_TRUE(report["restart_scheduled"].boolean);
+  EXPECT_EQ(report["log_file"].text, "C:\\Tools\\DiziTarvix_Log.txt");
+  EXPECT_EQ(report["errors"].items.size(), 0u);
+}
+
+TEST(ReportTest, OutcomesAndARestartHeldBackAreReportedAsTheyWere) {
+  Machine m;
+  m.platform.AddDirectory("C:\\Reports");
+  const std::string held = std::string(kSystem) + "\\winkey.dll";
+  m.platform.AddFile(held);
+  m.platform.HoldOpen(held, "C:\\x\\holder.exe", true);
+  EXPECT_EQ(RunSilently(m.platform, m.recorded, {true, kReport}), 2);
+  const Json report = ReportOf(m);
+  EXPECT_EQ(report["result"].text, "restart_needed");
+  EXPECT_EQ(report["exit_code"].number, 2);
+  EXPECT_EQ(report["found"].items[0]["outcome"].text, "deleted_at_restart");
+  EXPECT_FALSE(report["restart_scheduled"].boolean);
+
+  m.platform.FailDeleteAtRestart();
+  EXPECT_EQ(RunSilently(m.platform, m.recorded, {true, kReport}), 3);
+  EXPECT_EQ(ReportOf(m)["result"].text, "incomplete");
+  EXPECT_EQ(ReportOf(m)["found"].items[0]["outcome"].text, "delete_by_hand");
+}
+
+TEST(ReportTest, ARunThatCouldNotRunReportsWhyAndWhatItSkipped) {
+  Machine m;
+  m.platform.AddDirectory("C:\\Reports");
+  m.platform.Delete("C:\\Tools\\fservice.exe");
+  m.platform.MarkReadOnly("C:\\Tools");
+  EXPECT_EQ(RunSilently(m.platform, m.recorded, {false, kReport}), 4);
+  const Json report = ReportOf(m);
+  EXPECT_EQ(report["result"].text, "cannot_run");
+  EXPECT_EQ(report["exit_code"].number, 4);
+  EXPECT_EQ(report["found"].items.size(), 0u);
+  EXPECT_EQ(report["repairs"].items.size(), 0u);
+  EXPECT_EQ(report["log_file"].kind, Json::Kind::Null);
+  EXPECT_EQ(Texts(report["errors"]),
+            (std::vector<std::string>{
+                "Missing file(s): If you extracted the ZIP file content to a temp folder, please "
+                "extract them somewhere else. Or you might downloaded the package with missing "
+                "files. Please redownload it",
+                "Saving Error: Somthing wrong happend, either disk space is full or you don't "
+                "have the access to write files in within this accout. the program will not save "
+                "any information sorry for this distribution"}));
+}
+
+// The engine's texts are in the system's ANSI code page (here Windows-1252);
+// the report has them in UTF-8, whatever the bytes.
+TEST(ReportTest, PathsBeyondAsciiAreWrittenAsUtf8) {
+  Machine m("C:\\T\xE9\x63nico \x80");
+  m.platform.SetWindowsDirectory("C:\\W\xCDND\xD8WS");
+  m.platform.AddFile("C:\\W\xCDND\xD8WS\\krt32.exe");
+  m.platform.AddFile("C:\\W\xCDND\xD8WS\\system32\\shutdown.exe");
+  m.platform.SetComputerName("\xE6\xA1\x9C-PC");  // already UTF-8, as the system gives it
+  m.platform.AddDirectory("C:\\Reports");
+  RunSilently(m.platform, m.recorded, {false, kReport});
+  const Json report = ReportOf(m);
+  EXPECT_EQ(report["log_file"].text, "C:\\T\xC3\xA9\x63nico \xE2\x82\xAC\\DiziTarvix_Log.txt");
+  EXPECT_EQ(report["found"].items.at(0)["path"].text, "C:\\W\xC3\x8DND\xC3\x98WS\\krt32.exe");
+  EXPECT_EQ(report["computer"].text, "\xE6\xA1\x9C-PC");
+}
+
+TEST(ReportTest, TimesCarryTheirOffsetFromUtc) {
+  EXPECT_EQ(Iso8601({2024, 1, 2, 3, 4, 5, 0}), "2024-01-02T03:04:05+00:00");
+  EXPECT_EQ(Iso8601({2024, 12, 31, 23, 59, 59, -300}), "2024-12-31T23:59:59-05:00");
+  EXPECT_EQ(Iso8601({2025, 6, 30, 8, 0, 0, 330}), "2025-06-30T08:00:00+05:30");
+  EXPECT_EQ(Iso8601({2025, 6, 30, 8, 0, 0, -210}), "2025-06-30T08:00:00-03:30");
+  // The fake's clock moves over midnight and the year's end with the pauses.
+  Machine m;
+  m.platform.AddDirectory("C:\\Reports");
+  m.platform.SetClock({2024, 12, 31, 23, 59, 59, -300});
+  RunSilently(m.platform, m.recorded, {false, kReport});
+  EXPECT_EQ(ReportOf(m)["finished"].text, "2025-01-01T00:00:00-05:00");
+}
+
+TEST(ReportTest, AnEarlierReportIsReplacedInOneStepAndNothingElseIs) {
+  Machine m;
+  m.platform.AddDirectory("C:\\Reports");
+  RunSilently(m.platform, m.recorded, {false, kReport});
+  m.platform.AddFile(std::string(kSystem) + "\\kservice.exe");
+  EXPECT_EQ(RunSilently(m.platform, m.recorded, {false, kReport}), 1);
+  EXPECT_EQ(ReportOf(m)["result"].text, "removed");
+  EXPECT_EQ(m.platform.FilesIn("C:\\Reports"), std::vector<std::string>{"PC-042.json"});
+
+  // A folder that takes no new file: the old report stays, nothing is left.
+  m.platform.MarkReadOnly("C:\\Reports");
+  const Outcome refused = WriteReport(m.platform, kReport, "{}");
+  EXPECT_FALSE(refused);
+  EXPECT_EQ(refused.reason, "no new file can be made in the folder C:\\Reports");
+  EXPECT_EQ(ReportOf(m)["result"].text, "removed");
+
+  // At the root of a drive the new file is made in the root, not in the
+  // drive's current folder.
+  m.journal.Clear();
+  EXPECT_TRUE(WriteReport(m.platform, "C:\\report.json", "{}"));
+  EXPECT_EQ(m.journal.With("create-temporary ").at(0).rfind("C:\\ -> C:\\DTL", 0), 0u);
+  EXPECT_EQ(WriteReport(m.platform, "C:\\Reports\\", "{}").reason, "it names no file");
+}
+
+}  // namespace
+}  // namespace dizi::test
