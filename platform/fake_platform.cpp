@@ -32,6 +32,16 @@ const char* Result(bool ok) {
   return ok ? " -> ok" : " -> fail";
 }
 
+constexpr char kDiskFull[] = "There is not enough space on the disk. (error 112)";
+constexpr char kCloseFailed[] =
+    "The request could not be performed because of an I/O device error. (error 1117)";
+constexpr char kAccessDenied[] = "Access is denied. (error 5)";
+constexpr char kSharingViolation[] =
+    "The process cannot access the file because it is being used by another process. (error 32)";
+constexpr char kFileNotFound[] = "The system cannot find the file specified. (error 2)";
+constexpr char kPathNotFound[] = "The system cannot find the path specified. (error 3)";
+constexpr char kFileExists[] = "The file exists. (error 80)";
+
 }  // namespace
 
 std::vector<std::string> Journal::With(const std::string& prefix) const {
@@ -53,6 +63,9 @@ class FakePlatform::FakeOutputFile : public OutputFile {
     const bool ok = owner_.Append(path_, bytes);
     owner_.journal_.Add("write " + path_ + " " + std::to_string(bytes.size()) + " bytes" +
                         Result(ok));
+    if (!ok) {
+      failure_ = kDiskFull;
+    }
     return ok;
   }
   bool Close() override {
@@ -62,13 +75,40 @@ class FakePlatform::FakeOutputFile : public OutputFile {
     closed_ = true;
     const bool ok = owner_.FinishClose(path_);
     owner_.journal_.Add("close " + path_ + Result(ok));
+    if (!ok) {
+      failure_ = kCloseFailed;
+    }
     return ok;
   }
+  std::string FailureReason() const override { return failure_; }
 
  private:
   FakePlatform& owner_;
   std::string path_;
   bool closed_ = false;
+  std::string failure_;
+};
+
+// Reads the content the file had when it was opened.
+class FakePlatform::FakeInputFile : public InputFile {
+ public:
+  FakeInputFile(std::string content, bool locked) : content_(std::move(content)), locked_(locked) {}
+  bool Read(std::size_t size, std::string& bytes, std::string& reason) override {
+    if (locked_) {
+      reason =
+          "The process cannot access the file because another process has locked a portion of "
+          "the file. (error 33)";
+      return false;
+    }
+    bytes = content_.substr(std::min(offset_, content_.size()), size);
+    offset_ += bytes.size();
+    return true;
+  }
+
+ private:
+  std::string content_;
+  bool locked_;
+  std::size_t offset_ = 0;
 };
 
 FakePlatform::FakePlatform(Journal& journal) : journal_(journal) {
@@ -438,6 +478,157 @@ void FakePlatform::ShellOpen(const std::string& target) {
 
 std::unique_ptr<Sha256Stream> FakePlatform::NewSha256() {
   return std::make_unique<PortableSha256>();
+}
+
+// --- Quarantine -----------------------------------------------------------
+
+void FakePlatform::SetExitCode(const std::string& application, unsigned long code) {
+  exitCodes_[Fold(application)] = code;
+}
+
+void FakePlatform::LockAgainstReading(const std::string& path) {
+  File* file = Find(path);
+  if (!file) {
+    throw std::invalid_argument("no such fake file: " + path);
+  }
+  file->readLocked = true;
+}
+
+bool FakePlatform::IsProtectedDirectory(const std::string& path) const {
+  return protectedDirectories_.count(Fold(path)) != 0;
+}
+
+std::string FakePlatform::CommonAppDataDirectory() {
+  return commonAppData_;
+}
+
+Outcome FakePlatform::MakeProtectedDirectory(const std::string& path) {
+  Outcome outcome;
+  // The folders to make, from the highest missing one down.
+  std::vector<std::string> missing;
+  std::string existing = path;
+  for (; !existing.empty() && !IsDirectory(existing); existing = Parent(existing)) {
+    missing.push_back(existing);
+  }
+  const bool fileInTheWay = std::any_of(missing.begin(), missing.end(),
+                                        [&](const std::string& dir) { return Find(dir); });
+  if (fileInTheWay) {
+    outcome.reason = "Cannot create a file when that file already exists. (error 183)";
+  } else if (existing.empty()) {
+    outcome.reason = kPathNotFound;
+  } else if (!missing.empty() && !IsWritableDirectory(existing)) {
+    outcome.reason = kAccessDenied;
+  } else {
+    AddDirectory(path);
+    protectedDirectories_.insert(Fold(path));
+    outcome.ok = true;
+  }
+  journal_.Add("protect-dir " + path + Result(outcome.ok));
+  return outcome;
+}
+
+std::unique_ptr<InputFile> FakePlatform::OpenToRead(const std::string& path, std::string& reason) {
+  const File* file = Find(path);
+  std::unique_ptr<InputFile> opened;
+  if (!file) {
+    reason = kFileNotFound;
+  } else if (file->unreadable) {
+    reason = kSharingViolation;
+  } else {
+    opened = std::make_unique<FakeInputFile>(file->content, file->readLocked);
+  }
+  journal_.Add("open-read " + path + Result(opened != nullptr));
+  return opened;
+}
+
+std::unique_ptr<OutputFile> FakePlatform::CreateNewFile(const std::string& path,
+                                                        std::string& reason, bool& exists) {
+  exists = Find(path) != nullptr || IsDirectory(path);
+  std::unique_ptr<OutputFile> created;
+  if (exists) {
+    reason = kFileExists;
+  } else if (!IsDirectory(Parent(path))) {
+    reason = kPathNotFound;
+  } else if (!IsWritableDirectory(Parent(path))) {
+    reason = kAccessDenied;
+  } else {
+    AddFile(path);
+    created = std::make_unique<FakeOutputFile>(*this, path);
+  }
+  journal_.Add("create-new " + path + Result(created != nullptr));
+  return created;
+}
+
+Outcome FakePlatform::AppendToFile(const std::string& path, std::string_view bytes) {
+  Outcome outcome;
+  File* file = Find(path);
+  if (!file && !IsWritableDirectory(Parent(path))) {
+    outcome.reason = IsDirectory(Parent(path)) ? kAccessDenied : kPathNotFound;
+  } else if (file && (file->readOnly || file->unreadable)) {
+    outcome.reason = file->readOnly ? kAccessDenied : kSharingViolation;
+  } else {
+    if (!file) {
+      AddFile(path);
+    }
+    outcome.ok = Append(path, bytes);
+    if (!outcome.ok) {
+      outcome.reason = kDiskFull;
+    }
+  }
+  journal_.Add("append " + path + " " + std::to_string(bytes.size()) + " bytes" +
+               Result(outcome.ok));
+  return outcome;
+}
+
+std::vector<std::string> FakePlatform::ListFiles(const std::string& directory) {
+  journal_.Add("list " + directory);
+  return FilesIn(directory);
+}
+
+std::optional<unsigned long> FakePlatform::RunHiddenForExitCode(const Command& command,
+                                                                unsigned milliseconds) {
+  const RunResult result = RunHidden(command, milliseconds, AtTimeLimit::End);
+  if (result != RunResult::Finished) {
+    return std::nullopt;
+  }
+  const auto code = exitCodes_.find(Fold(command.application));
+  return code == exitCodes_.end() ? 0 : code->second;
+}
+
+UtcTime FakePlatform::Now() {
+  return now_;
+}
+
+std::string FakePlatform::AnsiToUtf8(std::string_view ansi) {
+  std::string utf8;
+  for (const char c : ansi) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code < 0x80) {
+      utf8 += c;
+    } else {
+      utf8 += static_cast<char>(0xC0 | (code >> 6));
+      utf8 += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+std::optional<std::string> FakePlatform::Utf8ToAnsi(std::string_view utf8) {
+  std::string ansi;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    if (lead < 0x80) {
+      ansi += static_cast<char>(lead);
+      continue;
+    }
+    // Only the two-byte forms of U+0080 to U+00FF have a byte of their own.
+    if ((lead != 0xC2 && lead != 0xC3) || i + 1 >= utf8.size() ||
+        (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) != 0x80) {
+      return std::nullopt;
+    }
+    ansi += static_cast<char>(((lead & 0x1F) << 6) | (utf8[++i] & 0x3F));
+  }
+  return ansi;
 }
 
 }  // namespace dizi

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -103,12 +104,42 @@ class FakePlatform : public Platform {
   void ShellOpen(const std::string& target) override;
   std::unique_ptr<Sha256Stream> NewSha256() override;
 
+  // --- Quarantine ---------------------------------------------------------
+  // Setting up: the common application data folder ("" when the system does
+  // not say), the clock, and a program's exit code (0 unless set).
+  void SetCommonAppDataDirectory(std::string path) { commonAppData_ = std::move(path); }
+  void SetNow(UtcTime now) { now_ = now; }
+  void SetExitCode(const std::string& application, unsigned long code);
+  // Another process has locked the file's bytes: it opens, but reading it
+  // fails.
+  void LockAgainstReading(const std::string& path);
+  // Reading the outcome: whether the folder was made for administrators and
+  // the system only.
+  bool IsProtectedDirectory(const std::string& path) const;
+
+  std::string CommonAppDataDirectory() override;
+  Outcome MakeProtectedDirectory(const std::string& path) override;
+  std::unique_ptr<InputFile> OpenToRead(const std::string& path, std::string& reason) override;
+  std::unique_ptr<OutputFile> CreateNewFile(const std::string& path, std::string& reason,
+                                            bool& exists) override;
+  Outcome AppendToFile(const std::string& path, std::string_view bytes) override;
+  std::vector<std::string> ListFiles(const std::string& directory) override;
+  std::optional<unsigned long> RunHiddenForExitCode(const Command& command,
+                                                    unsigned milliseconds) override;
+  UtcTime Now() override;
+  // The fake's ANSI code page is ISO 8859-1: each byte is the character of
+  // that number.
+  std::string AnsiToUtf8(std::string_view ansi) override;
+  std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
+
  private:
   class FakeOutputFile;
+  class FakeInputFile;
   struct File {
     std::string name;  // as created
     std::string content;
     bool unreadable = false;
+    bool readLocked = false;
     bool readOnly = false;
     int failingDeletes = 0;
     std::string holder;  // image of the process holding it open, if any
@@ -146,6 +177,10 @@ class FakePlatform : public Platform {
   bool terminationRequested_ = false;
   std::size_t writeBudget_ = static_cast<std::size_t>(-1);
   int temporaryCount_ = 0;
+  std::string commonAppData_ = "C:\\Documents and Settings\\All Users\\Application Data";
+  std::set<std::string> protectedDirectories_;      // folded paths
+  std::map<std::string, unsigned long> exitCodes_;  // folded application paths
+  UtcTime now_{2024, 5, 17, 14, 23, 1};
 };
 
 }  // namespace dizi

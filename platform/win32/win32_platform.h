@@ -38,6 +38,20 @@ class Win32Platform final : public Platform {
   void ShellOpen(const std::string& target) override;
   std::unique_ptr<Sha256Stream> NewSha256() override;
 
+  // --- Quarantine ---------------------------------------------------------
+  std::string CommonAppDataDirectory() override;
+  Outcome MakeProtectedDirectory(const std::string& path) override;
+  std::unique_ptr<InputFile> OpenToRead(const std::string& path, std::string& reason) override;
+  std::unique_ptr<OutputFile> CreateNewFile(const std::string& path, std::string& reason,
+                                            bool& exists) override;
+  Outcome AppendToFile(const std::string& path, std::string_view bytes) override;
+  std::vector<std::string> ListFiles(const std::string& directory) override;
+  std::optional<unsigned long> RunHiddenForExitCode(const Command& command,
+                                                    unsigned milliseconds) override;
+  UtcTime Now() override;
+  std::string AnsiToUtf8(std::string_view ansi) override;
+  std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
+
  private:
   HWND mainWindow_ = nullptr;
   bool loopRunning_ = false;
