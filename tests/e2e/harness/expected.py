@@ -79,7 +79,8 @@ VERSION_TEXTS = {
 
 # The menu bar as the user reads it: top-level captions and their items.
 MENU_SHOWN = [
-    ("Actions", ["Preform a full scan", "Just fix-up my RegEdit & Msconfig", "Exit"]),
+    ("Actions", ["Preform a full scan", "Just fix-up my RegEdit & Msconfig", "Exit", "",
+                 "Restore from quarantine..."]),
     ("View", ["Tree View", "List View"]),
     ("Help", ["Support Center", "About", "Contact"]),
 ]
@@ -208,13 +209,17 @@ class ScanModel:
     runs over a machine whose target files are `present` (paths, any case).
     Files in `undeletable` stay where they are; the program then registers
     them for deletion at the next restart. Without `msconfig_supplied` there is
-    no clean msconfig.exe beside the program."""
+    no clean msconfig.exe beside the program. `quarantine` gives each found
+    file's last line, the quarantine item it was kept as or why it was not
+    ({path in lower case: line}, see quarantine.log_lines)."""
 
-    def __init__(self, program_dir, present=(), undeletable=(), msconfig_supplied=True):
+    def __init__(self, program_dir, present=(), undeletable=(), msconfig_supplied=True,
+                 quarantine=None):
         self.program_dir = program_dir
         self.present = {p.lower() for p in present}
         self.undeletable = {p.lower() for p in undeletable}
         self.msconfig_supplied = msconfig_supplied
+        self.quarantine = quarantine or {}
         self.lines = []  # (top level, text)
         self.commands = []
 
@@ -243,6 +248,7 @@ class ScanModel:
         else:
             self.present.discard(path.lower())
             self._add(True, DELETED[kind])
+        self._add(False, self.quarantine.get(path.lower(), "(no quarantine event for " + path + ")"))
 
     def _sweep(self, kind, signatures):
         found = False
@@ -258,7 +264,11 @@ class ScanModel:
         for line in fix_up_lines(self.msconfig_supplied):
             self._add(True, line)
 
-    def scan(self):
+    def scan(self, quarantine=None):
+        """One more scan run; `quarantine` replaces the found files' last lines
+        from this run on (a later run keeps a file found again as a new item)."""
+        if quarantine is not None:
+            self.quarantine = quarantine
         for number in (1, 2, 3):
             self._add(True, SERVER_START)
             if self._sweep("server", SERVER_SIGNATURES):
