@@ -42,12 +42,13 @@ class Paths:
 class Program:
     """DiziTarvix.exe (or another program) running under Wine."""
 
-    def __init__(self, machine, exe, cwd, log_name):
+    def __init__(self, machine, exe, cwd, log_name, native_tools=True):
         self.machine = machine
         self.exe = exe
         with open(os.path.join(machine.run_dir, log_name), "ab") as out:
             self.process = machine.registry.popen(
-                ["wine", exe], cwd=machine.host(cwd), env=machine.env(native_tools=True),
+                ["wine", exe], cwd=machine.host(cwd),
+                env=machine.env(native_tools=native_tools, builtin_tools=not native_tools),
                 stdin=subprocess.DEVNULL, stdout=out, stderr=out, description=exe)
 
     def wait_exit(self, timeout=20):
@@ -123,10 +124,12 @@ class TestMachine:
 
     # --- the prefix -------------------------------------------------------
 
-    def env(self, native_tools=False):
+    def env(self, native_tools=False, builtin_tools=False):
         overrides = prefixes.QUIET_DLLS
         if native_tools:
             overrides += ";" + prefixes.NATIVE_TOOLS
+        elif builtin_tools:
+            overrides += ";" + prefixes.BUILTIN_TOOLS
         return prefixes.wine_env(self.prefix, self.display, overrides, self.layout)
 
     def real_path(self, windows_path):
@@ -221,12 +224,13 @@ class TestMachine:
             stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.DEVNULL,
             description=args[0])
 
-    def launch(self, folder=PROGRAM_FOLDER, cwd=None):
+    def launch(self, folder=PROGRAM_FOLDER, cwd=None, native_tools=True):
         """Starts DiziTarvix.exe from `folder`, with `cwd` (default: the same
-        folder) as its working folder, as a user would."""
+        folder) as its working folder, as a user would. Without `native_tools`
+        the system tools it starts are Wine's own, not the recorders."""
         self._program_runs += 1
         return Program(self, folder + "\\DiziTarvix.exe", cwd or folder,
-                       f"program-{self._program_runs}.log")
+                       f"program-{self._program_runs}.log", native_tools)
 
     def driver(self):
         if self._driver is None:

@@ -32,7 +32,7 @@ from machine import Paths, TestMachine  # noqa: E402
 
 SCENARIOS = ["smoke", "kill", "fservice", "clean", "infected", "held_open", "startup",
              "read_only_log", "window", "fservice_views", "fservice_users", "windows_name",
-             "restart_order", "fix_up"]
+             "restart_order", "fix_up", "restore", "registry_undo"]
 
 
 class ChecksFailed(Exception):
