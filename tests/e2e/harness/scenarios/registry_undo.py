@@ -6,7 +6,9 @@ characters, a string with bytes hidden after its null; in the machine's hive,
 the user's and the default user's; on a 64-bit Windows the values of the
 64-bit view from a file of their own into that view. A value whose name holds a
 null cannot be written in a registry editor's file: the undo file keeps it as
-comments and it stays deleted. Every import is in the manifest."""
+comments and it stays deleted. Every import is in the manifest. While no undo
+file can be written (a file stands where the quarantine folder goes), the
+repair program changes nothing and says why for each value."""
 
 import os
 import re
@@ -14,6 +16,7 @@ import re
 import quarantine
 from app_ids import IDC
 from scenarios.common import exit_program, start_program
+from scenarios.fservice import run_repair
 from scenarios.registry_tool import (REG_BINARY, REG_MULTI_SZ, RegTool, dword, expand_sz,
                                      listing, sz)
 
@@ -74,7 +77,20 @@ def run(machine, checks):
     checks.equal("planted", {key: sorted(values or {}) for key, values in before.items()},
                  {key: sorted(values) for key, values in PLANTED.items()})
 
-    code, _, _ = machine.run_wine([REPAIR])
+    machine.write_bytes(quarantine.FOLDER, b"in the way")
+    code, reports = run_repair(machine)
+    checks.equal("without an undo file: exit code", code, 0)
+    checks.equal("without an undo file: nothing changed", tool.dump(list(PLANTED)), before)
+    if wide:
+        checks.equal("without an undo file: nothing changed in the 64-bit view",
+                     view64(driver, PLANTED_64), before64)
+    checks.true("without an undo file: each value reported left as it is, and why",
+                reports and all(re.fullmatch(r'fservice: left .* as it is: its value could not be '
+                                             r'saved in the undo file first: .*\(error \d+\)', line)
+                                for line in reports), "\n".join(reports))
+    os.remove(machine.host(quarantine.FOLDER))
+
+    code, _ = run_repair(machine)
     checks.equal("fservice.exe exit code", code, 0)
     changed = tool.dump(list(PLANTED))
     checks.equal("the repair changed every planted value but Keep",
