@@ -3,12 +3,12 @@
 #include "quarantine/folder.h"
 #include "quarantine/item_format.h"
 #include "quarantine/manifest.h"
+#include "quarantine/masked_copy.h"
 
 namespace dizi {
 
 namespace {
 
-constexpr std::size_t kChunk = 64 * 1024;
 // Items kept within one second are told apart by a number; past this many
 // something else is wrong.
 constexpr int kMostItemsPerSecond = 999;
@@ -49,50 +49,6 @@ NewItem CreateItem(Platform& platform, const std::string& folder) {
   return item;
 }
 
-struct Copied {
-  bool ok = false;
-  std::uint64_t size = 0;
-  std::string sha256;
-  std::string reason;
-};
-
-// The header, then the input's bytes masked, hashing the original bytes on
-// the way.
-Copied CopyMasked(Platform& platform, InputFile& input, OutputFile& output) {
-  Copied copied;
-  const std::unique_ptr<Sha256Stream> hash = platform.NewSha256();
-  ByteMask mask;
-  if (!output.Write(kItemHeader)) {
-    copied.reason = output.FailureReason();
-    return copied;
-  }
-  std::string chunk;
-  for (;;) {
-    if (!input.Read(kChunk, chunk, copied.reason)) {
-      return copied;
-    }
-    if (chunk.empty()) {
-      break;
-    }
-    hash->Add(chunk);
-    copied.size += chunk.size();
-    mask.Apply(chunk);
-    if (!output.Write(chunk)) {
-      copied.reason = output.FailureReason();
-      return copied;
-    }
-  }
-  if (!output.Close()) {
-    copied.reason = output.FailureReason();
-    return copied;
-  }
-  if (const std::optional<Sha256Digest> digest = hash->Finish()) {
-    copied.sha256 = HexDigest(*digest);
-  }
-  copied.ok = true;
-  return copied;
-}
-
 }  // namespace
 
 KeptFile KeepFile(Platform& platform, const std::string& path, std::string_view kind) {
@@ -112,16 +68,22 @@ KeptFile KeepFile(Platform& platform, const std::string& path, std::string_view 
   if (!item.file) {
     return NotKept(item.reason);
   }
-  const Copied copied = CopyMasked(platform, *input, *item.file);
+  MaskedCopy copied;
+  if (item.file->Write(kItemHeader)) {
+    copied = CopyThroughMask(platform, *input, *item.file, MaskDirection::ToItem);
+  } else {
+    copied.reason = item.file->FailureReason();
+  }
   // Closed (or given up) before a failed item is removed.
   item.file.reset();
   if (!copied.ok) {
     platform.Delete(ItemPath(folder, item.id));
     return NotKept(copied.reason);
   }
-  const Outcome recorded = AppendEvent(platform, folder,
-                                       KeptEvent(platform.Now(), item.id, platform.AnsiToUtf8(path),
-                                                 copied.size, copied.sha256, kind));
+  const std::string sha256 = copied.digest ? HexDigest(*copied.digest) : std::string();
+  const Outcome recorded = AppendEvent(
+      platform, folder,
+      KeptEvent(platform.Now(), item.id, platform.AnsiToUtf8(path), copied.size, sha256, kind));
   if (!recorded) {
     // An item the manifest does not know could never be restored.
     platform.Delete(ItemPath(folder, item.id));
@@ -130,7 +92,7 @@ KeptFile KeepFile(Platform& platform, const std::string& path, std::string_view 
   KeptFile kept;
   kept.kept = true;
   kept.id = std::move(item.id);
-  kept.sha256 = copied.sha256;
+  kept.sha256 = sha256;
   return kept;
 }
 

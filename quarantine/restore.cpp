@@ -5,12 +5,12 @@
 #include "platform/outside_tools.h"
 #include "quarantine/folder.h"
 #include "quarantine/item_format.h"
+#include "quarantine/masked_copy.h"
 
 namespace dizi {
 
 namespace {
 
-constexpr std::size_t kChunk = 64 * 1024;
 constexpr unsigned kImportWaitMs = 60000;
 constexpr std::string_view kUndoPrefix = "registry-undo-";
 constexpr std::string_view kUndoSuffix = ".reg";
@@ -65,36 +65,18 @@ Written WriteOriginal(Platform& platform, InputFile& item, OutputFile& output,
     written.reason = "the kept file is not an item this program can read";
     return written;
   }
-  const std::unique_ptr<Sha256Stream> hash = platform.NewSha256();
-  ByteMask mask;
-  std::uint64_t size = 0;
-  for (;;) {
-    if (!item.Read(kChunk, bytes, written.reason)) {
-      return written;
-    }
-    if (bytes.empty()) {
-      break;
-    }
-    mask.Apply(bytes);
-    hash->Add(bytes);
-    size += bytes.size();
-    if (!output.Write(bytes)) {
-      written.reason = output.FailureReason();
-      return written;
-    }
-  }
-  if (!output.Close()) {
-    written.reason = output.FailureReason();
+  const MaskedCopy copied = CopyThroughMask(platform, item, output, MaskDirection::ToOriginal);
+  if (!copied.ok) {
+    written.reason = copied.reason;
     return written;
   }
-  const std::optional<Sha256Digest> digest = hash->Finish();
-  if (size != record.size ||
-      (!record.sha256.empty() && digest && HexDigest(*digest) != record.sha256)) {
+  const bool recorded = !record.sha256.empty() && copied.digest;
+  if (copied.size != record.size || (recorded && HexDigest(*copied.digest) != record.sha256)) {
     written.reason = "the kept file is damaged: its content differs from the original's";
     return written;
   }
   written.ok = true;
-  written.verified = !record.sha256.empty() && digest.has_value();
+  written.verified = recorded;
   return written;
 }
 
