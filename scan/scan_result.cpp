@@ -9,8 +9,11 @@ FoundFile& ScanResult::Record(const std::string& path, TargetKind kind, FileOutc
       return file;
     }
   }
-  found.push_back({path, kind, outcome, {}, {}, {}});
-  return found.back();
+  FoundFile& file = found.emplace_back();
+  file.path = path;
+  file.kind = kind;
+  file.outcome = outcome;
+  return file;
 }
 
 const FoundFile* ScanResult::Find(const std::string& path) const {
