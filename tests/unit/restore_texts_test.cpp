@@ -1,5 +1,6 @@
-// What the restore window shows and asks: rows in columns, paths the system
-// cannot name shown without harm, and the reports of each action.
+// What the restore window shows: rows in columns, and paths the system cannot
+// name shown without harm. (Its questions and reports are read in the
+// end-to-end restore scenario.)
 #include "app/restore_texts.h"
 
 #include <gtest/gtest.h>
@@ -28,30 +29,6 @@ TEST(RestoreTextsTest, APathTheSystemCannotNameIsShownWithQuestionMarks) {
   QuarantineItem item = Item("C:\\\xE4\xB8\xAD\\caf\xC3\xA9.exe", 1, "deleted");
   item.path.reset();
   EXPECT_EQ(ShownPath(item), "C:\\?\\caf?.exe");
-}
-
-TEST(RestoreTextsTest, QuestionsAndReportsNameThePath) {
-  const QuarantineItem item = Item("C:\\WINDOWS\\krt32.exe", 1, "deleted");
-  RestoreOutcome restored;
-  restored.status = RestoreStatus::Restored;
-  restored.verified = true;
-  EXPECT_EQ(RestoreReport(item, restored),
-            "C:\\WINDOWS\\krt32.exe has been restored; its SHA-256 matches the kept file's.");
-  restored.verified = false;
-  EXPECT_EQ(RestoreReport(item, restored),
-            "C:\\WINDOWS\\krt32.exe has been restored; no SHA-256 was recorded to check it "
-            "against, its size matches.");
-  RestoreOutcome failed;
-  failed.reason = "Access is denied. (error 5)";
-  EXPECT_EQ(RestoreReport(item, failed),
-            "C:\\WINDOWS\\krt32.exe could not be restored: Access is denied. (error 5).");
-  EXPECT_EQ(ReplaceQuestion(item),
-            "A file already exists at C:\\WINDOWS\\krt32.exe.\n\nReplace it with the kept copy? "
-            "The file there now is lost.");
-  EXPECT_EQ(ImportReport("registry-undo-1.reg", Outcome{true, {}}),
-            "registry-undo-1.reg has been imported.");
-  EXPECT_EQ(ImportReport("registry-undo-1.reg", Outcome{false, "it failed"}),
-            "registry-undo-1.reg could not be imported: it failed.");
 }
 
 }  // namespace
