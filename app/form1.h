@@ -76,6 +76,7 @@ class TForm1 : public BaseWindow<TForm1>, private ScanView {
   void BugsProblemsSuggestions1Click();
   void AboutSpecialThanks1Click();
   void Contact1Click();
+  void RestoreFromQuarantine1Click();
   void Image1Click();
   void BitBtn1Click();
   void BitBtn2Click();

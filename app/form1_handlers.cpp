@@ -5,6 +5,7 @@
 #include "app/about_text.h"
 #include "app/recorded_digests.h"
 #include "app/resource.h"
+#include "app/restore_dialog.h"
 #include "log/publisher.h"
 #include "scan/passes.h"
 #include "scan/scan_run.h"
@@ -45,6 +46,9 @@ void TForm1::OnCommand(int id, int notification) {
       break;
     case IDM_CONTACT1:
       Contact1Click();
+      break;
+    case IDM_RESTOREFROMQUARANTINE1:
+      RestoreFromQuarantine1Click();
       break;
     case IDC_BITBTN2:
       if (notification == BN_CLICKED) {
@@ -113,6 +117,11 @@ void TForm1::AboutSpecialThanks1Click() {
 
 void TForm1::Contact1Click() {
   platform_.ShellOpen(DIZI_CONTACT_PAGE);
+}
+
+void TForm1::RestoreFromQuarantine1Click() {
+  RestoreDialog dialog(platform_, paths_, scale_, font_.Get(), listFont_.Get(), instance_);
+  dialog.ShowModal(Window());
 }
 
 void TForm1::Image1Click() {

@@ -9,6 +9,7 @@ namespace dizi {
 
 namespace {
 
+// A separator where the caption is null.
 struct Item {
   UINT id;
   const char* caption;
@@ -21,7 +22,8 @@ void AddDropDown(HMENU bar, const char* caption, std::initializer_list<Item> ite
     ThrowLastError("CreatePopupMenu");
   }
   for (const Item& item : items) {
-    if (!::AppendMenuA(dropDown.Get(), MF_STRING, item.id, item.caption)) {
+    const UINT flags = item.caption == nullptr ? MF_SEPARATOR : MF_STRING;
+    if (!::AppendMenuA(dropDown.Get(), flags, item.id, item.caption)) {
       ThrowLastError("AppendMenuA");
     }
   }
@@ -42,7 +44,9 @@ ScopedMenu CreateMainMenu1() {
   AddDropDown(MainMenu1.Get(), "&Actions",
               {{IDM_PREFORMAFULLSCAN1, "&Preform a full scan"},
                {IDM_JUSTFIXUPMYREGEDITMSCONFIG1, "&Just fix-up my RegEdit && Msconfig"},
-               {IDM_EXIT1, "&Exit"}});
+               {IDM_EXIT1, "&Exit"},
+               {0, nullptr},
+               {IDM_RESTOREFROMQUARANTINE1, "Restore from &quarantine..."}});
   // View1
   AddDropDown(MainMenu1.Get(), "&View",
               {{IDM_REEVIEW1, "&Tree View"}, {IDM_LISTVIEW1, "&List View"}});

@@ -6,7 +6,8 @@
 namespace dizi {
 
 // "Actions" (Fi1), "View" (View1) and "Help" (Help1) with their items, each
-// caption with its first letter as access key, and no check mark yet.
+// caption with its first letter as access key, and no check mark yet; after
+// Actions' own items, a separator and "Restore from quarantine...".
 ScopedMenu CreateMainMenu1();
 
 }  // namespace dizi

@@ -69,6 +69,30 @@ class QuietPlatform final : public Platform {
   std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count) override {
     return machine_.ReadFileStart(path, count);
   }
+  std::string CommonAppDataDirectory() override { return machine_.CommonAppDataDirectory(); }
+  Outcome MakeProtectedDirectory(const std::string& path) override {
+    return machine_.MakeProtectedDirectory(path);
+  }
+  std::unique_ptr<InputFile> OpenToRead(const std::string& path, std::string& reason) override {
+    return machine_.OpenToRead(path, reason);
+  }
+  std::unique_ptr<OutputFile> CreateNewFile(const std::string& path, std::string& reason,
+                                            bool& exists) override {
+    return machine_.CreateNewFile(path, reason, exists);
+  }
+  Outcome AppendToFile(const std::string& path, std::string_view bytes) override {
+    return machine_.AppendToFile(path, bytes);
+  }
+  std::vector<std::string> ListFiles(const std::string& directory) override {
+    return machine_.ListFiles(directory);
+  }
+  std::optional<unsigned long> RunHiddenForExitCode(const Command& command,
+                                                    unsigned milliseconds) override {
+    return machine_.RunHiddenForExitCode(command, milliseconds);
+  }
+  std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override {
+    return machine_.Utf8ToAnsi(utf8);
+  }
 
  private:
   Platform& machine_;

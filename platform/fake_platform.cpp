@@ -34,10 +34,15 @@ const char* Result(bool ok) {
 
 // The system's words for the failures the fake models.
 constexpr char kNotFound[] = "The system cannot find the file specified. (error 2)";
+constexpr char kPathNotFound[] = "The system cannot find the path specified. (error 3)";
 constexpr char kAccessDenied[] = "Access is denied. (error 5)";
 constexpr char kInUse[] =
     "The process cannot access the file because it is being used by another process. "
     "(error 32)";
+constexpr char kFileExists[] = "The file exists. (error 80)";
+constexpr char kDiskFull[] = "There is not enough space on the disk. (error 112)";
+constexpr char kCloseFailed[] =
+    "The request could not be performed because of an I/O device error. (error 1117)";
 
 }  // namespace
 
@@ -60,6 +65,9 @@ class FakePlatform::FakeOutputFile : public OutputFile {
     const bool ok = owner_.Append(path_, bytes);
     owner_.journal_.Add("write " + path_ + " " + std::to_string(bytes.size()) + " bytes" +
                         Result(ok));
+    if (!ok) {
+      failure_ = kDiskFull;
+    }
     return ok;
   }
   bool Close() override {
@@ -69,13 +77,40 @@ class FakePlatform::FakeOutputFile : public OutputFile {
     closed_ = true;
     const bool ok = owner_.FinishClose(path_);
     owner_.journal_.Add("close " + path_ + Result(ok));
+    if (!ok) {
+      failure_ = kCloseFailed;
+    }
     return ok;
   }
+  std::string FailureReason() const override { return failure_; }
 
  private:
   FakePlatform& owner_;
   std::string path_;
   bool closed_ = false;
+  std::string failure_;
+};
+
+// Reads the content the file had when it was opened.
+class FakePlatform::FakeInputFile : public InputFile {
+ public:
+  FakeInputFile(std::string content, bool locked) : content_(std::move(content)), locked_(locked) {}
+  bool Read(std::size_t size, std::string& bytes, std::string& reason) override {
+    if (locked_) {
+      reason =
+          "The process cannot access the file because another process has locked a portion of "
+          "the file. (error 33)";
+      return false;
+    }
+    bytes = content_.substr(std::min(offset_, content_.size()), size);
+    offset_ += bytes.size();
+    return true;
+  }
+
+ private:
+  std::string content_;
+  bool locked_;
+  std::size_t offset_ = 0;
 };
 
 FakePlatform::FakePlatform(Journal& journal) : journal_(journal) {
@@ -535,30 +570,6 @@ bool FakePlatform::ReplaceFromOutside(const std::string& path, std::string conte
 
 namespace {
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar, and back
-// (the algorithms of H. Hinnant's "chrono-compatible low-level date algorithms").
-long long DaysFromCivil(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const long long era = (year >= 0 ? year : year - 399) / 400;
-  const long long yearOfEra = year - era * 400;
-  const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
-void CivilFromDays(long long days, LocalTime& time) {
-  days += 719468;
-  const long long era = (days >= 0 ? days : days - 146096) / 146097;
-  const long long dayOfEra = days - era * 146097;
-  const long long yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const long long shiftedMonth = (5 * dayOfYear + 2) / 153;
-  time.day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-  time.month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-  time.year = static_cast<int>(yearOfEra + era * 400 + (time.month <= 2 ? 1 : 0));
-}
-
 // Windows-1252's characters for the bytes 0x80 to 0x9F; the five it leaves
 // undefined map to the code point of the same value, as Windows maps them.
 constexpr char16_t kWindows1252High[32] = {
@@ -588,16 +599,7 @@ void FakePlatform::SetClock(LocalTime start) {
 }
 
 LocalTime FakePlatform::Now() {
-  const LocalTime& s = clockStart_;
-  const long long seconds = DaysFromCivil(s.year, s.month, s.day) * 86400 + s.hour * 3600 +
-                            s.minute * 60 + s.second + static_cast<long long>(sleptMs_ / 1000);
-  LocalTime now;
-  CivilFromDays(seconds / 86400, now);
-  now.hour = static_cast<int>(seconds % 86400 / 3600);
-  now.minute = static_cast<int>(seconds % 3600 / 60);
-  now.second = static_cast<int>(seconds % 60);
-  now.utcOffsetMinutes = s.utcOffsetMinutes;
-  return now;
+  return Later(clockStart_, static_cast<long long>(sleptMs_ / 1000));
 }
 
 std::string FakePlatform::AnsiToUtf8(std::string_view text) {
@@ -617,6 +619,158 @@ std::optional<std::string> FakePlatform::ReadFileStart(const std::string& path, 
     return std::nullopt;
   }
   return file->content.substr(0, count);
+}
+
+// --- Quarantine -----------------------------------------------------------
+
+void FakePlatform::SetExitCode(const std::string& application, unsigned long code) {
+  exitCodes_[Fold(application)] = code;
+}
+
+void FakePlatform::LockAgainstReading(const std::string& path) {
+  File* file = Find(path);
+  if (!file) {
+    throw std::invalid_argument("no such fake file: " + path);
+  }
+  file->readLocked = true;
+}
+
+bool FakePlatform::IsProtectedDirectory(const std::string& path) const {
+  return protectedDirectories_.count(Fold(path)) != 0;
+}
+
+std::string FakePlatform::CommonAppDataDirectory() {
+  return commonAppData_;
+}
+
+Outcome FakePlatform::MakeProtectedDirectory(const std::string& path) {
+  Outcome outcome;
+  // The folders to make, from the highest missing one down.
+  std::vector<std::string> missing;
+  std::string existing = path;
+  for (; !existing.empty() && !IsDirectory(existing); existing = Parent(existing)) {
+    missing.push_back(existing);
+  }
+  const bool fileInTheWay = std::any_of(missing.begin(), missing.end(),
+                                        [&](const std::string& dir) { return Find(dir); });
+  if (fileInTheWay) {
+    outcome.reason = "Cannot create a file when that file already exists. (error 183)";
+  } else if (existing.empty()) {
+    outcome.reason = kPathNotFound;
+  } else if (!missing.empty() && !IsWritableDirectory(existing)) {
+    outcome.reason = kAccessDenied;
+  } else {
+    AddDirectory(path);
+    protectedDirectories_.insert(Fold(path));
+    outcome.ok = true;
+  }
+  journal_.Add("protect-dir " + path + Result(outcome.ok));
+  return outcome;
+}
+
+std::unique_ptr<InputFile> FakePlatform::OpenToRead(const std::string& path, std::string& reason) {
+  const File* file = Find(path);
+  std::unique_ptr<InputFile> opened;
+  if (!file) {
+    reason = kNotFound;
+  } else if (file->unreadable) {
+    reason = kInUse;
+  } else {
+    opened = std::make_unique<FakeInputFile>(file->content, file->readLocked);
+  }
+  journal_.Add("open-read " + path + Result(opened != nullptr));
+  return opened;
+}
+
+std::unique_ptr<OutputFile> FakePlatform::CreateNewFile(const std::string& path,
+                                                        std::string& reason, bool& exists) {
+  exists = Find(path) != nullptr || IsDirectory(path);
+  std::unique_ptr<OutputFile> created;
+  if (exists) {
+    reason = kFileExists;
+  } else if (!IsDirectory(Parent(path))) {
+    reason = kPathNotFound;
+  } else if (!IsWritableDirectory(Parent(path))) {
+    reason = kAccessDenied;
+  } else {
+    AddFile(path);
+    created = std::make_unique<FakeOutputFile>(*this, path);
+  }
+  journal_.Add("create-new " + path + Result(created != nullptr));
+  return created;
+}
+
+Outcome FakePlatform::AppendToFile(const std::string& path, std::string_view bytes) {
+  Outcome outcome;
+  File* file = Find(path);
+  if (!file && !IsWritableDirectory(Parent(path))) {
+    outcome.reason = IsDirectory(Parent(path)) ? kAccessDenied : kPathNotFound;
+  } else if (file && (file->readOnly || file->unreadable)) {
+    outcome.reason = file->readOnly ? kAccessDenied : kInUse;
+  } else {
+    if (!file) {
+      AddFile(path);
+    }
+    outcome.ok = Append(path, bytes);
+    if (!outcome.ok) {
+      outcome.reason = kDiskFull;
+    }
+  }
+  journal_.Add("append " + path + " " + std::to_string(bytes.size()) + " bytes" +
+               Result(outcome.ok));
+  return outcome;
+}
+
+std::vector<std::string> FakePlatform::ListFiles(const std::string& directory) {
+  journal_.Add("list " + directory);
+  return FilesIn(directory);
+}
+
+std::optional<unsigned long> FakePlatform::RunHiddenForExitCode(const Command& command,
+                                                                unsigned milliseconds) {
+  const RunResult result = RunHidden(command, milliseconds, AtTimeLimit::End);
+  if (result != RunResult::Finished) {
+    return std::nullopt;
+  }
+  const auto code = exitCodes_.find(Fold(command.application));
+  return code == exitCodes_.end() ? 0 : code->second;
+}
+
+std::optional<std::string> FakePlatform::Utf8ToAnsi(std::string_view utf8) {
+  // The characters of Windows-1252, the inverse of AnsiToUtf8; a character
+  // the code page lacks (or a text that is not UTF-8) gives nothing.
+  std::string ansi;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : 0;
+    if (length == 0 || i + length > utf8.size()) {
+      return std::nullopt;
+    }
+    char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : lead & 0x0F;
+    for (int k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(utf8[i + k]);
+      if ((next & 0xC0) != 0x80) {
+        return std::nullopt;
+      }
+      c = (c << 6) | (next & 0x3F);
+    }
+    i += static_cast<std::size_t>(length);
+    std::optional<char> byte;
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      byte = static_cast<char>(c);
+    } else {
+      for (int k = 0; k < 32; ++k) {
+        if (kWindows1252High[k] == c) {
+          byte = static_cast<char>(0x80 + k);
+        }
+      }
+    }
+    if (!byte) {
+      return std::nullopt;
+    }
+    ansi += *byte;
+  }
+  return ansi;
 }
 
 }  // namespace dizi

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -131,13 +132,39 @@ class FakePlatform : public Platform {
   std::string AnsiToUtf8(std::string_view text) override;
   std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count) override;
 
+  // --- Quarantine ---------------------------------------------------------
+  // Setting up: the common application data folder ("" when the system does
+  // not say) and a program's exit code (0 unless set).
+  void SetCommonAppDataDirectory(std::string path) { commonAppData_ = std::move(path); }
+  void SetExitCode(const std::string& application, unsigned long code);
+  // Another process has locked the file's bytes: it opens, but reading it
+  // fails.
+  void LockAgainstReading(const std::string& path);
+  // Reading the outcome: whether the folder was made for administrators and
+  // the system only.
+  bool IsProtectedDirectory(const std::string& path) const;
+
+  std::string CommonAppDataDirectory() override;
+  Outcome MakeProtectedDirectory(const std::string& path) override;
+  std::unique_ptr<InputFile> OpenToRead(const std::string& path, std::string& reason) override;
+  std::unique_ptr<OutputFile> CreateNewFile(const std::string& path, std::string& reason,
+                                            bool& exists) override;
+  Outcome AppendToFile(const std::string& path, std::string_view bytes) override;
+  std::vector<std::string> ListFiles(const std::string& directory) override;
+  std::optional<unsigned long> RunHiddenForExitCode(const Command& command,
+                                                    unsigned milliseconds) override;
+  // The inverse of AnsiToUtf8 (Windows-1252).
+  std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
+
  private:
   class FakeOutputFile;
   class FakeLockedFile;
+  class FakeInputFile;
   struct File {
     std::string name;  // as created
     std::string content;
     bool unreadable = false;
+    bool readLocked = false;
     bool readOnly = false;
     int failingDeletes = 0;
     std::string holder;  // image of the process holding it open, if any
@@ -182,8 +209,11 @@ class FakePlatform : public Platform {
   std::string computerName_ = "PC-042";
   std::string userName_ = "Administrator";
   bool administratorRights_ = true;
-  LocalTime clockStart_{2024, 5, 1, 10, 15, 30, 120};
+  LocalTime clockStart_{2024, 5, 17, 16, 23, 1, 120};
   unsigned long long sleptMs_ = 0;  // since the clock's start
+  std::string commonAppData_ = "C:\\Documents and Settings\\All Users\\Application Data";
+  std::set<std::string> protectedDirectories_;      // folded paths
+  std::map<std::string, unsigned long> exitCodes_;  // folded application paths
 };
 
 }  // namespace dizi

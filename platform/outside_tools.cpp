@@ -57,4 +57,9 @@ Command RepairProgramCommand(const SystemPaths& paths) {
   return Started(ProgramDir(paths) + "\\" + kRepairProgramName, "");
 }
 
+Command ImportRegistryFileCommand(const SystemPaths& paths, const std::string& file, bool view64) {
+  return Started(InSystemDir(paths, "reg.exe"),
+                 "import \"" + file + "\"" + (view64 ? " /reg:64" : ""));
+}
+
 }  // namespace dizi

@@ -28,5 +28,9 @@ Command EnableTaskManagerCommand(const SystemPaths& paths);
 Command EnableRegistryToolsCommand(const SystemPaths& paths);
 // The shipped repair program, without arguments.
 Command RepairProgramCommand(const SystemPaths& paths);
+// The system's registry tool importing a registry-editor file (a full path):
+// into the program's own view of the registry, or with `view64` into the
+// 64-bit view of 64-bit Windows.
+Command ImportRegistryFileCommand(const SystemPaths& paths, const std::string& file, bool view64);
 
 }  // namespace dizi

@@ -4,10 +4,12 @@
 // tests and against the real Win32 API in the shipped program.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/local_time.h"
 #include "platform/sha256.h"
@@ -68,6 +70,18 @@ class OutputFile {
   virtual bool Write(std::string_view bytes) = 0;
   // True when the file was flushed and closed without error. Called once.
   virtual bool Close() = 0;
+  // The system's words for why the last Write or Close failed.
+  virtual std::string FailureReason() const { return "The file could not be written."; }
+};
+
+// A file being read from its start.
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+  // The next bytes, at most `size` of them, in place of what `bytes` held;
+  // empty at the end of the file. False, with the system's words in
+  // `reason`, when reading failed.
+  virtual bool Read(std::size_t size, std::string& bytes, std::string& reason) = 0;
 };
 
 // --- Companion programs held for the run ----------------------------------
@@ -193,6 +207,48 @@ class Platform {
   // Up to `count` bytes from the start of a file; nothing when it cannot be
   // opened for reading.
   virtual std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count) = 0;
+
+  // --- Quarantine: keeping removed files, putting them back ---------------
+
+  // The folder Windows keeps application data of all users in (C:\ProgramData,
+  // or "All Users\Application Data" on Windows XP), without a trailing
+  // backslash; empty when the system does not say.
+  virtual std::string CommonAppDataDirectory() = 0;
+
+  // Makes sure the folder exists (its missing parents are made as any folder
+  // is) and that only administrators and the system may use it, which
+  // applies to everything inside too.
+  virtual Outcome MakeProtectedDirectory(const std::string& path) = 0;
+
+  // Opens an existing file to read it from its start, sharing it as the
+  // probe does. Null, with the system's words in `reason`, when it cannot be
+  // opened.
+  virtual std::unique_ptr<InputFile> OpenToRead(const std::string& path, std::string& reason) = 0;
+
+  // Creates a new, empty file at `path` and opens it for writing; never
+  // touches an existing file. Null, with the system's words in `reason`,
+  // when that is impossible; `exists` then says whether it failed because
+  // something is there already.
+  virtual std::unique_ptr<OutputFile> CreateNewFile(const std::string& path, std::string& reason,
+                                                    bool& exists) = 0;
+
+  // Appends the bytes to the file, which is created when missing, and
+  // flushes them to disk.
+  virtual Outcome AppendToFile(const std::string& path, std::string_view bytes) = 0;
+
+  // The names of the files (not the folders) in a folder; empty when there
+  // are none or it cannot be read.
+  virtual std::vector<std::string> ListFiles(const std::string& directory) = 0;
+
+  // Starts the command hidden, like StartHidden, and waits up to
+  // `milliseconds` for it to end: its exit code, or nothing when it could not
+  // be started or did not end in time (it is then ended).
+  virtual std::optional<unsigned long> RunHiddenForExitCode(const Command& command,
+                                                            unsigned milliseconds) = 0;
+
+  // UTF-8 text in the system's ANSI code page, as AnsiToUtf8 in reverse;
+  // nothing when the text has a character the code page lacks.
+  virtual std::optional<std::string> Utf8ToAnsi(std::string_view utf8) = 0;
 };
 
 }  // namespace dizi

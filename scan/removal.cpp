@@ -3,6 +3,7 @@
 #include "log/activity_log.h"
 #include "platform/outside_tools.h"
 #include "platform/platform.h"
+#include "quarantine/keep.h"
 #include "scan/image_names.h"
 #include "scan/scan_context.h"
 #include "scan/signatures.h"
@@ -34,6 +35,8 @@ constexpr KindTexts kDownloaderTexts = {
 };
 
 constexpr char kPathPrefix[] = "   +-> path: ";
+constexpr char kKeptPrefix[] = "   +-> kept in quarantine as: ";
+constexpr char kNotKeptPrefix[] = "   +-> could not be kept in quarantine: ";
 
 const KindTexts& TextsFor(TargetKind kind) {
   return kind == TargetKind::Server ? kServerTexts : kDownloaderTexts;
@@ -136,6 +139,37 @@ void LogOutcome(ScanContext& context, const KindTexts& texts, const std::string&
   }
 }
 
+// The names the quarantine's manifest gives kinds and outcomes.
+const char* KindName(TargetKind kind) {
+  return kind == TargetKind::Server ? "server" : "downloader";
+}
+
+const char* OriginalState(FileOutcome outcome) {
+  switch (outcome) {
+    case FileOutcome::Deleted:
+      return "deleted";
+    case FileOutcome::DeletedAtRestart:
+      return "deleted at restart";
+    case FileOutcome::DeleteByHand:
+      break;
+  }
+  return "left, delete by hand";
+}
+
+// Keeps the file in the quarantine, unless an earlier pass of this run kept
+// it already: a file found again is the same file, kept once.
+KeptFile KeepOnce(ScanContext& context, TargetKind kind, const std::string& path) {
+  const FoundFile* earlier = context.Result.Find(path);
+  if (earlier != nullptr && !earlier->quarantineId.empty()) {
+    KeptFile kept;
+    kept.kept = true;
+    kept.id = earlier->quarantineId;
+    kept.sha256 = earlier->sha256;
+    return kept;
+  }
+  return KeepFile(context.platform, path, KindName(kind));
+}
+
 }  // namespace
 
 void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path,
@@ -147,10 +181,19 @@ void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path
   if (kind == TargetKind::Server) {
     AbortPendingShutdown(context);
   }
+  // Kept once the kills have released it, before the first deletion attempt.
+  // Whatever becomes of the copy, the removal goes on exactly as it would.
+  const KeptFile kept = KeepOnce(context, kind, path);
   DeleteWithRetries(context, path);
   const FileOutcome outcome = Settle(context.platform, path);
   LogOutcome(context, texts, path, outcome);
-  context.Result.Record(path, kind, outcome);
+  // Under the outcome it completes: the last line of the find.
+  context.log.AddLogLine(false, kept.kept ? kKeptPrefix + kept.id : kNotKeptPrefix + kept.reason);
+  NoteOriginal(context.platform, path, KindName(kind), kept, OriginalState(outcome));
+  FoundFile& file = context.Result.Record(path, kind, outcome);
+  file.quarantineId = kept.id;
+  file.sha256 = kept.sha256;
+  file.quarantineFailure = kept.reason;
 }
 
 }  // namespace dizi

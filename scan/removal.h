@@ -13,10 +13,13 @@ struct Signature;
 // Logs the find, starts the kill commands (the kill tool for the file's path;
 // the system's for its image name, unless that would also reach Windows' own
 // processes or the program's running repair program), for a server file aborts
-// any pending shutdown and waits for that, deletes the file under the
-// program-wide retry budget and logs what really became of it: deleted,
-// deleted at the next restart, or to be deleted by hand. The outcome is also
-// recorded in the run's result.
+// any pending shutdown and waits for that, keeps a copy of the file in the
+// quarantine (once per run), deletes the file under the program-wide retry
+// budget and logs what really became of it: deleted, deleted at the next
+// restart, or to be deleted by hand; then, as the find's last line, the
+// quarantine item it was kept as or why it could not be kept. The outcome and
+// the item are also recorded in the run's result and the quarantine's
+// manifest.
 void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path,
                   const Signature& entry);
 

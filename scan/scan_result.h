@@ -21,6 +21,13 @@ struct FoundFile {
   std::string path;
   TargetKind kind;
   FileOutcome outcome;
+  // The quarantine item the file was kept as before its removal; empty when
+  // it could not be kept, and then `quarantineFailure` says why.
+  std::string quarantineId;
+  // The file's SHA-256 in hex as it was kept; empty when not kept or not
+  // computed.
+  std::string sha256;
+  std::string quarantineFailure;
 };
 
 // One step of the system tools fix-up and whether it did what it is for.
@@ -40,8 +47,10 @@ struct ScanResult {
   // The log file was written.
   bool logSaved = false;
 
-  // Notes the outcome of a removal.
-  void Record(const std::string& path, TargetKind kind, FileOutcome outcome);
+  // Notes the outcome of a removal; returns the file's entry.
+  FoundFile& Record(const std::string& path, TargetKind kind, FileOutcome outcome);
+  // The entry of a file found earlier in the run; null when there is none.
+  const FoundFile* Find(const std::string& path) const;
 };
 
 }  // namespace dizi

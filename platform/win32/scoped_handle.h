@@ -67,9 +67,17 @@ struct RegistryKeyTraits {
   static void Close(Type key) { ::RegCloseKey(key); }
 };
 
+// Searches of FindFirstFile, ended with FindClose.
+struct FindHandleTraits {
+  using Type = HANDLE;
+  static Type None() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type handle) { ::FindClose(handle); }
+};
+
 using ScopedHandle = UniqueHandle<KernelHandleTraits>;
 using ScopedFileHandle = UniqueHandle<FileHandleTraits>;
 using ScopedSnapshot = UniqueHandle<FileHandleTraits>;
 using ScopedRegistryKey = UniqueHandle<RegistryKeyTraits>;
+using ScopedFind = UniqueHandle<FindHandleTraits>;
 
 }  // namespace dizi

@@ -2,7 +2,14 @@
 
 #include <algorithm>
 
+#include "platform/win32/error_text.h"
+
 namespace dizi {
+
+bool Win32OutputFile::Failed() {
+  failure_ = DescribeError(::GetLastError()).text;
+  return false;
+}
 
 bool Win32OutputFile::Write(std::string_view bytes) {
   if (!file_) {
@@ -13,8 +20,12 @@ bool Win32OutputFile::Write(std::string_view bytes) {
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
     DWORD written = 0;
-    if (!::WriteFile(file_.Get(), bytes.data(), chunk, &written, nullptr) || written == 0) {
-      return false;
+    if (!::WriteFile(file_.Get(), bytes.data(), chunk, &written, nullptr)) {
+      return Failed();
+    }
+    if (written == 0) {
+      ::SetLastError(ERROR_WRITE_FAULT);
+      return Failed();
     }
     bytes.remove_prefix(written);
   }
@@ -43,9 +54,12 @@ bool Win32OutputFile::Close() {
   if (!file_) {
     return false;
   }
-  const bool flushed = ::FlushFileBuffers(file_.Get()) != 0;
-  const bool closed = ::CloseHandle(file_.Release()) != 0;
-  return flushed && closed;
+  if (!::FlushFileBuffers(file_.Get())) {
+    Failed();
+    file_.Reset();
+    return false;
+  }
+  return ::CloseHandle(file_.Release()) != 0 || Failed();
 }
 
 }  // namespace dizi

@@ -17,10 +17,15 @@ class Win32OutputFile final : public OutputFile {
   const std::string& Path() const override { return path_; }
   bool Write(std::string_view bytes) override;
   bool Close() override;
+  std::string FailureReason() const override { return failure_; }
 
  private:
+  // Notes the calling thread's last error as the failure.
+  bool Failed();
+
   std::string path_;
   ScopedFileHandle file_;  // closed by the destructor when Close was not called
+  std::string failure_;
 };
 
 // A new, empty file with a unique name in `directory`, open for writing; null,

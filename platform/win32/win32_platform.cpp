@@ -5,11 +5,14 @@
 #include <vector>
 
 #include "platform/win32/crypto_sha256.h"
+#include "platform/win32/error_text.h"
 #include "platform/win32/kernel_functions.h"
 #include "platform/win32/move_file_over.h"
+#include "platform/win32/protected_folder.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/token_groups.h"
 #include "platform/win32/win32_error.h"
+#include "platform/win32/win32_input_file.h"
 #include "platform/win32/win32_locked_file.h"
 #include "platform/win32/win32_output_file.h"
 
@@ -249,6 +252,36 @@ std::string Utf8Of(const wchar_t* text, int length) {
   return utf8;
 }
 
+// Text in code page `from` as text in code page `to`, through UTF-16; nothing
+// when `from` finds bytes that are not its text or `to` lacks a character.
+std::optional<std::string> Convert(std::string_view text, UINT from, DWORD fromFlags, UINT to,
+                                   DWORD toFlags, bool strict) {
+  if (text.empty()) {
+    return std::string();
+  }
+  const int length = static_cast<int>(text.size());
+  const int wideLength = ::MultiByteToWideChar(from, fromFlags, text.data(), length, nullptr, 0);
+  if (wideLength == 0) {
+    return std::nullopt;
+  }
+  std::vector<wchar_t> wide(static_cast<std::size_t>(wideLength));
+  ::MultiByteToWideChar(from, fromFlags, text.data(), length, wide.data(), wideLength);
+  BOOL usedDefault = FALSE;
+  BOOL* const usedDefaultQuery = strict ? &usedDefault : nullptr;
+  const int outLength = ::WideCharToMultiByte(to, toFlags, wide.data(), wideLength, nullptr, 0,
+                                              nullptr, usedDefaultQuery);
+  if (outLength == 0) {
+    return std::nullopt;
+  }
+  std::string out(static_cast<std::size_t>(outLength), '\0');
+  ::WideCharToMultiByte(to, toFlags, wide.data(), wideLength, out.data(), outLength, nullptr,
+                        usedDefaultQuery);
+  if (usedDefault) {
+    return std::nullopt;
+  }
+  return out;
+}
+
 unsigned long long Ticks(const FILETIME& time) {
   return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
@@ -296,19 +329,7 @@ LocalTime Win32Platform::Now() {
 }
 
 std::string Win32Platform::AnsiToUtf8(std::string_view text) {
-  if (text.empty()) {
-    return {};
-  }
-  const int length = static_cast<int>(text.size());
-  const int size = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-  if (size <= 0) {
-    return {};
-  }
-  std::vector<wchar_t> wide(static_cast<std::size_t>(size));
-  if (::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), size) != size) {
-    return {};
-  }
-  return Utf8Of(wide.data(), size);
+  return Convert(text, CP_ACP, 0, CP_UTF8, 0, false).value_or(std::string());
 }
 
 std::optional<std::string> Win32Platform::ReadFileStart(const std::string& path,
@@ -334,6 +355,98 @@ std::optional<std::string> Win32Platform::ReadFileStart(const std::string& path,
   }
   bytes.resize(filled);
   return bytes;
+}
+
+// --- Quarantine -----------------------------------------------------------
+
+std::string Win32Platform::CommonAppDataDirectory() {
+  char path[MAX_PATH] = {};
+  return FindCommonAppDataFolder(path) ? std::string(path) : std::string();
+}
+
+Outcome Win32Platform::MakeProtectedDirectory(const std::string& path) {
+  const DWORD error = MakeProtectedFolder(path.c_str());
+  if (error != ERROR_SUCCESS) {
+    return Outcome{false, DescribeError(error).text};
+  }
+  return Outcome{true, {}};
+}
+
+std::unique_ptr<InputFile> Win32Platform::OpenToRead(const std::string& path, std::string& reason) {
+  // The probe's sharing: whatever the probe could open can be read.
+  ScopedFileHandle file{::CreateFileA(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+  if (!file) {
+    reason = DescribeError(::GetLastError()).text;
+    return nullptr;
+  }
+  return std::make_unique<Win32InputFile>(std::move(file));
+}
+
+std::unique_ptr<OutputFile> Win32Platform::CreateNewFile(const std::string& path,
+                                                         std::string& reason, bool& exists) {
+  ScopedFileHandle file{::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (!file) {
+    const DWORD error = ::GetLastError();
+    exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    reason = DescribeError(error).text;
+    return nullptr;
+  }
+  exists = false;
+  return std::make_unique<Win32OutputFile>(path, std::move(file));
+}
+
+Outcome Win32Platform::AppendToFile(const std::string& path, std::string_view bytes) {
+  // Appending access only: each write lands at the end, whoever else appends.
+  ScopedFileHandle file{::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (!file) {
+    return LastErrorOutcome();
+  }
+  Win32OutputFile output(path, std::move(file));
+  if (!output.Write(bytes) || !output.Close()) {
+    return Outcome{false, output.FailureReason()};
+  }
+  return Outcome{true, {}};
+}
+
+std::vector<std::string> Win32Platform::ListFiles(const std::string& directory) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found{};
+  const ScopedFind search{::FindFirstFileA((directory + "\\*").c_str(), &found)};
+  if (!search) {
+    return names;
+  }
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      names.emplace_back(found.cFileName);
+    }
+  } while (::FindNextFileA(search.Get(), &found));
+  return names;
+}
+
+std::optional<unsigned long> Win32Platform::RunHiddenForExitCode(const Command& command,
+                                                                 unsigned milliseconds) {
+  const ScopedHandle process = CreateHidden(command);
+  if (!process) {
+    return std::nullopt;
+  }
+  if (!Waited(process, milliseconds)) {
+    ::TerminateProcess(process.Get(), 1);
+    Waited(process, milliseconds);
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  if (!::GetExitCodeProcess(process.Get(), &code)) {
+    return std::nullopt;
+  }
+  return code;
+}
+
+std::optional<std::string> Win32Platform::Utf8ToAnsi(std::string_view utf8) {
+  return Convert(utf8, CP_UTF8, MB_ERR_INVALID_CHARS, CP_ACP, WC_NO_BEST_FIT_CHARS, true);
 }
 
 }  // namespace dizi

@@ -49,6 +49,18 @@ class Win32Platform final : public Platform {
   std::string AnsiToUtf8(std::string_view text) override;
   std::optional<std::string> ReadFileStart(const std::string& path, std::size_t count) override;
 
+  // --- Quarantine ---------------------------------------------------------
+  std::string CommonAppDataDirectory() override;
+  Outcome MakeProtectedDirectory(const std::string& path) override;
+  std::unique_ptr<InputFile> OpenToRead(const std::string& path, std::string& reason) override;
+  std::unique_ptr<OutputFile> CreateNewFile(const std::string& path, std::string& reason,
+                                            bool& exists) override;
+  Outcome AppendToFile(const std::string& path, std::string_view bytes) override;
+  std::vector<std::string> ListFiles(const std::string& directory) override;
+  std::optional<unsigned long> RunHiddenForExitCode(const Command& command,
+                                                    unsigned milliseconds) override;
+  std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
+
  private:
   HWND mainWindow_ = nullptr;
   bool loopRunning_ = false;

@@ -25,6 +25,8 @@ benchmark programs of tests/bench); WORK holds the base prefix and the machines.
   copies costs (companion_check.exe), for the shipped kill.exe and
   fservice.exe, the msconfig.exe stand-in and a file of 1 MiB, with the
   system's SHA-256 and with the program's own.
+- The cost of keeping a found file in the quarantine: keep_timer.exe (see
+  tests/bench/win/keep_timer.cpp) on a 1 MiB file, beside a plain copy.
 """
 
 import argparse
@@ -200,6 +202,20 @@ def print_startup_check(paths):
         raise RuntimeError(f"companion_check.exe failed ({code}): {err.decode('latin-1')}")
 
 
+def print_keep_cost(paths, runs):
+    heading("Keeping a 1 MiB file in the quarantine (read, SHA-256, masked item written, manifest "
+            "line appended), median of the runs, beside a plain CopyFileA of the same file")
+    program = bench_program(paths, "keep_timer.exe")
+    with TestMachine("keep-cost", paths) as machine:
+        code, out, err = machine.run_wine([program, str(1 << 20), str(runs)], timeout=300)
+    figures = parse_pairs(out.decode("latin-1"))
+    if code != 0 or "keep_ms" not in figures:
+        raise RuntimeError(f"keep_timer.exe failed ({code}): {out!r} {err!r}")
+    print(f"  keep: {float(figures['keep_ms']):.1f} ms (fastest {float(figures['keep_min_ms']):.1f} "
+          f"ms) over {figures['runs']} runs; copy alone: {float(figures['copy_ms']):.1f} ms; "
+          f"SHA-256 alone: {float(figures['hash_ms']):.1f} ms")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__,
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -222,6 +238,7 @@ def main():
     print_silent_figures(measure_silent_runs(paths, args.runs), window_results)
     print_startup_check(paths)
     print_log_growth(paths, args.lines, args.shown_lines, args.repeats)
+    print_keep_cost(paths, args.runs * 2 - 1)
     return 0
 
 

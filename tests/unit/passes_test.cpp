@@ -111,8 +111,9 @@ TEST(PassesTest, ServerFindsAreRemovedLastEntryFirstThenRepairedAndOneRestartSch
 
   // The repair's lines follow the last removal and come before the restart.
   const Texts lines = m.Lines();
-  EXPECT_EQ(Texts(lines.end() - 5, lines.end()),
-            (Texts{"   => TarVix Server has been deleted from your computer.", kRepairLines[0],
+  EXPECT_EQ(Texts(lines.end() - 6, lines.end()),
+            (Texts{"   => TarVix Server has been deleted from your computer.",
+                   "   +-> kept in quarantine as: 20240517-142301-07", kRepairLines[0],
                    kRepairLines[1], kRepairLines[2], kRepairLines[3]}));
   EXPECT_EQ(m.journal.Entries().back(), std::string("start ") + kRestartCommand);
   EXPECT_EQ(m.platform.Content("C:\\WINDOWS\\system32\\msconfig.exe"), "shipped msconfig.exe");
@@ -131,7 +132,7 @@ TEST(PassesTest, DownloaderFindsAreRemovedWithoutRepairOrRestart) {
   const Texts second = KillCommands("C:\\WINDOWS\\system32\\wservice.exe", false);
   expected.insert(expected.end(), second.begin(), second.end());
   EXPECT_EQ(m.Started(), expected);
-  EXPECT_EQ(m.Lines().back(),
+  EXPECT_EQ(m.Lines().end()[-2],
             "   => TarVix Stealth Downloader has been deleted from your computer.");
 }
 

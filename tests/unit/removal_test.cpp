@@ -16,6 +16,11 @@ const Signature& kWinkeyEntry = ServerSignatures[24];
 const std::string kKservice = std::string(kSystem) + "\\kservice.exe";
 const Signature& kKserviceEntry = DownloaderSignatures[5];
 
+// Every find ends with the quarantine item it was kept as; the first item
+// kept on the test machine's clock.
+const std::string kFirstItem = "20240517-142301-01";
+const std::string kKeptLine = "   +-> kept in quarantine as: " + kFirstItem;
+
 Texts ServerLines(const std::string& path, Texts outcome) {
   Texts lines = {"   -> Tarvix server has been detected!",
                  "   +-> path: " + path,
@@ -27,6 +32,7 @@ Texts ServerLines(const std::string& path, Texts outcome) {
                  "   +-> Sending Diri Force shutdown -- (XP Only)",
                  "   +--> Diri Force Shutdown Has been sent..."};
   lines.insert(lines.end(), outcome.begin(), outcome.end());
+  lines.push_back(kKeptLine);
   return lines;
 }
 
@@ -64,7 +70,8 @@ TEST(RemovalTest, AServerFileIsKilledByPathAndNameThenDeletedAndTheDeletionLogge
              "[   -> force shutdown may appear now so don't PANiC!]",
              "  [   +-> Sending Diri Force shutdown -- (XP Only)]",
              "    [   +--> Diri Force Shutdown Has been sent...]",
-             "[   => TarVix Server has been deleted from your computer.]"}));
+             "[   => TarVix Server has been deleted from your computer.]",
+             "  [" + kKeptLine + "]"}));
 }
 
 TEST(RemovalTest, ADownloaderFileNeverAbortsAShutdown) {
@@ -78,7 +85,8 @@ TEST(RemovalTest, ADownloaderFileNeverAbortsAShutdown) {
                               "   +-> Killing signal 2/2 has been sent in case of failure of 1/2",
                               "   +-> Killing signals has been sent. 1,2/2",
                               "   => TarVix Stealth Downloader has been deleted from your "
-                              "computer."}));
+                              "computer.",
+                              kKeptLine}));
   EXPECT_EQ(m.Started(), (Texts{"\"C:\\Tools\\kill.exe\" -f \"" + kKservice + "\"",
                                 "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM kservice.exe"}));
 }
@@ -197,7 +205,7 @@ TEST(RemovalTest, ARoundWhoseIgnoredAttemptSucceedsStillSpendsTheBudget) {
   expected.resize(13, kWinkey + " -> fail");
   EXPECT_EQ(m.Deletes(), expected);
   EXPECT_EQ(m.context.DeleteRetryBudget, 7);
-  EXPECT_EQ(m.Lines().back(), "   => TarVix Server has been deleted from your computer.");
+  EXPECT_EQ(m.Lines().end()[-2], "   => TarVix Server has been deleted from your computer.");
 }
 
 TEST(RemovalTest, AFileHeldByAProcessThatTheKillsEndIsDeleted) {
@@ -206,7 +214,7 @@ TEST(RemovalTest, AFileHeldByAProcessThatTheKillsEndIsDeleted) {
   m.platform.HoldOpen(kWinkey, "WINKEY.DLL", /*survivesKills=*/false);
   RemoveTarget(m.context, TargetKind::Server, kWinkey, kWinkeyEntry);
   EXPECT_EQ(m.Deletes(), (Texts{kWinkey + " -> ok"}));
-  EXPECT_EQ(m.Lines().back(), "   => TarVix Server has been deleted from your computer.");
+  EXPECT_EQ(m.Lines().end()[-2], "   => TarVix Server has been deleted from your computer.");
 }
 
 TEST(RemovalTest, AFileThatSurvivesIsDeletedAtTheNextRestartAndSaysSo) {
@@ -224,7 +232,7 @@ TEST(RemovalTest, AFileThatSurvivesIsDeletedAtTheNextRestartAndSaysSo) {
   d.platform.AddFile(kKservice);
   d.platform.FailDeletes(kKservice, FakePlatform::kForever);
   RemoveTarget(d.context, TargetKind::Downloader, kKservice, kKserviceEntry);
-  EXPECT_EQ(d.Lines().back(),
+  EXPECT_EQ(d.Lines().end()[-2],
             "   => TarVix Stealth Downloader could not be deleted now; it will be deleted at the "
             "next restart.");
 }
@@ -239,10 +247,13 @@ TEST(RemovalTest, WhenNoRestartDeletionIsPossibleTheUserIsToldWhereTheFileIs) {
 
     const std::string what = kind == TargetKind::Server ? "Server" : "Stealth Downloader";
     const Texts lines = m.Lines();
-    EXPECT_EQ(Texts(lines.end() - 2, lines.end()),
+    EXPECT_EQ(Texts(lines.end() - 3, lines.end()),
               (Texts{"   => TarVix " + what + " could not be deleted; please delete it by hand.",
-                     "   +-> path: " + kWinkey}));
-    EXPECT_EQ(m.logView.Outline().back(), "  [   +-> path: " + kWinkey + "]");
+                     "   +-> path: " + kWinkey, kKeptLine}));
+    // The path stays the outcome's child; the item's line follows as its own.
+    const Texts outline = m.logView.Outline();
+    EXPECT_EQ(Texts(outline.end() - 2, outline.end()),
+              (Texts{"  [   +-> path: " + kWinkey + "]", "    [" + kKeptLine + "]"}));
   }
 }
 

@@ -45,9 +45,9 @@ TEST(ReportTest, AnInfectedMachinesReportHoldsEveryFieldInOrder) {
   EXPECT_EQ(report["version"].text, "2.5");
   EXPECT_EQ(report["computer"].text, "PC-042");
   EXPECT_EQ(report["user"].text, "SYSTEM");
-  EXPECT_EQ(report["started"].text, "2024-05-01T10:15:30+02:00");
+  EXPECT_EQ(report["started"].text, "2024-05-17T16:23:01+02:00");
   // Two pauses between the passes and one in the fix-up.
-  EXPECT_EQ(report["finished"].text, "2024-05-01T10:15:32+02:00");
+  EXPECT_EQ(report["finished"].text, "2024-05-17T16:23:03+02:00");
   EXPECT_EQ(report["exit_code"].number, 1);
   EXPECT_EQ(report["result"].text, "removed");
   ASSERT_EQ(report["found"].items.size(), 2u);

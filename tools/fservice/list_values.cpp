@@ -8,7 +8,7 @@
 namespace dizi::tools {
 
 void RemoveFamilyEntries(const RegistryPlace& place, const ListValue& value,
-                         const AutostartMatcher& matcher) {
+                         const AutostartMatcher& matcher, UndoFiles& undo) {
   const ScopedRegistryKey key = OpenKeyForRepair(place, value.key_path);
   if (!key) {
     return;
@@ -34,7 +34,7 @@ void RemoveFamilyEntries(const RegistryPlace& place, const ListValue& value,
   const ValueBytes old = {stored.type, stored.data.get(), stored.size};
   const ValueBytes now = {stored.type, rewrite.data.get(), static_cast<DWORD>(rewrite.size)};
   const bool remove = rewrite.list.only_default && value.delete_when_only_default;
-  ApplyChange({place, value.key_path, key.Get(), value.name, old, remove ? nullptr : &now});
+  ApplyChange({place, value.key_path, key.Get(), value.name, old, remove ? nullptr : &now}, undo);
 }
 
 }  // namespace dizi::tools

@@ -8,6 +8,8 @@
 
 namespace dizi::tools {
 
+class UndoFiles;
+
 inline constexpr wchar_t kWinlogonKeyPath[] =
     L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 inline constexpr wchar_t kWindowsKeyPath[] =
@@ -28,6 +30,6 @@ struct ListValue {
 // text. A value without the family's programs is not written at all; one that
 // cannot be worked out exactly is left and reported.
 void RemoveFamilyEntries(const RegistryPlace& place, const ListValue& value,
-                         const AutostartMatcher& matcher);
+                         const AutostartMatcher& matcher, UndoFiles& undo);
 
 }  // namespace dizi::tools

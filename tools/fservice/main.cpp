@@ -4,14 +4,16 @@
 // it: the user at the keyboard, another administrator, or the system account
 // of a deployment tool). Runs without arguments, window or console; changes
 // nothing but the family's entries and the two policies that lock the user
-// out of Task Manager and the registry editor; deletes no key and no file,
-// and always exits with 0.
+// out of Task Manager and the registry editor, each only once its old value is
+// saved in a registry undo file in the quarantine folder; deletes no key and
+// no file, and always exits with 0.
 #include <windows.h>
 
 #include "fservice/debug_report.h"
 #include "fservice/registry_place.h"
 #include "fservice/repair_places.h"
 #include "fservice/system_folders.h"
+#include "fservice/undo_file.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace dizi::tools;
@@ -23,7 +25,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   const WindowsLookup lookup;
   const AutostartMatcher matcher(folders.Family(), lookup);
-  const Repair repair = {matcher, folders.DefaultUserinit()};
+  UndoFiles undo;
+  const Repair repair = {matcher, folders.DefaultUserinit(), undo};
 
   RegistryPlace machine[2];
   const int machine_count = MachinePlaces(machine);

@@ -19,7 +19,7 @@ bool IsZero(const StoredValue& value) {
 
 }  // namespace
 
-void ResetToolPolicies(const RegistryPlace& user) {
+void ResetToolPolicies(const RegistryPlace& user, UndoFiles& undo) {
   const ScopedRegistryKey key = OpenKeyForRepair(user, kSystemPoliciesPath);
   if (!key) {
     return;
@@ -35,7 +35,8 @@ void ResetToolPolicies(const RegistryPlace& user) {
                    key.Get(),
                    name,
                    {value.type, value.data.get(), value.size},
-                   &zero});
+                   &zero},
+                  undo);
     } else if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) {
       ReportKeyError("cannot read", user, kSystemPoliciesPath, error);
     }

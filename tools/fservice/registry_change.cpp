@@ -2,6 +2,7 @@
 
 #include "fservice/autostart_value.h"
 #include "fservice/debug_report.h"
+#include "fservice/undo_file.h"
 #include "fservice/wide_buffer.h"
 #include "platform/win32/error_text.h"
 
@@ -88,7 +89,16 @@ ReportLine& AddValueName(ReportLine& line, const ValueChange& change) {
 
 }  // namespace
 
-bool ApplyChange(const ValueChange& change) {
+bool ApplyChange(const ValueChange& change, UndoFiles& undo) {
+  const DWORD saved = undo.Save(change);
+  if (saved != ERROR_SUCCESS) {
+    ReportLine line;
+    line.Add("left ");
+    Report(AddValueName(line, change)
+               .Add(" as it is: its value could not be saved in the undo file first: ")
+               .Add(DescribeError(saved).text));
+    return false;
+  }
   const LONG error = change.now == nullptr ? Delete(change.key, change.name)
                                            : Set(change.key, change.name, *change.now);
   ReportLine line;

@@ -15,6 +15,8 @@ struct ValueBytes {
   DWORD size;
 };
 
+class UndoFiles;
+
 // One change to one value: value `name` (exact and counted: it may hold
 // nulls) of the open `key`, which is `place`\`key_path`, from `old` to `now`,
 // or deleted when `now` is null.
@@ -29,12 +31,14 @@ struct ValueChange {
 
 // Makes the change and reports it, or why it could not be made; true when it
 // was made. Every change fservice.exe makes to the registry goes through here,
-// so that whatever must come before any change has one place to go.
+// so that whatever must come before any change has one place to go: first the
+// value as it was is saved in `undo`, and when that fails the value is left
+// as it is.
 //
 // A value is deleted by its exact name: a name holding a null (which no
 // registry function that takes a null-terminated name can reach) through the
 // native call that takes a counted name, looked up when needed. A name
 // holding a null is never set.
-bool ApplyChange(const ValueChange& change);
+bool ApplyChange(const ValueChange& change, UndoFiles& undo);
 
 }  // namespace dizi::tools

@@ -12,7 +12,7 @@ constexpr wchar_t kDefaultShell[] = L"Explorer.exe";
 
 void RemoveFromRunKeys(const Repair& repair, const RegistryPlace& place) {
   for (const wchar_t* key_path : kRunKeyPaths) {
-    RemoveFamilyRunValues(place, key_path, repair.matcher);
+    RemoveFamilyRunValues(place, key_path, repair.matcher, repair.undo);
   }
 }
 
@@ -25,7 +25,7 @@ void RepairMachine(const Repair& repair, const RegistryPlace& machine) {
       {kWinlogonKeyPath, L"Userinit", {ListKind::kUserinit, repair.default_userinit}, false},
   };
   for (const ListValue& list : lists) {
-    RemoveFamilyEntries(machine, list, repair.matcher);
+    RemoveFamilyEntries(machine, list, repair.matcher, repair.undo);
   }
 }
 
@@ -37,9 +37,9 @@ void RepairUser(const Repair& repair, const RegistryPlace& user) {
       {kWindowsKeyPath, L"run", {ListKind::kPrograms, {}}, false},
   };
   for (const ListValue& list : lists) {
-    RemoveFamilyEntries(user, list, repair.matcher);
+    RemoveFamilyEntries(user, list, repair.matcher, repair.undo);
   }
-  ResetToolPolicies(user);
+  ResetToolPolicies(user, repair.undo);
 }
 
 }  // namespace dizi::tools

@@ -6,9 +6,12 @@
 
 namespace dizi::tools {
 
+class UndoFiles;
+
 struct Repair {
   const AutostartMatcher& matcher;
   WideView default_userinit;  // see SystemFolders::DefaultUserinit
+  UndoFiles& undo;            // where every value is saved before it changes
 };
 
 // The Run-style keys, and Winlogon's Shell and Userinit.

@@ -8,7 +8,7 @@
 namespace dizi::tools {
 
 void RemoveFamilyRunValues(const RegistryPlace& place, const wchar_t* key_path,
-                           const AutostartMatcher& matcher) {
+                           const AutostartMatcher& matcher, UndoFiles& undo) {
   const ScopedRegistryKey key = OpenKeyForRepair(place, key_path);
   if (!key) {
     return;
@@ -35,7 +35,8 @@ void RemoveFamilyRunValues(const RegistryPlace& place, const wchar_t* key_path,
     const Answer family = StartsFamilyFile(matcher, value.type, value.data, value.size);
     if (family == Answer::kYes) {
       ApplyChange(
-          {place, key_path, key.Get(), value.name, {value.type, value.data, value.size}, nullptr});
+          {place, key_path, key.Get(), value.name, {value.type, value.data, value.size}, nullptr},
+          undo);
     } else if (family == Answer::kUnknown) {
       ReportValueLeft(place, key_path, value.name, "out of memory judging it");
     }

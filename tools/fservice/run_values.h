@@ -6,6 +6,8 @@
 
 namespace dizi::tools {
 
+class UndoFiles;
+
 // The keys whose values Windows starts at boot or logon, under HKLM and under
 // each user's hive alike.
 inline constexpr const wchar_t* kRunKeyPaths[] = {
@@ -21,6 +23,6 @@ inline constexpr const wchar_t* kRunKeyPaths[] = {
 // untouched. A missing key is skipped quietly; a value that cannot be judged
 // exactly is left and reported.
 void RemoveFamilyRunValues(const RegistryPlace& place, const wchar_t* key_path,
-                           const AutostartMatcher& matcher);
+                           const AutostartMatcher& matcher, UndoFiles& undo);
 
 }  // namespace dizi::tools

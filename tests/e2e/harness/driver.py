@@ -94,18 +94,26 @@ class Driver:
     def state(self, timeout_ms=30000):
         return self._json(self.run("state", timeout_ms=timeout_ms)[1])
 
-    def boxes(self, dismiss=True, until="main", timeout_ms=30000):
+    def boxes(self, dismiss=True, until="main", timeout_ms=30000, answer=None):
         """The message boxes shown, in order; with `dismiss` each is answered
-        with OK and the next awaited until `until` ("main": the main window is
-        ready; "exit": the program has ended; "none": only those open now)."""
+        with OK (or the button `answer`) and the next awaited until `until`
+        ("main": the main window is ready; "exit": the program has ended;
+        "none": only those open now)."""
         words = ["boxes", "--until", until] + (["--dismiss"] if dismiss else [])
+        words += ["--answer", answer] if answer else []
         report = self.run(*words, timeout_ms=timeout_ms)[1]
         return [json.loads(line) for line in report.splitlines() if line.strip()]
 
-    def click(self, caption, timeout_ms=120000):
-        """Presses a button; returns the state once its handler has returned
-        (or has opened a message box)."""
-        return self._json(self.run("click", caption, timeout_ms=timeout_ms)[1])
+    def click(self, caption, timeout_ms=120000, window=None):
+        """Presses a button of the main window, or of the window captioned
+        `window`; returns the state once its handler has returned (or has
+        opened a message box)."""
+        words = ["click", caption] + (["--window", window] if window else [])
+        return self._json(self.run(*words, timeout_ms=timeout_ms)[1])
+
+    def select(self, window, control_id, row):
+        """Selects a row of a list box of the window captioned `window`."""
+        return self._json(self.run("select", str(control_id), str(row), "--window", window)[1])
 
     def try_click(self, caption):
         """(succeeded, report) without raising: for buttons that must not be clickable."""

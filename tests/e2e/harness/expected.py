@@ -90,7 +90,8 @@ VERSION_TEXTS = {
 
 # The menu bar as the user reads it: top-level captions and their items.
 MENU_SHOWN = [
-    ("Actions", ["Preform a full scan", "Just fix-up my RegEdit & Msconfig", "Exit"]),
+    ("Actions", ["Preform a full scan", "Just fix-up my RegEdit & Msconfig", "Exit", "",
+                 "Restore from quarantine..."]),
     ("View", ["Tree View", "List View"]),
     ("Help", ["Support Center", "About", "Contact"]),
 ]
@@ -254,15 +255,18 @@ class ScanModel:
     first line (by default: msconfig.exe restored). With `no_reboot` (a run
     without a window given /noreboot) a server find starts no restart.
     `found` lists each file found, once, as (path, kind, outcome) in the
-    order first found."""
+    order first found. `quarantine` gives each found file's last line, the
+    quarantine item it was kept as or why it was not ({path in lower case:
+    line}, see quarantine.log_lines)."""
 
     def __init__(self, program_dir, present=(), undeletable=(), msconfig_line=FIX_UP_LINES[0],
-                 no_reboot=False):
+                 no_reboot=False, quarantine=None):
         self.program_dir = program_dir
         self.present = {p.lower() for p in present}
         self.undeletable = {p.lower() for p in undeletable}
         self.msconfig_line = msconfig_line
         self.no_reboot = no_reboot
+        self.quarantine = quarantine or {}
         self.lines = []  # (top level, text)
         self.commands = []
         self.found = {}  # path -> (kind, outcome), in the order first found
@@ -294,6 +298,7 @@ class ScanModel:
             self.present.discard(path.lower())
             self._add(True, DELETED[kind])
             self.found[path] = (kind, "deleted")
+        self._add(False, self.quarantine.get(path.lower(), "(no quarantine event for " + path + ")"))
 
     def _sweep(self, kind, signatures):
         found = False
@@ -309,7 +314,11 @@ class ScanModel:
         for line in fix_up_lines(self.msconfig_line):
             self._add(True, line)
 
-    def scan(self):
+    def scan(self, quarantine=None):
+        """One more scan run; `quarantine` replaces the found files' last lines
+        from this run on (a later run keeps a file found again as a new item)."""
+        if quarantine is not None:
+            self.quarantine = quarantine
         for number in (1, 2, 3):
             self._add(True, SERVER_START)
             if self._sweep("server", SERVER_SIGNATURES):

@@ -49,10 +49,10 @@ class Paths:
 class Program:
     """DiziTarvix.exe (or another program) running under Wine."""
 
-    def __init__(self, machine, exe, cwd, log_name, args=(), env=None):
+    def __init__(self, machine, exe, cwd, log_name, args=(), env=None, native_tools=True):
         self.machine = machine
         self.exe = exe
-        environment = machine.env(native_tools=True)
+        environment = machine.env(native_tools=native_tools, builtin_tools=not native_tools)
         environment.update(env or {})
         with open(os.path.join(machine.run_dir, log_name), "ab") as out:
             self.process = machine.registry.popen(
@@ -132,10 +132,12 @@ class TestMachine:
 
     # --- the prefix -------------------------------------------------------
 
-    def env(self, native_tools=False):
+    def env(self, native_tools=False, builtin_tools=False):
         overrides = prefixes.QUIET_DLLS
         if native_tools:
             overrides += ";" + prefixes.NATIVE_TOOLS
+        elif builtin_tools:
+            overrides += ";" + prefixes.BUILTIN_TOOLS
         return prefixes.wine_env(self.prefix, self.display, overrides, self.layout)
 
     def real_path(self, windows_path):
@@ -242,13 +244,15 @@ class TestMachine:
             stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.DEVNULL,
             description=args[0])
 
-    def launch(self, folder=PROGRAM_FOLDER, cwd=None, args=(), env=None):
+    def launch(self, folder=PROGRAM_FOLDER, cwd=None, args=(), env=None, native_tools=True):
         """Starts DiziTarvix.exe from `folder`, with `cwd` (default: the same
         folder) as its working folder, as a user would, or with the switches
-        `args` as a deployment tool would; `env` adds to its environment."""
+        `args` as a deployment tool would; `env` adds to its environment.
+        Without `native_tools` the system tools it starts are Wine's own, not
+        the recorders."""
         self._program_runs += 1
         return Program(self, folder + "\\DiziTarvix.exe", cwd or folder,
-                       f"program-{self._program_runs}.log", args, env)
+                       f"program-{self._program_runs}.log", args, env, native_tools)
 
     def driver(self):
         if self._driver is None:

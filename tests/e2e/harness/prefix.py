@@ -30,6 +30,9 @@ SYSTEM_TOOLS = ("taskkill.exe", "shutdown.exe", "reg.exe")
 # shutdown.exe and reg.exe files (the recorders) instead of Wine's built-in
 # tools; its child processes inherit it.
 NATIVE_TOOLS = "shutdown.exe,taskkill.exe,reg.exe=n"
+# With this, Wine's built-in tools run whatever file is in their place: on a
+# 64-bit layout a 32-bit program would otherwise run syswow64's recorder.
+BUILTIN_TOOLS = "shutdown.exe,taskkill.exe,reg.exe=b"
 # No Mono or Gecko installer dialogs, no desktop menu entries on the host.
 QUIET_DLLS = "mscoree,mshtml=;winemenubuilder.exe=d"
 

@@ -5,10 +5,12 @@ import json
 import expected
 
 
-def start_program(machine, checks, folder, cwd=None, boxes=(expected.WARNING_BOX,), label=""):
+def start_program(machine, checks, folder, cwd=None, boxes=(expected.WARNING_BOX,), label="",
+                  native_tools=True):
     """Starts the program, answers its start-up boxes and checks them against
-    `boxes`; returns the running program once its main window is ready."""
-    program = machine.launch(folder, cwd)
+    `boxes`; returns the running program once its main window is ready.
+    Without `native_tools` the system tools it starts are Wine's own."""
+    program = machine.launch(folder, cwd, native_tools)
     shown = machine.driver().boxes(until="main")
     checks.equal(f"{label}start-up message boxes, in order", shown, list(boxes))
     return program

@@ -3,12 +3,14 @@ kill commands (the real kill.exe runs): each server pass finds it again and
 logs the truthful "could not be deleted now; it will be deleted at the next
 restart." line, never "has been deleted"; the file stays, its deletion at
 restart is registered in PendingFileRenameOperations, and a second target
-beside it is deleted as usual. A target locked even against reading counts as
-absent and is left alone."""
+beside it is deleted as usual. The held file is kept in the quarantine once,
+the same item named in every pass. A target locked even against reading counts
+as absent and is left alone."""
 
 import subprocess
 
 import expected
+import quarantine
 from scenarios.common import (exit_program, list_items, pending_renames, progress,
                               start_program, tree_nodes)
 from machine import wait_ready
@@ -36,8 +38,9 @@ def run(machine, checks):
 
     program = start_program(machine, checks, FOLDER)
     # The locked file cannot be opened for reading, so the scan takes it for absent.
-    model = expected.ScanModel(FOLDER, present=[HELD, FREE], undeletable=[HELD]).scan()
     state = driver.click("Scan")
+    model = expected.ScanModel(FOLDER, present=[HELD, FREE], undeletable=[HELD],
+                               quarantine=quarantine.log_lines(machine)).scan()
     checks.equal("list: the held file found and reported truthfully in every pass",
                  list_items(state), model.texts)
     checks.equal("tree", tree_nodes(state), model.tree)
@@ -49,6 +52,15 @@ def run(machine, checks):
     checks.true("the free file beside it is gone", not machine.exists(FREE))
     checks.equal("the file locked against reading is left alone", machine.read_bytes(LOCKED),
                  b"locked")
+    events = quarantine.events(machine)
+    held = [e for e in events if e["event"] == "kept" and e["path"].lower() == HELD.lower()]
+    checks.equal("the held file kept once, though found in three passes", len(held), 1)
+    checks.equal("its item gives its bytes back",
+                 held and quarantine.recovered(machine, held[0]["id"]), b"held open")
+    checks.equal("and its original noted as deleted at restart after each pass",
+                 [e["original"] for e in events
+                  if e["event"] == "original" and held and e["id"] == held[0]["id"]],
+                 ["deleted at restart"] * 3)
     # Under the file's real name: on a 64-bit Windows the system (a 64-bit
     # program) carries the deletion out, and the held file is in SysWOW64.
     checks.equal("its deletion at the next restart is registered, and nothing else",

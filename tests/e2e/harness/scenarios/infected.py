@@ -1,6 +1,8 @@
 """Infected machine, program in a folder whose path has spaces: the server
 files in the three folders and every downloader file are found in descending
-order, killed, aborted and deleted, with the exact log in both views, the
+order, killed, aborted, kept in the quarantine (each item gives the planted
+bytes back, its manifest line has the right size and SHA-256) and deleted,
+with the exact log in both views, the
 exact command journal (full quoted paths, the kill tool with each found
 file's path, the task-kill tool with its name except for services.exe, one
 shutdown abort per server find, the repair's commands and one restart for the
@@ -9,9 +11,14 @@ msconfig.exe copied and the repair program's work done. Decoys beside the
 targets (on a 64-bit Windows also files named like the system-folder targets in
 its 64-bit system folder) stay untouched, and the look-alike programs planted where a careless
 command line would find them (C:\\Program.exe, the tools in the working and
-program folders) never run."""
+program folders) never run. The repair program's undo file holds the Run
+value it removed."""
+
+import hashlib
+import os
 
 import expected
+import quarantine
 from scenarios.common import exit_program, list_items, progress, start_program, tree_nodes
 
 FOLDER = "C:\\Program Files\\Dizi Tarvix"
@@ -52,6 +59,8 @@ def native_system_decoys(machine):
 # takes it for absent.
 DECOY_FOLDER = W + "\\kt.atm"
 RUN_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+UNDO_RUN_VALUE = ('[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n'
+                  '"Tarvix"="C:\\\\WINDOWS\\\\krt32.exe"\r\n')
 
 
 def plant(machine):
@@ -84,8 +93,9 @@ def run(machine, checks):
                  [e.command_line for e in machine.settled_journal()],
                  [expected.read_me_opened(FOLDER)])
 
-    model = expected.ScanModel(FOLDER, present=targets).scan()
     state = driver.click("Scan")
+    model = expected.ScanModel(FOLDER, present=targets,
+                               quarantine=quarantine.log_lines(machine)).scan()
     checks.equal("list: every find in descending order, then two clean passes",
                  list_items(state), model.texts)
     checks.equal("tree: each find's details nested as a staircase", tree_nodes(state), model.tree)
@@ -114,6 +124,7 @@ def run(machine, checks):
                  machine.read_bytes(FOLDER + "\\msconfig.exe"))
     checks.equal("log file saved beside the program", machine.read_bytes(LOG_FILE),
                  model.log_file())
+    check_quarantine(machine, checks, targets)
 
     def run_values():
         return sorted(v["name"] for v in driver.registry(RUN_KEY)["values"])
@@ -121,4 +132,35 @@ def run(machine, checks):
     checks.equal("the repair program removed the family's Run value, nothing else",
                  machine.wait_for(lambda: run_values() == ["Other"] and run_values()) or
                  run_values(), ["Other"])
+    undo_files = [name for name in os.listdir(machine.host(quarantine.FOLDER))
+                  if name.startswith("registry-undo-")]
+    checks.equal("one registry undo file", len(undo_files), 1)
+    undo = machine.read_bytes(quarantine.FOLDER + "\\" + undo_files[0]) if undo_files else b""
+    text = undo.decode("utf-16") if undo else ""
+    checks.true("it holds the removed Run value as it was", UNDO_RUN_VALUE in text, text)
     exit_program(machine, checks, program)
+
+
+def check_quarantine(machine, checks, targets):
+    """Every found file kept once, before its deletion, and recoverable."""
+    events = quarantine.events(machine)
+    kept = [e for e in events if e["event"] == "kept"]
+    planted = {path.lower(): b"planted " + path.encode() for path in targets}
+    checks.equal("every found file kept once, in the order found",
+                 sorted(e["path"].lower() for e in kept), sorted(planted))
+    checks.equal("nothing failed to be kept",
+                 [e for e in events if e["event"] == "not kept"], [])
+    wrong = [e["path"] for e in kept
+             if quarantine.recovered(machine, e["id"]) != planted.get(e["path"].lower())]
+    checks.equal("every item gives the planted bytes back", wrong, [])
+    checks.equal("size and SHA-256 of each original recorded",
+                 [(e["size"], e["sha256"]) for e in kept],
+                 [(len(planted[e["path"].lower()]),
+                   hashlib.sha256(planted[e["path"].lower()]).hexdigest()) for e in kept])
+    checks.equal("each original recorded as deleted",
+                 sorted((e["id"], e["original"]) for e in events if e["event"] == "original"),
+                 sorted((e["id"], "deleted") for e in kept))
+    names = sorted(n for n in os.listdir(machine.host(quarantine.FOLDER))
+                   if not n.startswith("registry-undo-"))
+    checks.equal("only the items and the manifest in the folder", names,
+                 sorted([e["id"] + ".dzq" for e in kept] + ["manifest.jsonl"]))

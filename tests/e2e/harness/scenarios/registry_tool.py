@@ -64,10 +64,11 @@ class RegTool:
             raise RuntimeError(f"regtool.exe {words[0]} failed: " + err.decode("latin-1"))
         return out
 
-    def plant(self, keys):
+    def plant(self, keys, bits=32):
         """Sets {key: {name: value}}: through one UTF-16 registry-editor file,
-        and each value whose name holds a null (which no such file can hold)
-        through regtool.exe."""
+        imported by the registry editor of `bits` (under a 64-bit layout, 64
+        plants HKLM\\Software's 64-bit view), and each value whose name holds
+        a null (which no such file can hold) through regtool.exe."""
         lines = ["Windows Registry Editor Version 5.00", ""]
         counted = []
         for key, values in keys.items():
@@ -81,7 +82,7 @@ class RegTool:
             lines.append("")
         self._imports += 1
         self.machine.import_registry("\n".join(lines) + "\n", f"plant-{self._imports}.reg",
-                                     encoding="utf-16")
+                                     bits=bits, encoding="utf-16")
         for key, name, kind, data in counted:
             self._run("set", key, name.encode("utf-16-le").hex(), str(kind), data.hex())
 

@@ -6,7 +6,9 @@ a scan: the view switches both ways show every line, and set rather than
 toggle; About shows the About text over everything, the menu still works
 behind it (a full scan, a view switch), Go Back uncovers the switched view;
 the help pages and the banner open their pages; the close box opens the home
-page exactly once. Exit code 0 each time."""
+page exactly once. Exit code 0 each time. Actions' last item, after a
+separator, opens the restore window in the main window's look, which holds the
+main window still until it is closed."""
 
 import expected
 from app_ids import IDC
@@ -148,12 +150,53 @@ def check_first_look(checks, state):
     checks.equal("progress bar from 0 to 10, at 0", main["progress"],
                  {"position": 0, "minimum": 0, "maximum": 10})
     checks.equal("menu captions as shown", menu_shown(main["menu"]), expected.MENU_SHOWN)
+    checks.equal("a separator between Exit and Restore from quarantine",
+                 [item["separator"] for item in main["menu"][0]["items"]],
+                 [False, False, False, True, False])
     checks.equal("List View checked, Tree View not", view_state(state), LIST_VIEW)
+    # A separator is drawn greyed: it is no item to choose.
     checks.equal("no menu item disabled",
-                 [i["caption"] for top in main["menu"] for i in top["items"] if i["disabled"]], [])
+                 [i["caption"] for top in main["menu"] for i in top["items"]
+                  if i["disabled"] and not i["separator"]], [])
     checks.equal("hints on exactly the progress bar, Scan and Go Back",
                  sorted((t["control"], t["text"]) for t in state["tooltips"]),
                  sorted(HINTS.items()))
+
+
+RESTORE_CAPTION = "Restore from quarantine"
+
+
+def restore_window(state):
+    return next((w for w in state["windows"] if w["caption"] == RESTORE_CAPTION), None)
+
+
+def check_restore_window(machine, checks, driver):
+    """The restore window on a machine that kept nothing: its look, and that
+    it holds the main window still until it is closed."""
+    state = driver.menu("Restore from quarantine...")
+    window = restore_window(state)
+    checks.true("the restore window opens", window is not None, state["windows"])
+    if window is None:
+        return
+    controls = {c["id"]: c for c in window["controls"]}
+    lists = [controls.get(IDC["quarantine_items"]), controls.get(IDC["undo_files"])]
+    checks.equal("its lists: nothing kept, no undo files",
+                 [c and c["items"] for c in lists],
+                 [["(nothing is kept in the quarantine)"], ["(no registry undo files)"]])
+    checks.equal("its lists in the main list's look: Lucida Console, lime on black",
+                 [c and (font(c), c["colours"]) for c in lists],
+                 [(("Lucida Console", 11, False), {"text": LIME, "brush": BLACK})] * 2)
+    buttons = {c["text"]: c for c in window["controls"] if c["class"] == "Button"}
+    checks.equal("its buttons, in Tahoma; only Close usable with nothing to act on",
+                 {text: (font(c), c["enabled"]) for text, c in buttons.items()},
+                 {"&Restore": (("Tahoma", 11, False), False),
+                  "&Delete": (("Tahoma", 11, False), False),
+                  "&Import": (("Tahoma", 11, False), False),
+                  "Close": (("Tahoma", 11, False), True)})
+    checks.equal("the main window takes no input meanwhile", state["main"]["enabled"], False)
+    state = driver.click("Close", window=RESTORE_CAPTION)
+    checks.equal("Close closes it and gives the main window back",
+                 (restore_window(state), state["main"]["enabled"]), (None, True))
 
 
 def run(machine, checks):
@@ -229,6 +272,7 @@ def run(machine, checks):
     checks.equal("the tree holds both scans", tree_nodes(state), two_scans.tree)
     checks.equal("Scan is the default button again", default_buttons(state), ["scan"])
 
+    check_restore_window(machine, checks, driver)
     for item in ("Support Center", "Contact"):
         opened = len(machine.journal())
         driver.menu(item)

@@ -48,13 +48,15 @@ std::optional<std::string> DescribeBox(HWND box, HookClient& hook, std::string& 
   return std::nullopt;
 }
 
-bool Answer(HWND box, std::string& error) {
-  HWND button = GetDlgItem(box, IDOK);
-  if (button == nullptr) {
+// Presses the button `caption` (as shown), or OK, or the box's first button.
+bool Answer(HWND box, const std::string& caption, std::string& error) {
+  HWND button = caption.empty() ? GetDlgItem(box, IDOK) : FindButton(box, caption);
+  if (button == nullptr && caption.empty()) {
     button = FindWindowExA(box, nullptr, "Button", nullptr);
   }
   if (button == nullptr) {
-    error = "the message box has no button";
+    error = caption.empty() ? "the message box has no button"
+                            : "the message box has no button \"" + caption + "\"";
     return false;
   }
   DWORD_PTR ignored = 0;
@@ -107,7 +109,7 @@ Outcome Boxes(const Options& options, HookClient& hook) {
       }
       reported.insert(box);
       outcome.output += *line + "\n";
-      if (options.dismiss && !Answer(box, error)) {
+      if (options.dismiss && !Answer(box, options.answer, error)) {
         return {false, outcome.output + error};
       }
     }

@@ -14,7 +14,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
       continue;
     }
     if (arg == "--caption" || arg == "--image" || arg == "--timeout" || arg == "--until" ||
-        arg == "--view") {
+        arg == "--view" || arg == "--window" || arg == "--answer") {
       if (i + 1 >= args.size()) {
         error = arg + " needs a value";
         return false;
@@ -28,6 +28,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         options.timeoutMs = static_cast<DWORD>(std::strtoul(value.c_str(), nullptr, 10));
       } else if (arg == "--until") {
         options.until = value;
+      } else if (arg == "--window") {
+        options.window = value;
+      } else if (arg == "--answer") {
+        options.answer = value;
       } else {
         options.view = value;
       }
@@ -54,9 +58,13 @@ const char* CommandSummary() {
   return "commands:\n"
          "  wait-window                 wait until the main window is shown\n"
          "  state                       the program's windows as JSON (read inside the program)\n"
-         "  boxes [--dismiss] [--until main|exit]\n"
+         "  boxes [--dismiss [--answer BUTTON]] [--until main|exit]\n"
          "                              the program's message boxes in order, one JSON line each\n"
-         "  click CAPTION               press a button of the main window, wait for its handler\n"
+         "  click CAPTION [--window CAPTION]\n"
+         "                              press a button of the main window (or of the window\n"
+         "                              named), wait for its handler\n"
+         "  select CONTROL-ID ROW --window CAPTION\n"
+         "                              select a row of a list box of that window\n"
          "  menu CAPTION                choose a menu item, wait for its handler\n"
          "  mouse-click CONTROL-ID      click a control with the mouse, do not wait\n"
          "  close                       close the main window as its close box does\n"
@@ -89,6 +97,7 @@ Outcome RunCommand(const Options& options, HookClient& hook) {
       {"state", 0, State},
       {"boxes", 0, Boxes},
       {"click", 1, Click},
+      {"select", 2, Select},
       {"menu", 1, Menu},
       {"mouse-click", 1, MouseClick},
       {"close", 0, Close},

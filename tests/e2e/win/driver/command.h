@@ -18,6 +18,8 @@ struct Options {
   bool dismiss = false;                     // --dismiss: answer each message box with OK
   std::string until = "none";               // --until main|exit|none: when `boxes` ends
   std::string view;                         // --view 32|64: the registry view `reg-dump` reads
+  std::string window;  // --window: another window of the program, by its caption
+  std::string answer;  // --answer: the button each message box is answered with
 };
 
 struct Outcome {

@@ -9,6 +9,7 @@ namespace e2e {
 Outcome WaitWindow(const Options& options, HookClient& hook);
 Outcome State(const Options& options, HookClient& hook);
 Outcome Click(const Options& options, HookClient& hook);
+Outcome Select(const Options& options, HookClient& hook);
 Outcome Menu(const Options& options, HookClient& hook);
 Outcome MouseClick(const Options& options, HookClient& hook);
 Outcome Close(const Options& options, HookClient& hook);

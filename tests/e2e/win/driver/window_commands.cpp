@@ -28,6 +28,30 @@ HWND UsableMainWindow(const Options& options, std::string& error) {
   return nullptr;
 }
 
+// The window the command works: the main window, or the one --window names;
+// shown and not disabled by a modal window.
+HWND UsableWindow(const Options& options, std::string& error) {
+  if (options.window.empty()) {
+    return UsableMainWindow(options, error);
+  }
+  HWND window = FindMainWindow(options.window);
+  if (window == nullptr) {
+    error = "no window with the caption \"" + options.window + "\"";
+  } else if (!IsWindowVisible(window) || !IsWindowEnabled(window)) {
+    error = "the window \"" + options.window + "\" is hidden or disabled";
+  } else {
+    return window;
+  }
+  return nullptr;
+}
+
+// The window whose thread is asked for the program's state after a command
+// on `window`: the main window, which outlives the other windows.
+HWND AskedWindow(const Options& options, HWND window) {
+  HWND main = options.window.empty() ? nullptr : FindMainWindow(options.caption);
+  return main != nullptr ? main : window;
+}
+
 // The program's state once the thread of `main` has taken every message
 // posted so far. A command that ends the program (Exit) may close the window
 // before the question is asked; that is reported as {"ended":true}.
@@ -92,7 +116,7 @@ Outcome State(const Options& options, HookClient& hook) {
 
 Outcome Click(const Options& options, HookClient& hook) {
   std::string error;
-  HWND main = UsableMainWindow(options, error);
+  HWND main = UsableWindow(options, error);
   if (main == nullptr) {
     return {false, error};
   }
@@ -111,7 +135,28 @@ Outcome Click(const Options& options, HookClient& hook) {
     return {false, "the button \"" + caption + "\" is covered by another control"};
   }
   PostMessageA(button, BM_CLICK, 0, 0);
-  return StateAfterQueue(main, options, hook);
+  return StateAfterQueue(AskedWindow(options, main), options, hook);
+}
+
+Outcome Select(const Options& options, HookClient& hook) {
+  std::string error;
+  HWND window = UsableWindow(options, error);
+  if (window == nullptr) {
+    return {false, error};
+  }
+  HWND list = FindDescendantById(window, std::atoi(options.words[1].c_str()));
+  if (list == nullptr || !IsWindowVisible(list) || !IsWindowEnabled(list)) {
+    return {false, "no usable list " + options.words[1]};
+  }
+  const int row = std::atoi(options.words[2].c_str());
+  DWORD_PTR result = 0;
+  // LB_SETCURSEL carries no pointer: it works across processes.
+  if (!SendMessageTimeoutA(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0, SMTO_NORMAL,
+                           options.timeoutMs, &result) ||
+      static_cast<LRESULT>(result) != row) {
+    return {false, "row " + options.words[2] + " cannot be selected"};
+  }
+  return StateAfterQueue(AskedWindow(options, window), options, hook);
 }
 
 Outcome Menu(const Options& options, HookClient& hook) {

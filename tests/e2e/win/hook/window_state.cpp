@@ -112,13 +112,11 @@ void WriteControl(JsonWriter& json, HWND main, HWND control) {
   json.EndObject();
 }
 
-void WriteListBox(JsonWriter& json, HWND list) {
-  json.Key("list").BeginObject();
-  const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+// A list box's rows and selection.
+void WriteListRows(JsonWriter& json, HWND list) {
   json.Field("selection", static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0)));
-  json.Field("horizontalExtent",
-             static_cast<int>(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0)));
   json.Key("items").BeginArray();
+  const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
     const auto length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
     std::string text(length < 0 ? 0 : static_cast<std::size_t>(length) + 1, '\0');
@@ -129,6 +127,13 @@ void WriteListBox(JsonWriter& json, HWND list) {
     json.String(text);
   }
   json.EndArray();
+}
+
+void WriteListBox(JsonWriter& json, HWND list) {
+  json.Key("list").BeginObject();
+  json.Field("horizontalExtent",
+             static_cast<int>(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0)));
+  WriteListRows(json, list);
   json.EndObject();
 }
 
@@ -354,6 +359,34 @@ void WriteTooltips(JsonWriter& json, const std::vector<HWND>& windows) {
   json.EndArray();
 }
 
+// A window of the program other than the main window and its message boxes
+// (the restore window): its caption and each control, with a list box's rows.
+void WriteOtherWindow(JsonWriter& json, HWND window) {
+  json.BeginObject();
+  json.Field("hwnd", static_cast<long long>(reinterpret_cast<UINT_PTR>(window)));
+  json.Field("caption", TextOf(window));
+  json.Field("class", ClassOf(window));
+  json.Field("enabled", IsWindowEnabled(window) != FALSE);
+  json.Key("controls").BeginArray();
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    json.BeginObject();
+    json.Field("id", GetDlgCtrlID(child));
+    json.Field("class", ClassOf(child));
+    json.Field("text", TextOf(child));
+    json.Field("visible", IsWindowVisible(child) != FALSE);
+    json.Field("enabled", IsWindowEnabled(child) != FALSE);
+    WriteFont(json, child);
+    if (ClassOf(child) == "ListBox") {
+      WriteListRows(json, child);
+      WriteDrawColours(json, child, WM_CTLCOLORLISTBOX);
+    }
+    json.EndObject();
+  }
+  json.EndArray();
+  json.EndObject();
+}
+
 }  // namespace
 
 std::string DescribeThreadWindows() {
@@ -362,12 +395,22 @@ std::string DescribeThreadWindows() {
   json.Field("process", static_cast<long long>(GetCurrentProcessId()));
   json.Field("thread", static_cast<long long>(GetCurrentThreadId()));
   const std::vector<HWND> windows = ThreadWindows(GetCurrentThreadId());
+  HWND main = nullptr;
   for (HWND window : windows) {
     if (ClassOf(window) != "#32770" && FindDescendantById(window, IDC_LISTBOX1) != nullptr) {
+      main = window;
       WriteMainWindow(json, window);
       break;
     }
   }
+  json.Key("windows").BeginArray();
+  for (HWND window : windows) {
+    const std::string type = ClassOf(window);
+    if (window != main && type != "#32770" && type != TOOLTIPS_CLASSA && IsWindowVisible(window)) {
+      WriteOtherWindow(json, window);
+    }
+  }
+  json.EndArray();
   WriteTooltips(json, windows);
   json.Key("boxes").BeginArray();
   for (HWND window : windows) {

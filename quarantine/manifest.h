@@ -1,0 +1,73 @@
+// The quarantine's manifest: one UTF-8 JSON object a line (JSON Lines),
+// appended to and never rewritten, so that a line once written stays. Each
+// line is one event:
+//
+//   kept            {"event","id","time","path","size","sha256","kind"}: a
+//                   found file was kept as item `id`; sha256 is null when the
+//                   system could not compute it
+//   original        {"event","id","time","path","original"}: what became of
+//                   the kept file's original after its removal: "deleted",
+//                   "deleted at restart" or "left, delete by hand"; a file
+//                   found again later gets a further line
+//   not kept        {"event","time","path","kind","reason","original"}
+//   restored        {"event","id","time","path","replaced","verified"}
+//   restore failed  {"event","id","time","path","reason"}
+//   deleted         {"event","id","time"}: the item was removed for good
+//   delete failed   {"event","id","time","reason"}
+//   imported        {"event","file","time"}: a registry undo file was imported
+//   import failed   {"event","file","time","reason"}
+//
+// Times are UTC, "2024-05-17T14:23:01Z"; paths are full paths in UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace dizi {
+
+inline constexpr char kManifestName[] = "manifest.jsonl";
+
+// "2024-05-17T14:23:01Z".
+std::string IsoTime(const UtcTime& time);
+// "20240517-142301", for names.
+std::string TimeStamp(const UtcTime& time);
+
+// The lines, each ended by a line feed.
+std::string KeptEvent(const UtcTime& time, std::string_view id, std::string_view path,
+                      std::uint64_t size, std::string_view sha256, std::string_view kind);
+std::string OriginalEvent(const UtcTime& time, std::string_view id, std::string_view path,
+                          std::string_view original);
+std::string NotKeptEvent(const UtcTime& time, std::string_view path, std::string_view kind,
+                         std::string_view reason, std::string_view original);
+std::string RestoredEvent(const UtcTime& time, std::string_view id, std::string_view path,
+                          bool replaced, bool verified);
+std::string RestoreFailedEvent(const UtcTime& time, std::string_view id, std::string_view path,
+                               std::string_view reason);
+std::string DeletedEvent(const UtcTime& time, std::string_view id);
+std::string DeleteFailedEvent(const UtcTime& time, std::string_view id, std::string_view reason);
+std::string ImportedEvent(const UtcTime& time, std::string_view file);
+std::string ImportFailedEvent(const UtcTime& time, std::string_view file, std::string_view reason);
+
+// An item as the manifest's events leave it.
+struct ManifestItem {
+  std::string id;
+  std::string time;  // when it was kept
+  std::string path;  // UTF-8
+  std::uint64_t size = 0;
+  std::string sha256;  // empty when none was recorded
+  std::string kind;
+  // "kept" until its removal is noted, then what became of the original,
+  // "restored" once it was put back.
+  std::string state;
+};
+
+// The items kept and not deleted since, in the order they were kept. Lines
+// that are not one of the events above (cut short, or of a later version)
+// are passed over.
+std::vector<ManifestItem> ManifestItems(std::string_view manifest);
+
+}  // namespace dizi

@@ -1,0 +1,150 @@
+// The platform's operations for the quarantine on a real (Wine) system, and a
+// file kept and restored through them.
+#include <windows.h>
+// After windows.h, which it needs.
+#include <sddl.h>
+
+#include <string>
+
+#include "check.h"
+#include "platform/win32/win32_platform.h"
+#include "quarantine/keep.h"
+#include "quarantine/restore.h"
+#include "scratch_folder.h"
+
+namespace dizi {
+namespace {
+
+// The folder's access rules as security descriptor text; empty when unreadable.
+std::string AccessRules(const std::string& path) {
+  DWORD size = 0;
+  ::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+  std::string descriptor(size, '\0');
+  char* text = nullptr;
+  if (size == 0 ||
+      !::GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size,
+                          &size) ||
+      !::ConvertSecurityDescriptorToStringSecurityDescriptorA(
+          descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    return {};
+  }
+  std::string rules(text);
+  ::LocalFree(text);
+  return rules;
+}
+
+std::string Bytes(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) {
+    bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  }
+  return bytes;
+}
+
+TEST_CASE(TheProtectedFolderIsMadeWithItsParentsAndLetsNobodyElseIn) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  const std::string protectedFolder = folder / "Common\\DiziTarvix\\Quarantine";
+  const Outcome made = platform.MakeProtectedDirectory(protectedFolder);
+  CHECK_EQ(made.reason, std::string());
+  CHECK(made.ok);
+  const std::string rules = AccessRules(protectedFolder);
+  // Windows reads back "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)"; Wine keeps no
+  // access rules of its own but turns them into the Unix folder's mode, which
+  // it reads back as the system and the owner alone.
+  CHECK(rules.find("FA;;;SY)") != std::string::npos);
+  for (const char* everybody : {";;;WD)", ";;;BU)", ";;;AU)", ";;;BG)"}) {
+    CHECK_EQ(rules.find(everybody), std::string::npos);
+  }
+  WriteText(protectedFolder + "\\item", "usable");
+  CHECK_EQ(ReadText(protectedFolder + "\\item"), std::string("usable"));
+  // Made again when it exists; a file in the way is an error.
+  CHECK(platform.MakeProtectedDirectory(protectedFolder).ok);
+  WriteText(folder / "file", "");
+  CHECK(!platform.MakeProtectedDirectory(folder / "file").ok);
+  CHECK(!platform.MakeProtectedDirectory(folder / "file\\below").ok);
+}
+
+TEST_CASE(NewFilesAreOnlyEverCreatedAndFilesAreReadWhole) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  WriteText(folder / "there", "someone's");
+  std::string reason;
+  bool exists = false;
+  CHECK(platform.CreateNewFile(folder / "there", reason, exists) == nullptr);
+  CHECK(exists);
+  CHECK_EQ(ReadText(folder / "there"), std::string("someone's"));
+  CHECK(platform.CreateNewFile(folder / "missing\\new", reason, exists) == nullptr);
+  CHECK(!exists);
+  CHECK(reason.find("(error 3)") != std::string::npos);  // the system's words, its number
+
+  const std::string bytes = Bytes(300001);
+  std::unique_ptr<OutputFile> file = platform.CreateNewFile(folder / "new", reason, exists);
+  CHECK(file != nullptr);
+  CHECK(file && file->Write(bytes) && file->Close());
+  const std::unique_ptr<InputFile> input = platform.OpenToRead(folder / "new", reason);
+  std::string read;
+  std::string chunk;
+  while (input && input->Read(65536, chunk, reason) && !chunk.empty()) {
+    read += chunk;
+  }
+  CHECK(read == bytes);
+  CHECK(platform.OpenToRead(folder / "absent", reason) == nullptr);
+  CHECK(reason.find("(error 2)") != std::string::npos);
+}
+
+TEST_CASE(AppendingAddsToTheEndAndListingNamesFilesOnly) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  CHECK(platform.AppendToFile(folder / "log", "one\n").ok);
+  CHECK(platform.AppendToFile(folder / "log", "two\n").ok);
+  CHECK_EQ(ReadText(folder / "log"), std::string("one\ntwo\n"));
+  CHECK(!platform.AppendToFile(folder / "missing\\log", "x").ok);
+  ::CreateDirectoryA((folder / "sub").c_str(), nullptr);
+  const std::vector<std::string> names = platform.ListFiles(folder.Path());
+  CHECK_EQ(names.size(), std::size_t{1});
+  CHECK(!names.empty() && names[0] == "log");
+}
+
+TEST_CASE(AWaitedCommandGivesItsExitCode) {
+  Win32Platform platform;
+  const std::string cmd = platform.SystemDirectory() + "\\cmd.exe";
+  const auto code = platform.RunHiddenForExitCode({cmd, "\"" + cmd + "\" /c exit 3"}, 30000);
+  CHECK(code.has_value());
+  CHECK_EQ(code.value_or(0), 3ul);
+  CHECK(!platform.RunHiddenForExitCode({cmd + ".missing", "\"" + cmd + ".missing\""}, 1000));
+}
+
+TEST_CASE(TextGoesToUtf8AndBackWhereTheCodePageHasIt) {
+  Win32Platform platform;
+  CHECK_EQ(platform.AnsiToUtf8("C:\\Tools\\a.exe"), std::string("C:\\Tools\\a.exe"));
+  CHECK(platform.Utf8ToAnsi("C:\\Tools\\a.exe") == std::optional<std::string>("C:\\Tools\\a.exe"));
+  if (::GetACP() != CP_UTF8) {
+    // U+4E2D is in no single-byte code page.
+    CHECK(!platform.Utf8ToAnsi("C:\\\xE4\xB8\xAD.exe"));
+  }
+  CHECK(!platform.Utf8ToAnsi("\xC3"));  // not UTF-8 at all
+  const UtcTime now = UtcOf(platform.Now());
+  CHECK(now.year >= 2024 && now.month >= 1 && now.month <= 12 && now.day >= 1);
+}
+
+TEST_CASE(AFileIsKeptInTheCommonApplicationDataAndRestoredByteForByte) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  const std::string path = folder / "krt32.exe";
+  const std::string bytes = Bytes(1 << 20);
+  WriteText(path, bytes);
+  const KeptFile kept = KeepFile(platform, path, "server");
+  CHECK_EQ(kept.reason, std::string());
+  CHECK(::DeleteFileA(path.c_str()));
+  const RestoreOutcome restored = RestoreItemById(platform, kept.id, ExistingFile::Keep);
+  CHECK(restored.status == RestoreStatus::Restored);
+  CHECK(restored.verified);
+  CHECK(ReadText(path) == bytes);
+  CHECK(RestoreItemById(platform, kept.id, ExistingFile::Keep).status ==
+        RestoreStatus::TargetExists);
+  CHECK(platform.CommonAppDataDirectory().size() > 3);
+}
+
+}  // namespace
+}  // namespace dizi
