@@ -10,7 +10,7 @@ def start_program(machine, checks, folder, cwd=None, boxes=(expected.WARNING_BOX
     """Starts the program, answers its start-up boxes and checks them against
     `boxes`; returns the running program once its main window is ready.
     Without `native_tools` the system tools it starts are Wine's own."""
-    program = machine.launch(folder, cwd, native_tools)
+    program = machine.launch(folder, cwd, native_tools=native_tools)
     shown = machine.driver().boxes(until="main")
     checks.equal(f"{label}start-up message boxes, in order", shown, list(boxes))
     return program

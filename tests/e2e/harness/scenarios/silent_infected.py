@@ -13,6 +13,7 @@ import subprocess
 import sys
 
 import expected
+import quarantine
 from scenarios import infected
 from scenarios.common import read_report, run_silent, silent_log
 
@@ -30,9 +31,10 @@ def run(machine, checks):
     os.makedirs(machine.host(REPORTS))
     os.makedirs(machine.host(infected.WORK), exist_ok=True)
 
-    model = expected.ScanModel(FOLDER, present=targets).scan()
     code, windows = run_silent(machine, ["/silent", "/report:" + REPORT], FOLDER,
                                cwd=infected.WORK)
+    model = expected.ScanModel(FOLDER, present=targets,
+                               quarantine=quarantine.log_lines(machine)).scan()
     checks.equal("exit code", code, 1)
     checks.equal("no window and no box appeared at any moment", windows, [])
     checks.equal("command journal: exactly the window's scan's commands, in order",
