@@ -50,8 +50,9 @@ struct Switch {
   std::string value;
 };
 
-// The names a switch may have; /restore is to come with the quarantine.
-constexpr std::array<std::string_view, 5> kKnown = {"silent", "noreboot", "report", "?", "help"};
+// The names a switch may have.
+constexpr std::array<std::string_view, 6> kKnown = {"silent",  "noreboot", "report",
+                                                    "restore", "?",        "help"};
 
 bool IsKnown(const std::string& name) {
   return std::find(kKnown.begin(), kKnown.end(), name) != kKnown.end();
@@ -74,6 +75,17 @@ void Take(const Switch& given, CommandLine& result, bool& help, std::string& pro
       return;
     }
     result.silent.reportPath = given.value;
+    return;
+  }
+  if (given.name == "restore") {
+    if (!given.hasValue || given.value.empty()) {
+      problem = "/restore needs what to restore: /restore:all or /restore:<id>";
+      return;
+    }
+    result.mode = StartMode::Restore;
+    if (Lower(given.value) != "all") {
+      result.restoreId = given.value;
+    }
     return;
   }
   if (given.hasValue) {
@@ -176,6 +188,12 @@ CommandLine ParseCommandLine(std::string_view commandLine, std::string_view prog
   }
   if (help) {
     result.mode = StartMode::Usage;
+    return result;
+  }
+  if (result.mode == StartMode::Restore) {
+    if (result.silent.noReboot || !result.silent.reportPath.empty()) {
+      return Bad(result, "/restore goes with no other switch but /silent");
+    }
     return result;
   }
   if (!result.silentSwitch) {

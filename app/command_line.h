@@ -2,6 +2,7 @@
 // without one. Portable, so that it is tested natively.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@ namespace dizi {
 enum class StartMode {
   Window,          // no arguments: the program as a double-click starts it
   Silent,          // /silent: one run without a window, then the exit code
+  Restore,         // /restore:all or /restore:<id>: files put back from the quarantine
   Usage,           // /? or /help: the usage text
   BadCommandLine,  // the usage text after what is wrong
 };
@@ -22,7 +24,9 @@ struct CommandLine {
   // /silent was given: nothing may be shown, even when the rest is wrong.
   bool silentSwitch = false;
   SilentOptions silent;  // for StartMode::Silent
-  std::string problem;   // for StartMode::BadCommandLine: what is wrong, one line
+  // For StartMode::Restore: the item's id, or nothing for every item.
+  std::optional<std::string> restoreId;
+  std::string problem;  // for StartMode::BadCommandLine: what is wrong, one line
 };
 
 // The arguments after the program's own name, split as the C runtime splits
@@ -34,8 +38,9 @@ struct CommandLine {
 std::vector<std::string> SplitArguments(std::string_view commandLine, std::string_view programPath);
 
 // Reads the whole command line as the system gives it (the program's own name
-// first). Switches begin with / or -, in any case; "/report:<file>" takes a
-// value after a colon; every switch may be given once. An unknown, repeated or
+// first). Switches begin with / or -, in any case; "/report:<file>" and
+// "/restore:all" or "/restore:<id>" take a value after a colon; every switch
+// may be given once, and /restore with nothing but /silent. An unknown, repeated or
 // malformed argument makes it a bad command line.
 CommandLine ParseCommandLine(std::string_view commandLine, std::string_view programPath);
 

@@ -8,6 +8,7 @@
 #include "app/recorded_digests.h"
 #include "app/run_lock.h"
 #include "app/usage_text.h"
+#include "fleet/silent_restore.h"
 #include "platform/win32/token_groups.h"
 #include "platform/win32/win32_platform.h"
 #include "report/exit_code.h"
@@ -77,6 +78,23 @@ int RunWithoutWindow(SilentOptions options) {
   }
   Win32Platform platform;
   return RunSilently(platform, ShippedDigests(), options);
+}
+
+int RestoreWithoutWindow(const std::optional<std::string>& id) {
+  ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  const RunLock lock;
+  if (lock.AnotherRun()) {
+    WriteToStandardOutput("nothing restored: another run of Diri Tarvix is in progress\n");
+    return kExitAnotherRun;
+  }
+  Win32Platform platform;
+  const RestoreRun run = RestoreSilently(platform, id);
+  std::string text;
+  for (const std::string& line : run.lines) {
+    text += line + "\n";
+  }
+  WriteToStandardOutput(text);
+  return run.exitCode;
 }
 
 int TellUsage(const CommandLine& command) {

@@ -11,6 +11,11 @@ namespace dizi {
 // boxes; the report's path is taken as the starter's current folder sees it.
 int RunWithoutWindow(SilentOptions options);
 
+// Puts files back from the quarantine (every one, or the item `id`) without a
+// window, unless another run is in progress (exit code 6); writes a line per
+// item to standard output and returns the exit code.
+int RestoreWithoutWindow(const std::optional<std::string>& id);
+
 // The usage text, after what is wrong for a bad command line: on standard
 // output when the starter gave one, otherwise in a box when a user is at the
 // screen and /silent was not given; else nowhere. Returns the exit code 5.

@@ -75,6 +75,19 @@ int RunSilentProgram(const SilentOptions& options) {
   return static_cast<int>(Verdict::CannotRun);
 }
 
+// Like a run without a window: a failure goes to standard output, never to
+// a box.
+int RunRestoreProgram(const std::optional<std::string>& id) {
+  try {
+    return RestoreWithoutWindow(id);
+  } catch (const std::exception& failure) {
+    WriteToStandardOutput(std::string("DiziTarvix.exe: ") + failure.what() + "\n");
+  } catch (...) {
+    WriteToStandardOutput("DiziTarvix.exe: the restore failed\n");
+  }
+  return static_cast<int>(Verdict::CannotRun);
+}
+
 }  // namespace
 
 }  // namespace dizi
@@ -87,6 +100,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
       return dizi::RunWindowProgram(instance, showCommand);
     case dizi::StartMode::Silent:
       return dizi::RunSilentProgram(command.silent);
+    case dizi::StartMode::Restore:
+      return dizi::RunRestoreProgram(command.restoreId);
     case dizi::StartMode::Usage:
     case dizi::StartMode::BadCommandLine:
       break;

@@ -76,6 +76,11 @@ std::string ReportText(const RunRecord& record, Platform& platform) {
     json.BeginObject();
     json.Field("path", utf8(file.path)).Field("kind", KindName(file.kind));
     json.Field("outcome", OutcomeName(file.outcome));
+    // What the quarantine kept of it: null where it kept nothing.
+    json.Key("sha256");
+    file.sha256.empty() ? json.Null() : json.String(file.sha256);
+    json.Key("quarantine");
+    file.quarantineId.empty() ? json.Null() : json.String(file.quarantineId);
     json.EndObject();
   }
   json.EndArray();

@@ -64,6 +64,19 @@ TEST(CommandLineTest, UsageIsAskedForWithEitherSwitch) {
   EXPECT_TRUE(silent.silentSwitch);
 }
 
+TEST(CommandLineTest, RestoreTakesAllOrAnItemsId) {
+  for (const char* line : {"/restore:all", "-RESTORE:All", "/silent /restore:ALL"}) {
+    const CommandLine parsed = Parse(line);
+    EXPECT_EQ(parsed.mode, StartMode::Restore) << line;
+    EXPECT_EQ(parsed.restoreId, std::nullopt) << line;
+  }
+  const CommandLine one = Parse("/restore:20240517-142301-01");
+  EXPECT_EQ(one.mode, StartMode::Restore);
+  EXPECT_EQ(one.restoreId, std::optional<std::string>("20240517-142301-01"));
+  EXPECT_FALSE(one.silentSwitch);
+  EXPECT_EQ(Parse("/restore:all /?").mode, StartMode::Usage);
+}
+
 TEST(CommandLineTest, BadCommandLinesSayWhatIsWrong) {
   const struct {
     const char* arguments;
@@ -75,7 +88,11 @@ TEST(CommandLineTest, BadCommandLinesSayWhatIsWrong) {
       {"/", "unknown argument /"},
       {"-", "unknown argument -"},
       {"--silent", "unknown argument --silent"},
-      {"/restore:all", "unknown argument /restore:all"},
+      {"/restore", "/restore needs what to restore: /restore:all or /restore:<id>"},
+      {"/restore:", "/restore needs what to restore: /restore:all or /restore:<id>"},
+      {"/restore:all /noreboot", "/restore goes with no other switch but /silent"},
+      {"/restore:all /report:x.json", "/restore goes with no other switch but /silent"},
+      {"/restore:all /restore:x", "/restore:x is given more than once"},
       {"/silent:yes", "/silent:yes: the switch takes no value"},
       {"/silent /noreboot:1", "/noreboot:1: the switch takes no value"},
       {"/?:x", "/?:x: the switch takes no value"},

@@ -52,10 +52,16 @@ TEST(ReportTest, AnInfectedMachinesReportHoldsEveryFieldInOrder) {
   EXPECT_EQ(report["result"].text, "removed");
   ASSERT_EQ(report["found"].items.size(), 2u);
   const Json& server = report["found"].items[0];
-  EXPECT_EQ(server.Keys(), (std::vector<std::string>{"path", "kind", "outcome"}));
+  EXPECT_EQ(server.Keys(),
+            (std::vector<std::string>{"path", "kind", "outcome", "sha256", "quarantine"}));
   EXPECT_EQ(server["path"].text, "C:\\WINDOWS\\krt32.exe");
   EXPECT_EQ(server["kind"].text, "server");
   EXPECT_EQ(server["outcome"].text, "deleted");
+  // The file was empty; it was kept as the first item of the run.
+  EXPECT_EQ(server["sha256"].text, HexDigest(PortableSha256Of("")));
+  EXPECT_EQ(server["quarantine"].text, "20240517-142301-01");
+  // The downloader pass comes two seconds of pauses later.
+  EXPECT_EQ(report["found"].items[1]["quarantine"].text, "20240517-142303-01");
   EXPECT_EQ(report["found"].items[1]["path"].text, "C:\\WINDOWS\\system32\\kservice.exe");
   EXPECT_EQ(report["found"].items[1]["kind"].text, "downloader");
   std::vector<std::string> steps;
@@ -86,6 +92,19 @@ TEST(ReportTest, OutcomesAndARestartHeldBackAreReportedAsTheyWere) {
   EXPECT_EQ(RunSilently(m.platform, m.recorded, {true, kReport}), 3);
   EXPECT_EQ(ReportOf(m)["result"].text, "incomplete");
   EXPECT_EQ(ReportOf(m)["found"].items[0]["outcome"].text, "delete_by_hand");
+}
+
+TEST(ReportTest, AFileTheQuarantineCouldNotKeepHasNoDigestAndNoItem) {
+  Machine m;
+  m.platform.AddDirectory("C:\\Reports");
+  const std::string locked = std::string(kWindows) + "\\krt32.exe";
+  m.platform.AddFile(locked, "bytes another process keeps locked");
+  m.platform.LockAgainstReading(locked);
+  EXPECT_EQ(RunSilently(m.platform, m.recorded, {false, kReport}), 1);
+  const Json& found = ReportOf(m)["found"].items.at(0);
+  EXPECT_EQ(found["outcome"].text, "deleted");
+  EXPECT_EQ(found["sha256"].kind, Json::Kind::Null);
+  EXPECT_EQ(found["quarantine"].kind, Json::Kind::Null);
 }
 
 TEST(ReportTest, ARunThatCouldNotRunReportsWhyAndWhatItSkipped) {

@@ -5,9 +5,13 @@ window's scan starts (the same journal), every target deleted and the decoys
 untouched, the window's log with the warning box's text first, no window and
 no box at any moment, and a report that lists each file found once, in the
 order found, with its kind and what became of it, the four repairs and the
-restart scheduled. scripts/fleet-report reads the report back."""
+restart scheduled, and each file's quarantine item and SHA-256.
+scripts/fleet-report reads the report back. Then /restore:<id> puts one file
+back byte for byte and nothing else, never over a file that is there (exit
+code 3), and an unknown id is exit code 5."""
 
 import csv
+import hashlib
 import os
 import subprocess
 import sys
@@ -73,3 +77,27 @@ def run(machine, checks):
                  [(m["computer"], m["result"], m["exit_code"], m["files_found"])
                   for m in machines],
                  [(report["computer"], "removed", "1", str(len(report["found"])))])
+    check_restore(machine, checks, report, targets)
+
+
+def check_restore(machine, checks, report, targets):
+    kept = {f["path"]: f["quarantine"] for f in report["found"] if f["quarantine"]}
+    checks.equal("report: each file's quarantine item and the SHA-256 of its planted bytes",
+                 [f["path"] for f in report["found"]
+                  if f["path"] not in kept or
+                  f["sha256"] != hashlib.sha256(b"planted " + f["path"].encode()).hexdigest()],
+                 [])
+    one = next(path for path in kept if path not in infected.OTHER_CASE)
+    code, windows = run_silent(machine, ["/restore:" + kept[one]], FOLDER)
+    checks.equal("/restore:<id>: exit code, no window", (code, windows), (0, []))
+    checks.equal("/restore:<id>: the file is back byte for byte",
+                 machine.exists(one) and machine.read_bytes(one), b"planted " + one.encode())
+    checks.equal("/restore:<id>: no other file is back",
+                 [p for p in targets if p != one and machine.exists(infected.OTHER_CASE.get(p, p))],
+                 [])
+    machine.write_bytes(one, b"installed since")
+    code, _ = run_silent(machine, ["/restore:" + kept[one]], FOLDER)
+    checks.equal("/restore:<id> where another file is: exit code 3, that file left as it is",
+                 (code, machine.read_bytes(one)), (3, b"installed since"))
+    code, _ = run_silent(machine, ["/restore:20000101-000000-01"], FOLDER)
+    checks.equal("/restore of an id no item has: exit code 5", code, 5)
