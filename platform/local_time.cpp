@@ -51,7 +51,46 @@ void SetFields(long long seconds, T& time) {
   time.second = static_cast<int>(rest % 60);
 }
 
+// The number's last `count` decimal digits, with leading zeros. Written by
+// hand: the C library's formatting would weigh more than all that uses it.
+std::string Digits(int number, int count) {
+  std::string text(static_cast<std::size_t>(count), '0');
+  for (int i = count - 1; i >= 0 && number > 0; --i, number /= 10) {
+    text[static_cast<std::size_t>(i)] = static_cast<char>('0' + number % 10);
+  }
+  return text;
+}
+
+// The date and time with the separators given: after the year, the month,
+// the day, the hour and the minute (a blank for none).
+template <typename T>
+std::string DateAndTime(const T& time, const char (&separators)[6]) {
+  const int parts[] = {time.year, time.month, time.day, time.hour, time.minute, time.second};
+  std::string text;
+  for (std::size_t i = 0; i < 6; ++i) {
+    text += Digits(parts[i], i == 0 ? 4 : 2);
+    if (i < 5 && separators[i] != ' ') {
+      text += separators[i];
+    }
+  }
+  return text;
+}
+
 }  // namespace
+
+std::string IsoTime(const LocalTime& time) {
+  const int offset = time.utcOffsetMinutes < 0 ? -time.utcOffsetMinutes : time.utcOffsetMinutes;
+  return DateAndTime(time, "--T::") + (time.utcOffsetMinutes < 0 ? "-" : "+") +
+         Digits(offset / 60, 2) + ":" + Digits(offset % 60, 2);
+}
+
+std::string IsoTime(const UtcTime& time) {
+  return DateAndTime(time, "--T::") + "Z";
+}
+
+std::string TimeStamp(const UtcTime& time) {
+  return DateAndTime(time, "  -  ");
+}
 
 long long DaysFromCivil(int year, int month, int day) {
   year -= month <= 2 ? 1 : 0;

@@ -2,6 +2,8 @@
 // and in UTC.
 #pragma once
 
+#include <string>
+
 namespace dizi {
 
 struct LocalTime {
@@ -33,5 +35,11 @@ UtcTime UtcOf(const LocalTime& time);
 
 // `time` moved on by `seconds` (which may be negative), the offset kept.
 LocalTime Later(const LocalTime& time, long long seconds);
+
+// ISO 8601: "2024-05-17T16:23:01+02:00", and "2024-05-17T14:23:01Z".
+std::string IsoTime(const LocalTime& time);
+std::string IsoTime(const UtcTime& time);
+// "20240517-142301", for names.
+std::string TimeStamp(const UtcTime& time);
 
 }  // namespace dizi

@@ -6,25 +6,6 @@ namespace dizi {
 
 namespace {
 
-void AppendQuoted(std::string& out, std::string_view utf8) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  out += '"';
-  for (const char c : utf8) {
-    const auto code = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (code < 0x20) {
-      out += "\\u00";
-      out += kHex[code >> 4];
-      out += kHex[code & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-}
-
 void AppendUtf8(std::string& out, std::uint32_t code) {
   if (code < 0x80) {
     out += static_cast<char>(code);
@@ -214,38 +195,33 @@ class Reader {
 
 }  // namespace
 
-void JsonLine::Key(std::string_view key) {
-  text_ += text_.empty() ? "{" : ",";
-  AppendQuoted(text_, key);
-  text_ += ':';
+JsonLine::JsonLine() {
+  json_.BeginObject();
 }
 
 JsonLine& JsonLine::Text(std::string_view key, std::string_view utf8) {
-  Key(key);
-  AppendQuoted(text_, utf8);
+  json_.Field(key, utf8);
   return *this;
 }
 
 JsonLine& JsonLine::Number(std::string_view key, std::uint64_t number) {
-  Key(key);
-  text_ += std::to_string(number);
+  json_.Key(key).Unsigned(number);
   return *this;
 }
 
 JsonLine& JsonLine::Boolean(std::string_view key, bool value) {
-  Key(key);
-  text_ += value ? "true" : "false";
+  json_.Field(key, value);
   return *this;
 }
 
 JsonLine& JsonLine::Null(std::string_view key) {
-  Key(key);
-  text_ += "null";
+  json_.Key(key).Null();
   return *this;
 }
 
 std::string JsonLine::Finish() const {
-  return (text_.empty() ? "{" : text_) + "}\n";
+  JsonWriter whole = json_;
+  return whole.EndObject().Text() + "\n";
 }
 
 std::optional<std::map<std::string, JsonField>> ParseJsonLine(std::string_view line) {

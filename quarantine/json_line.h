@@ -9,11 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/json_writer.h"
+
 namespace dizi {
 
 // Builds a line field by field, in the order given.
 class JsonLine {
  public:
+  JsonLine();
   JsonLine& Text(std::string_view key, std::string_view utf8);
   JsonLine& Number(std::string_view key, std::uint64_t number);
   JsonLine& Boolean(std::string_view key, bool value);
@@ -22,9 +25,7 @@ class JsonLine {
   std::string Finish() const;
 
  private:
-  void Key(std::string_view key);
-
-  std::string text_;
+  JsonWriter json_{JsonWriter::Layout::Compact};
 };
 
 struct JsonField {

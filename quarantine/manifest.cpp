@@ -22,40 +22,7 @@ const std::string* TextOf(const std::map<std::string, JsonField>& fields, const 
 
 }  // namespace
 
-namespace {
-
-// The number's last `digits` decimal digits, with leading zeros.
-std::string Digits(unsigned number, int digits) {
-  std::string text(static_cast<std::size_t>(digits), '0');
-  for (int i = digits - 1; i >= 0; --i, number /= 10) {
-    text[static_cast<std::size_t>(i)] = static_cast<char>('0' + number % 10);
-  }
-  return text;
-}
-
-// The time's parts, with the separators given: after the year, the month,
-// the day, the hour and the minute, and at the end.
-std::string TimeText(const UtcTime& time, const char (&separators)[7]) {
-  const int parts[] = {time.year, time.month, time.day, time.hour, time.minute, time.second};
-  std::string text;
-  for (std::size_t i = 0; i < 6; ++i) {
-    text += Digits(static_cast<unsigned>(parts[i]), i == 0 ? 4 : 2);
-    if (separators[i] != ' ') {
-      text += separators[i];
-    }
-  }
-  return text;
-}
-
-}  // namespace
-
-std::string IsoTime(const UtcTime& time) {
-  return TimeText(time, "--T::Z");
-}
-
-std::string TimeStamp(const UtcTime& time) {
-  return TimeText(time, "  -   ");
-}
+namespace {}  // namespace
 
 std::string KeptEvent(const UtcTime& time, std::string_view id, std::string_view path,
                       std::uint64_t size, std::string_view sha256, std::string_view kind) {

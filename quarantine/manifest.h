@@ -31,11 +31,6 @@ namespace dizi {
 
 inline constexpr char kManifestName[] = "manifest.jsonl";
 
-// "2024-05-17T14:23:01Z".
-std::string IsoTime(const UtcTime& time);
-// "20240517-142301", for names.
-std::string TimeStamp(const UtcTime& time);
-
 // The lines, each ended by a line feed.
 std::string KeptEvent(const UtcTime& time, std::string_view id, std::string_view path,
                       std::uint64_t size, std::string_view sha256, std::string_view kind);

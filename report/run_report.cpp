@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "platform/file_in_one_step.h"
+#include "platform/json_writer.h"
 #include "report/exit_code.h"
-#include "report/json_writer.h"
 #include "report/run_record.h"
 
 namespace dizi {
@@ -45,30 +45,13 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-std::string Iso8601(const LocalTime& time) {
-  // Digits written by hand: the C library's formatting would weigh more than
-  // the whole report.
-  const auto digits = [](int value, int count) {
-    std::string text(static_cast<std::size_t>(count), '0');
-    for (int i = count - 1; i >= 0 && value > 0; --i, value /= 10) {
-      text[static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
-    }
-    return text;
-  };
-  const int offset = std::abs(time.utcOffsetMinutes);
-  return digits(time.year, 4) + "-" + digits(time.month, 2) + "-" + digits(time.day, 2) + "T" +
-         digits(time.hour, 2) + ":" + digits(time.minute, 2) + ":" + digits(time.second, 2) +
-         (time.utcOffsetMinutes < 0 ? "-" : "+") + digits(offset / 60, 2) + ":" +
-         digits(offset % 60, 2);
-}
-
 std::string ReportText(const RunRecord& record, Platform& platform) {
   const auto utf8 = [&](const std::string& ansi) { return platform.AnsiToUtf8(ansi); };
   JsonWriter json;
   json.BeginObject();
   json.Field("program", "DiziTarvix").Field("version", kProgramVersion);
   json.Field("computer", record.computer).Field("user", record.user);
-  json.Field("started", Iso8601(record.started)).Field("finished", Iso8601(record.finished));
+  json.Field("started", IsoTime(record.started)).Field("finished", IsoTime(record.finished));
   json.Field("exit_code", ExitCodeFor(record));
   json.Field("result", VerdictName(VerdictOf(record)));
   json.Key("found").BeginArray();

@@ -23,7 +23,4 @@ std::string ReportText(const RunRecord& record, Platform& platform);
 // left as it is. On failure the reason says why, for the log.
 Outcome WriteReport(Platform& platform, const std::string& path, const std::string& text);
 
-// An ISO 8601 time with its offset, as "2024-05-01T10:15:30+02:00".
-std::string Iso8601(const LocalTime& time);
-
 }  // namespace dizi

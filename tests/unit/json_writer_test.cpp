@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "json_parse.h"
-#include "report/json_writer.h"
+#include "platform/json_writer.h"
 
 namespace dizi::test {
 namespace {

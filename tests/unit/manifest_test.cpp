@@ -101,7 +101,7 @@ TEST(ManifestTest, AnIdKeptAgainNamesTheNewItem) {
 }
 
 TEST(ManifestTest, TimesAreWrittenInFullWithLeadingZeros) {
-  EXPECT_EQ(IsoTime({2025, 1, 2, 3, 4, 5}), "2025-01-02T03:04:05Z");
+  EXPECT_EQ(IsoTime(UtcTime{2025, 1, 2, 3, 4, 5}), "2025-01-02T03:04:05Z");
   EXPECT_EQ(TimeStamp({2025, 1, 2, 3, 4, 5}), "20250102-030405");
 }
 

@@ -146,10 +146,14 @@ TEST(ReportTest, PathsBeyondAsciiAreWrittenAsUtf8) {
 }
 
 TEST(ReportTest, TimesCarryTheirOffsetFromUtc) {
-  EXPECT_EQ(Iso8601({2024, 1, 2, 3, 4, 5, 0}), "2024-01-02T03:04:05+00:00");
-  EXPECT_EQ(Iso8601({2024, 12, 31, 23, 59, 59, -300}), "2024-12-31T23:59:59-05:00");
-  EXPECT_EQ(Iso8601({2025, 6, 30, 8, 0, 0, 330}), "2025-06-30T08:00:00+05:30");
-  EXPECT_EQ(Iso8601({2025, 6, 30, 8, 0, 0, -210}), "2025-06-30T08:00:00-03:30");
+  EXPECT_EQ(IsoTime(LocalTime{2024, 1, 2, 3, 4, 5, 0}), "2024-01-02T03:04:05+00:00");
+  EXPECT_EQ(IsoTime(LocalTime{2024, 12, 31, 23, 59, 59, -300}), "2024-12-31T23:59:59-05:00");
+  EXPECT_EQ(IsoTime(LocalTime{2025, 6, 30, 8, 0, 0, 330}), "2025-06-30T08:00:00+05:30");
+  EXPECT_EQ(IsoTime(LocalTime{2025, 6, 30, 8, 0, 0, -210}), "2025-06-30T08:00:00-03:30");
+  // The same moments in UTC, across a year's end and a leap day.
+  EXPECT_EQ(IsoTime(UtcOf({2024, 1, 1, 1, 30, 0, 120})), "2023-12-31T23:30:00Z");
+  EXPECT_EQ(IsoTime(UtcOf({2024, 2, 28, 22, 0, 0, -300})), "2024-02-29T03:00:00Z");
+  EXPECT_EQ(IsoTime(Later({2024, 12, 31, 23, 59, 59, 60}, 2)), "2025-01-01T00:00:01+01:00");
   // The fake's clock moves over midnight and the year's end with the pauses.
   Machine m;
   m.platform.AddDirectory("C:\\Reports");

@@ -4,7 +4,7 @@
 // encoding with Latin-1.
 #pragma once
 
-#include "report/json_writer.h"
+#include "platform/json_writer.h"
 
 namespace e2e {
 

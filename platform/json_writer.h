@@ -34,6 +34,8 @@ class JsonWriter {
 
   JsonWriter& String(std::string_view utf8);
   JsonWriter& Number(long long value);
+  // A count or size beyond the range of Number.
+  JsonWriter& Unsigned(unsigned long long value);
   JsonWriter& Bool(bool value);
   JsonWriter& Null();
 

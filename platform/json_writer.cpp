@@ -1,4 +1,4 @@
-#include "report/json_writer.h"
+#include "platform/json_writer.h"
 
 #include <cstdint>
 
@@ -184,6 +184,12 @@ JsonWriter& JsonWriter::String(std::string_view utf8) {
 }
 
 JsonWriter& JsonWriter::Number(long long value) {
+  BeforeValue();
+  text_ += std::to_string(value);
+  return *this;
+}
+
+JsonWriter& JsonWriter::Unsigned(unsigned long long value) {
   BeforeValue();
   text_ += std::to_string(value);
   return *this;
