@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/utf8.h"
+
 namespace dizi::test {
 
 struct Json {
@@ -183,24 +185,6 @@ class JsonParser {
     value.kind = Json::Kind::Number;
     value.number = std::stod(std::string(text_.substr(start, at_ - start)));
     return true;
-  }
-
-  static void AppendUtf8(std::string& out, std::uint32_t c) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
   }
 
   bool Hex4(std::uint32_t& code) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/utf8.h"
+
 namespace dizi::tools {
 namespace {
 
@@ -22,21 +24,7 @@ std::string Utf8(WideView text) {
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
     }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    AppendUtf8(out, c);
   }
   return out;
 }
