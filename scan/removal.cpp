@@ -157,10 +157,12 @@ const char* OriginalState(FileOutcome outcome) {
 }
 
 // Keeps the file in the quarantine, unless an earlier pass of this run kept
-// it already: a file found again is the same file, kept once.
+// it already and it survived that pass: then it is the same file, kept once.
+// A file that appears again where an earlier pass deleted one is new.
 KeptFile KeepOnce(ScanContext& context, TargetKind kind, const std::string& path) {
   const FoundFile* earlier = context.Result.Find(path);
-  if (earlier != nullptr && !earlier->quarantineId.empty()) {
+  if (earlier != nullptr && !earlier->quarantineId.empty() &&
+      earlier->outcome != FileOutcome::Deleted) {
     KeptFile kept;
     kept.kept = true;
     kept.id = earlier->quarantineId;

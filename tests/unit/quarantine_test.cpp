@@ -288,6 +288,24 @@ TEST(QuarantineTest, TheSameFileFoundInThreePassesIsKeptOnce) {
   EXPECT_EQ(again.found.at(0).quarantineId, "20240517-142301-02");
 }
 
+TEST(QuarantineTest, AFileThatAppearsAgainWhereOneWasDeletedIsKeptAsANewItem) {
+  Machine m;
+  m.platform.AddFile(kWinkey, "the first copy");
+  RemoveTarget(m.context, TargetKind::Server, kWinkey, kWinkeyEntry);
+  ASSERT_FALSE(m.platform.HasFile(kWinkey));
+  // Put back by a process of the family between two passes, other bytes.
+  m.platform.AddFile(kWinkey, "reinstalled, other bytes");
+  RemoveTarget(m.context, TargetKind::Server, kWinkey, kWinkeyEntry);
+
+  ASSERT_EQ(m.context.Result.found.size(), 1u);
+  const std::string second = m.context.Result.found[0].quarantineId;
+  EXPECT_NE(second, kFirstId);
+  EXPECT_EQ(m.context.Result.found[0].sha256,
+            HexDigest(PortableSha256Of("reinstalled, other bytes")));
+  EXPECT_EQ(Recovered(m.platform.Content(ItemFile(kFirstId))), "the first copy");
+  EXPECT_EQ(Recovered(m.platform.Content(ItemFile(second))), "reinstalled, other bytes");
+}
+
 TEST(QuarantineTest, ItemsKeptInTheSameSecondOrOverAnEarlierRunsItemGetNewIds) {
   Machine m;
   m.platform.AddFile(ItemFile(kFirstId), "an earlier run's item");
