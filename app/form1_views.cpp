@@ -2,13 +2,11 @@
 // blocks the event loop while it runs, so each change is painted at once rather
 // than when the loop would get to it.
 #include "app/form1.h"
+#include "app/log_list_look.h"
 
 namespace dizi {
 
 namespace {
-
-constexpr COLORREF kListText = RGB(0, 255, 0);  // lime
-constexpr COLORREF kListBackground = RGB(0, 0, 0);
 
 HCURSOR SystemCursor(LPCSTR id) {
   return ::LoadCursorA(nullptr, id);
@@ -35,9 +33,7 @@ LRESULT TForm1::OnCtlColorListBox(HDC dc, HWND listBox) {
     return DefaultHandling(WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc),
                            reinterpret_cast<LPARAM>(listBox));
   }
-  ::SetTextColor(dc, kListText);
-  ::SetBkColor(dc, kListBackground);
-  return reinterpret_cast<LRESULT>(::GetStockObject(BLACK_BRUSH));
+  return PaintInLogListLook(dc);
 }
 
 HCURSOR TForm1::CursorFor(HWND under) const {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/log_list_look.h"
 #include "app/resource.h"
 #include "app/restore_texts.h"
 #include "platform/win32/win32_error.h"
@@ -26,9 +27,6 @@ constexpr Bounds kCloseButton{471, 296, 81, 26};
 constexpr int kListItemHeight = 11;
 // Room for the longest rows before the lists scroll sideways.
 constexpr int kListExtent = 1200;
-
-constexpr COLORREF kListText = RGB(0, 255, 0);  // lime, as the main window's list
-constexpr COLORREF kListBackground = RGB(0, 0, 0);
 
 constexpr char kNoItems[] = "(nothing is kept in the quarantine)";
 constexpr char kNoUndoFiles[] = "(no registry undo files)";
@@ -215,9 +213,7 @@ void RestoreDialog::OnCommand(int id, int notification) {
 
 LRESULT RestoreDialog::OnCtlColorListBox(HDC dc) {
   // Both lists, as the main window's.
-  ::SetTextColor(dc, kListText);
-  ::SetBkColor(dc, kListBackground);
-  return reinterpret_cast<LRESULT>(::GetStockObject(BLACK_BRUSH));
+  return PaintInLogListLook(dc);
 }
 
 const QuarantineItem* RestoreDialog::SelectedItem() const {
