@@ -86,9 +86,9 @@ class QuietPlatform final : public Platform {
   std::vector<std::string> ListFiles(const std::string& directory) override {
     return machine_.ListFiles(directory);
   }
-  std::optional<unsigned long> RunHiddenForExitCode(const Command& command,
-                                                    unsigned milliseconds) override {
-    return machine_.RunHiddenForExitCode(command, milliseconds);
+  CommandRun RunHiddenForOutput(const Command& command, unsigned milliseconds,
+                                AtTimeLimit atLimit) override {
+    return machine_.RunHiddenForOutput(command, milliseconds, atLimit);
   }
   std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override {
     return machine_.Utf8ToAnsi(utf8);

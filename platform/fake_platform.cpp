@@ -616,6 +616,10 @@ void FakePlatform::SetExitCode(const std::string& application, unsigned long cod
   exitCodes_[Fold(application)] = code;
 }
 
+void FakePlatform::SetOutput(const std::string& application, std::string output) {
+  outputs_[Fold(application)] = std::move(output);
+}
+
 void FakePlatform::LockAgainstReading(const std::string& path) {
   File* file = Find(path);
   if (!file) {
@@ -715,14 +719,21 @@ std::vector<std::string> FakePlatform::ListFiles(const std::string& directory) {
   return FilesIn(directory);
 }
 
-std::optional<unsigned long> FakePlatform::RunHiddenForExitCode(const Command& command,
-                                                                unsigned milliseconds) {
-  const RunResult result = RunHidden(command, milliseconds, AtTimeLimit::End);
-  if (result != RunResult::Finished) {
-    return std::nullopt;
+CommandRun FakePlatform::RunHiddenForOutput(const Command& command, unsigned milliseconds,
+                                            AtTimeLimit atLimit) {
+  CommandRun run;
+  run.result = RunHidden(command, milliseconds, atLimit);
+  if (run.result == RunResult::NotStarted) {
+    return run;
   }
-  const auto code = exitCodes_.find(Fold(command.application));
-  return code == exitCodes_.end() ? 0 : code->second;
+  if (const auto output = outputs_.find(Fold(command.application)); output != outputs_.end()) {
+    run.output = output->second.substr(0, kMostCommandOutput);
+  }
+  if (run.result == RunResult::Finished) {
+    const auto code = exitCodes_.find(Fold(command.application));
+    run.exitCode = code == exitCodes_.end() ? 0 : code->second;
+  }
+  return run;
 }
 
 std::optional<std::string> FakePlatform::Utf8ToAnsi(std::string_view utf8) {

@@ -137,6 +137,8 @@ class FakePlatform : public Platform {
   // not say) and a program's exit code (0 unless set).
   void SetCommonAppDataDirectory(std::string path) { commonAppData_ = std::move(path); }
   void SetExitCode(const std::string& application, unsigned long code);
+  // What a program writes to its standard output when it runs.
+  void SetOutput(const std::string& application, std::string output);
   // Another process has locked the file's bytes: it opens, but reading it
   // fails.
   void LockAgainstReading(const std::string& path);
@@ -151,8 +153,8 @@ class FakePlatform : public Platform {
                                             bool& exists) override;
   Outcome AppendToFile(const std::string& path, std::string_view bytes) override;
   std::vector<std::string> ListFiles(const std::string& directory) override;
-  std::optional<unsigned long> RunHiddenForExitCode(const Command& command,
-                                                    unsigned milliseconds) override;
+  CommandRun RunHiddenForOutput(const Command& command, unsigned milliseconds,
+                                AtTimeLimit atLimit) override;
   // The inverse of AnsiToUtf8 (Windows-1252).
   std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
 
@@ -214,6 +216,7 @@ class FakePlatform : public Platform {
   std::string commonAppData_ = "C:\\Documents and Settings\\All Users\\Application Data";
   std::set<std::string> protectedDirectories_;      // folded paths
   std::map<std::string, unsigned long> exitCodes_;  // folded application paths
+  std::map<std::string, std::string> outputs_;      // folded application paths
 };
 
 }  // namespace dizi

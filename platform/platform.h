@@ -52,6 +52,17 @@ enum class AtTimeLimit {
   Leave,  // let it run on
 };
 
+// What a command run for its output gave back.
+struct CommandRun {
+  RunResult result = RunResult::NotStarted;
+  unsigned long exitCode = 0;  // when Finished
+  // What it wrote to its standard output and error, in order, up to
+  // kMostCommandOutput bytes (anything beyond is read and dropped).
+  std::string output;
+};
+
+inline constexpr std::size_t kMostCommandOutput = 256 * 1024;
+
 // Major and minor version numbers of the operating system; both zero when the
 // query failed.
 struct OsVersion {
@@ -240,11 +251,11 @@ class Platform {
   // are none or it cannot be read.
   virtual std::vector<std::string> ListFiles(const std::string& directory) = 0;
 
-  // Starts the command hidden, like StartHidden, and waits up to
-  // `milliseconds` for it to end: its exit code, or nothing when it could not
-  // be started or did not end in time (it is then ended).
-  virtual std::optional<unsigned long> RunHiddenForExitCode(const Command& command,
-                                                            unsigned milliseconds) = 0;
+  // Starts the command hidden, like RunHidden, with a pipe as its standard
+  // output and error, and waits up to `milliseconds` for it to end: how it
+  // ended, its exit code when it finished, and what it wrote meanwhile.
+  virtual CommandRun RunHiddenForOutput(const Command& command, unsigned milliseconds,
+                                        AtTimeLimit atLimit) = 0;
 
   // UTF-8 text in the system's ANSI code page, as AnsiToUtf8 in reverse;
   // nothing when the text has a character the code page lacks.

@@ -227,13 +227,13 @@ Outcome ImportUndoFile(Platform& platform, const SystemPaths& paths, const std::
     outcome.reason = "Windows does not say where its common application data folder is";
     return outcome;
   }
-  const std::optional<unsigned long> exitCode =
-      platform.RunHiddenForExitCode(ImportUndoCommand(paths, folder, name), kImportWaitMs);
-  if (!exitCode) {
+  const CommandRun run = platform.RunHiddenForOutput(ImportUndoCommand(paths, folder, name),
+                                                     kImportWaitMs, AtTimeLimit::End);
+  if (run.result != RunResult::Finished) {
     outcome.reason = "the registry tool could not be run, or did not finish within a minute";
-  } else if (*exitCode != 0) {
+  } else if (run.exitCode != 0) {
     outcome.reason =
-        "the registry tool reported a failure (exit code " + std::to_string(*exitCode) + ")";
+        "the registry tool reported a failure (exit code " + std::to_string(run.exitCode) + ")";
   }
   outcome.ok = outcome.reason.empty();
   const std::string file = platform.AnsiToUtf8(folder + "\\" + name);

@@ -6,6 +6,7 @@
 
 #include "platform/win32/crypto_sha256.h"
 #include "platform/win32/error_text.h"
+#include "platform/win32/hidden_process.h"
 #include "platform/win32/kernel_functions.h"
 #include "platform/win32/move_file_over.h"
 #include "platform/win32/protected_folder.h"
@@ -76,32 +77,6 @@ bool Win32Platform::BeginEventLoop() {
   loopRunning_ = true;
   return terminationPending_;
 }
-
-namespace {
-
-// Creates the command's process hidden; an empty handle when that failed.
-ScopedHandle CreateHidden(const Command& command) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION process{};
-  // CreateProcessA may write into the command line, so it gets a copy.
-  std::vector<char> commandLine(command.commandLine.begin(), command.commandLine.end());
-  commandLine.push_back('\0');
-  if (!::CreateProcessA(command.application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &process)) {
-    return ScopedHandle{};
-  }
-  const ScopedHandle threadHandle{process.hThread};
-  return ScopedHandle{process.hProcess};
-}
-
-bool Waited(const ScopedHandle& process, DWORD milliseconds) {
-  return ::WaitForSingleObject(process.Get(), milliseconds) == WAIT_OBJECT_0;
-}
-
-}  // namespace
 
 bool Win32Platform::StartHidden(const Command& command) {
   // Never waited for: the handle is closed at once.
@@ -427,22 +402,9 @@ std::vector<std::string> Win32Platform::ListFiles(const std::string& directory) 
   return names;
 }
 
-std::optional<unsigned long> Win32Platform::RunHiddenForExitCode(const Command& command,
-                                                                 unsigned milliseconds) {
-  const ScopedHandle process = CreateHidden(command);
-  if (!process) {
-    return std::nullopt;
-  }
-  if (!Waited(process, milliseconds)) {
-    ::TerminateProcess(process.Get(), 1);
-    Waited(process, milliseconds);
-    return std::nullopt;
-  }
-  DWORD code = 0;
-  if (!::GetExitCodeProcess(process.Get(), &code)) {
-    return std::nullopt;
-  }
-  return code;
+CommandRun Win32Platform::RunHiddenForOutput(const Command& command, unsigned milliseconds,
+                                             AtTimeLimit atLimit) {
+  return RunForOutput(command, milliseconds, atLimit);
 }
 
 std::optional<std::string> Win32Platform::Utf8ToAnsi(std::string_view utf8) {

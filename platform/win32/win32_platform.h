@@ -57,8 +57,8 @@ class Win32Platform final : public Platform {
                                             bool& exists) override;
   Outcome AppendToFile(const std::string& path, std::string_view bytes) override;
   std::vector<std::string> ListFiles(const std::string& directory) override;
-  std::optional<unsigned long> RunHiddenForExitCode(const Command& command,
-                                                    unsigned milliseconds) override;
+  CommandRun RunHiddenForOutput(const Command& command, unsigned milliseconds,
+                                AtTimeLimit atLimit) override;
   std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
 
  private:

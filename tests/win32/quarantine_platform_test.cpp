@@ -106,13 +106,38 @@ TEST_CASE(AppendingAddsToTheEndAndListingNamesFilesOnly) {
   CHECK(!names.empty() && names[0] == "log");
 }
 
-TEST_CASE(AWaitedCommandGivesItsExitCode) {
+TEST_CASE(AWaitedCommandGivesItsExitCodeAndWhatItWrote) {
   Win32Platform platform;
   const std::string cmd = platform.SystemDirectory() + "\\cmd.exe";
-  const auto code = platform.RunHiddenForExitCode({cmd, "\"" + cmd + "\" /c exit 3"}, 30000);
-  CHECK(code.has_value());
-  CHECK_EQ(code.value_or(0), 3ul);
-  CHECK(!platform.RunHiddenForExitCode({cmd + ".missing", "\"" + cmd + ".missing\""}, 1000));
+  const CommandRun run = platform.RunHiddenForOutput(
+      {cmd, "\"" + cmd + "\" /c echo one&echo two 1>&2&exit 3"}, 30000, AtTimeLimit::End);
+  CHECK(run.result == RunResult::Finished);
+  CHECK_EQ(run.exitCode, 3ul);
+  CHECK(run.output.find("one") != std::string::npos);
+  CHECK(run.output.find("two") != std::string::npos);
+  CHECK(run.output.find("one") < run.output.find("two"));
+  const CommandRun missing = platform.RunHiddenForOutput(
+      {cmd + ".missing", "\"" + cmd + ".missing\""}, 1000, AtTimeLimit::End);
+  CHECK(missing.result == RunResult::NotStarted);
+}
+
+TEST_CASE(ACommandThatWritesMoreThanAPipeHoldsIsNotStuck) {
+  Win32Platform platform;
+  const std::string self = platform.ModulePath();
+  const CommandRun run =
+      platform.RunHiddenForOutput({self, "\"" + self + "\" --say-much"}, 60000, AtTimeLimit::End);
+  CHECK(run.result == RunResult::Finished);
+  CHECK(run.output.size() >= 2000u * 60u);
+  CHECK(run.output.find(std::string(54, '0') + "1999") != std::string::npos);
+}
+
+TEST_CASE(ACommandStillRunningAtTheLimitIsEndedOrLeft) {
+  Win32Platform platform;
+  const std::string self = platform.ModulePath();
+  const Command waiting{self, "\"" + self + "\" --say-and-linger"};
+  const CommandRun ended = platform.RunHiddenForOutput(waiting, 1500, AtTimeLimit::End);
+  CHECK(ended.result == RunResult::Ended);
+  CHECK(ended.output.find("started") != std::string::npos);
 }
 
 TEST_CASE(TextGoesToUtf8AndBackWhereTheCodePageHasIt) {

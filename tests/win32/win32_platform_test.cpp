@@ -523,6 +523,18 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--child") {
     return dizi::RunAsChild(argv[2]);
   }
+  if (argc == 2 && std::string(argv[1]) == "--say-much") {
+    // 2000 lines of 60 bytes: far more than a pipe holds.
+    for (int i = 0; i < 2000; ++i) {
+      std::printf("%058d\r\n", i);
+    }
+    return 0;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--say-and-linger") {
+    std::printf("started\n");
+    std::fflush(stdout);
+    ::Sleep(INFINITE);
+  }
   if (argc == 3 && std::string(argv[1]) == "--linger") {
     return dizi::Linger(argv[2]);
   }
