@@ -4,11 +4,12 @@
 
 #include <vector>
 
+#include "app/old_lock_name.h"
 #include "app/program_title.h"
 #include "app/recorded_digests.h"
-#include "app/run_lock.h"
 #include "app/usage_text.h"
 #include "fleet/silent_restore.h"
+#include "places/run_lock.h"
 #include "platform/win32/token_groups.h"
 #include "platform/win32/win32_platform.h"
 #include "report/exit_code.h"
@@ -69,27 +70,31 @@ bool WriteToStandardOutput(const std::string& text) {
 
 int RunWithoutWindow(SilentOptions options) {
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-  const RunLock lock;
+  Win32Platform platform;
+  const RunLock lock(platform);
   if (lock.AnotherRun()) {
     return kExitAnotherRun;
   }
   if (!options.reportPath.empty()) {
     options.reportPath = FullPath(options.reportPath);
   }
-  Win32Platform platform;
-  return RunSilently(platform, ShippedDigests(), options);
+  return RunSilently(platform, ShippedDigests(), options, LockNotes(lock.Notes()));
 }
 
 int RestoreWithoutWindow(const std::optional<std::string>& id) {
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-  const RunLock lock;
+  Win32Platform platform;
+  const RunLock lock(platform);
   if (lock.AnotherRun()) {
     WriteToStandardOutput("nothing restored: another run of Diri Tarvix is in progress\n");
     return kExitAnotherRun;
   }
-  Win32Platform platform;
   const RestoreRun run = RestoreSilently(platform, id);
   std::string text;
+  for (const std::string& note : LockNotes(lock.Notes())) {
+    // Without the log's indent: each line of standard output stands alone.
+    text += note.substr(note.find_first_not_of(' ')) + "\n";
+  }
   for (const std::string& line : run.lines) {
     text += line + "\n";
   }

@@ -18,10 +18,10 @@
 #include "app/hints.h"
 #include "app/log_controls.h"
 #include "log/activity_log.h"
+#include "places/system_paths.h"
 #include "platform/win32/win32_platform.h"
 #include "scan/scan_context.h"
 #include "scan/scan_view.h"
-#include "startup/system_paths.h"
 
 namespace dizi {
 
@@ -42,6 +42,9 @@ class TForm1 : public BaseWindow<TForm1>, private ScanView {
   // (the start-up checks asked for it); afterwards a termination request
   // ends the loop straight away.
   bool BeginEventLoop() { return platform_.BeginEventLoop(); }
+
+  // Lines the log is to begin the next scan with (see HeldCompanions::notes).
+  void NoteForTheLog(const std::vector<std::string>& lines);
 
   // Shows the window the way the program was started (normal, minimised...).
   void Show(int showCommand);

@@ -72,6 +72,11 @@ void TForm1::FormCreate() {
   RunStartupChecks(platform_, paths_, ShippedDigests(), context_.Companions);
 }
 
+void TForm1::NoteForTheLog(const std::vector<std::string>& lines) {
+  std::vector<std::string>& notes = context_.Companions.notes;
+  notes.insert(notes.end(), lines.begin(), lines.end());
+}
+
 void TForm1::FormClose() {
   platform_.ShellOpen(DIZI_HOME_PAGE);
 }

@@ -11,8 +11,9 @@
 #include "app/event_loop.h"
 #include "app/fleet_modes.h"
 #include "app/form1.h"
+#include "app/old_lock_name.h"
 #include "app/program_title.h"
-#include "app/run_lock.h"
+#include "places/run_lock.h"
 #include "platform/win32/win32_platform.h"
 #include "report/exit_code.h"
 
@@ -24,7 +25,7 @@ constexpr char kAnotherRunText[] =
     "Diri Tarvix is already running on this computer, in a window or without one (started by "
     "a deployment tool). Wait until that run has finished, then start the program again.";
 
-void RunProgram(HINSTANCE instance, int showCommand) {
+void RunProgram(HINSTANCE instance, int showCommand, const std::vector<std::string>& notes) {
   // Version 6 of the common controls, as the manifest asks for.
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
@@ -33,6 +34,7 @@ void RunProgram(HINSTANCE instance, int showCommand) {
 
   TForm1 Form1(instance);
   Form1.Create();
+  Form1.NoteForTheLog(notes);
   RunEventLoop(Form1, showCommand);
 }
 
@@ -48,12 +50,13 @@ void ShowExceptionBox(const char* message) {
 int RunWindowProgram(HINSTANCE instance, int showCommand) {
   try {
     // Held until the window is gone: no run without a window scans meanwhile.
-    const RunLock lock;
+    Win32Platform lockPlatform;
+    const RunLock lock(lockPlatform);
     if (lock.AnotherRun()) {
       ::MessageBoxA(nullptr, kAnotherRunText, kProgramTitle, MB_OK | MB_ICONWARNING);
       return kExitAnotherRun;
     }
-    RunProgram(instance, showCommand);
+    RunProgram(instance, showCommand, LockNotes(lock.Notes()));
   } catch (const std::exception& failure) {
     ShowExceptionBox(failure.what());
   } catch (...) {

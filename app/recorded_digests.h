@@ -1,7 +1,7 @@
 // The digests the build recorded of the files it put beside DiziTarvix.exe.
 #pragma once
 
-#include "startup/companions.h"
+#include "places/companions.h"
 
 namespace dizi {
 

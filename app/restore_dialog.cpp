@@ -6,6 +6,7 @@
 #include "app/resource.h"
 #include "app/restore_texts.h"
 #include "platform/win32/win32_error.h"
+#include "quarantine/folder.h"
 
 namespace dizi {
 
@@ -164,13 +165,25 @@ void RestoreDialog::CreateControls() {
 }
 
 void RestoreDialog::Refill() {
+  std::string whenEmpty = kNoItems;
+  {
+    // Checked (and, where it failed its check, set aside) before anything
+    // in it is read.
+    const CheckedFolder quarantine = OpenQuarantine(platform_);
+    if (!quarantine) {
+      whenEmpty = UnusableQuarantineRow(quarantine.Problem());
+    }
+    if (!quarantine.SetAside().empty()) {
+      Tell(SetAsideReport(quarantine.SetAside()), MB_ICONWARNING);
+    }
+  }
   items_ = QuarantineItems(platform_);
   undoFiles_ = UndoFiles(platform_);
   std::vector<std::string> rows;
   for (const QuarantineItem& item : items_) {
     rows.push_back(ItemRow(item));
   }
-  FillList(itemsList_, rows, kNoItems);
+  FillList(itemsList_, rows, whenEmpty.c_str());
   FillList(undoList_, undoFiles_, kNoUndoFiles);
   ::EnableWindow(restore_, !items_.empty());
   ::EnableWindow(delete_, !items_.empty());

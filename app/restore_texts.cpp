@@ -91,4 +91,18 @@ std::string ImportReport(const std::string& undoFile, const Outcome& outcome) {
                  : undoFile + " could not be imported: " + outcome.reason + ".";
 }
 
+std::string UnusableQuarantineRow(const std::string& problem) {
+  return "(the quarantine cannot be used: " + problem + ")";
+}
+
+std::string SetAsideReport(const std::vector<std::string>& lines) {
+  std::string text =
+      "A folder of the quarantine could be changed by other users, so Diri Tarvix does not "
+      "trust what it holds:";
+  for (const std::string& line : lines) {
+    text += "\n\n" + line + ".";
+  }
+  return text;
+}
+
 }  // namespace dizi

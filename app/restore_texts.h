@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "quarantine/restore.h"
 
@@ -25,5 +26,11 @@ std::string DeleteQuestion(const QuarantineItem& item);
 std::string DeleteFailure(const QuarantineItem& item, const Outcome& outcome);
 std::string ImportQuestion(const std::string& undoFile);
 std::string ImportReport(const std::string& undoFile, const Outcome& outcome);
+
+// The list's one row when the quarantine's folder cannot be used, saying why.
+std::string UnusableQuarantineRow(const std::string& problem);
+// What the window tells when folders of the quarantine's path failed their
+// check and were set aside (one line each, places/data_tree.h).
+std::string SetAsideReport(const std::vector<std::string>& lines);
 
 }  // namespace dizi

@@ -70,8 +70,15 @@ class QuietPlatform final : public Platform {
     return machine_.ReadFileStart(path, count);
   }
   std::string CommonAppDataDirectory() override { return machine_.CommonAppDataDirectory(); }
-  Outcome MakeProtectedDirectory(const std::string& path) override {
-    return machine_.MakeProtectedDirectory(path);
+  FolderLook HoldFolder(const std::string& path) override { return machine_.HoldFolder(path); }
+  Outcome MakeProtectedFolder(const std::string& path) override {
+    return machine_.MakeProtectedFolder(path);
+  }
+  ExclusiveOpen OpenExclusive(const std::string& path) override {
+    return machine_.OpenExclusive(path);
+  }
+  Outcome RenameAside(const std::string& path, const std::string& newPath) override {
+    return machine_.RenameAside(path, newPath);
   }
   std::unique_ptr<InputFile> OpenToRead(const std::string& path, std::string& reason) override {
     return machine_.OpenToRead(path, reason);

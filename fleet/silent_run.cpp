@@ -1,16 +1,18 @@
 #include "fleet/silent_run.h"
 
+#include <algorithm>
+
 #include "fleet/quiet_platform.h"
 #include "fleet/quiet_views.h"
 #include "log/activity_log.h"
 #include "log/log_file.h"
+#include "places/system_paths.h"
 #include "report/exit_code.h"
 #include "report/run_record.h"
 #include "report/run_report.h"
 #include "scan/scan_context.h"
 #include "scan/scan_run.h"
 #include "startup/startup_checks.h"
-#include "startup/system_paths.h"
 
 namespace dizi {
 
@@ -29,7 +31,8 @@ void Stop(QuietPlatform& platform, const SystemPaths& paths, ActivityLog& log, R
 
 }  // namespace
 
-int RunSilently(Platform& machine, const RecordedDigests& recorded, const SilentOptions& options) {
+int RunSilently(Platform& machine, const RecordedDigests& recorded, const SilentOptions& options,
+                const std::vector<std::string>& notes) {
   QuietLogView logView;
   QuietScanView scanView;
   ActivityLog log(logView);
@@ -43,6 +46,7 @@ int RunSilently(Platform& machine, const RecordedDigests& recorded, const Silent
   // The scan's state holds the shipped files from the start-up checks on.
   ScanContext context(platform, paths, log);
   RunStartupChecks(platform, paths, recorded, context.Companions);
+  context.Companions.notes.insert(context.Companions.notes.end(), notes.begin(), notes.end());
   record.logFile = LogFilePath(paths);
   if (platform.TerminationRequested()) {
     Stop(platform, paths, log, record);
@@ -57,6 +61,16 @@ int RunSilently(Platform& machine, const RecordedDigests& recorded, const Silent
   }
   record.finished = machine.Now();
   record.errors = platform.Errors();
+  // What the quarantine could not keep, and why, once for each reason.
+  std::vector<std::string> notKept;
+  for (const FoundFile& file : record.scan.found) {
+    if (file.quarantineId.empty() && !file.quarantineFailure.empty() &&
+        std::find(notKept.begin(), notKept.end(), file.quarantineFailure) == notKept.end()) {
+      notKept.push_back(file.quarantineFailure);
+      record.errors.push_back("A file found could not be kept in the quarantine: " +
+                              file.quarantineFailure);
+    }
+  }
 
   if (!options.reportPath.empty()) {
     const Outcome written = WriteReport(machine, options.reportPath, ReportText(record, machine));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace dizi {
 
@@ -24,6 +25,8 @@ struct SilentOptions {
 // with views that draw nothing. What a box would have said goes to the log
 // file and the report instead; nothing is opened. Writes the report when
 // asked to, and returns the run's exit code (0 to 4, or 7).
-int RunSilently(Platform& machine, const RecordedDigests& recorded, const SilentOptions& options);
+// `notes` are lines for the log about the run's lock (places/run_lock.h).
+int RunSilently(Platform& machine, const RecordedDigests& recorded, const SilentOptions& options,
+                const std::vector<std::string>& notes = {});
 
 }  // namespace dizi

@@ -3,7 +3,7 @@
 #include "log/activity_log.h"
 #include "platform/file_in_one_step.h"
 #include "platform/platform.h"
-#include "startup/system_paths.h"
+#include "places/system_paths.h"
 
 namespace dizi {
 

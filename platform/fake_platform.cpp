@@ -20,6 +20,13 @@ std::string Fold(std::string_view path) {
   return folded;
 }
 
+// The folded key of a folder: a drive's root is named "C:\" by the system and
+// kept as "C:" here.
+std::string FolderKey(const std::string& path) {
+  const bool root = path.size() == 3 && path[1] == ':' && path[2] == '\\';
+  return Fold(root ? path.substr(0, 2) : path);
+}
+
 std::string Parent(const std::string& path) {
   const std::size_t slash = path.rfind('\\');
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
@@ -119,9 +126,17 @@ FakePlatform::FakePlatform(Journal& journal) : journal_(journal) {
   AddDirectory(windowsDir_);
   AddDirectory(systemDir_);
   AddDirectory(Parent(modulePath_));
+  AddDirectory(commonAppData_);
 }
 
 FakePlatform::~FakePlatform() = default;
+
+void FakePlatform::SetCommonAppDataDirectory(std::string path) {
+  commonAppData_ = std::move(path);
+  if (!commonAppData_.empty()) {
+    AddDirectory(commonAppData_);
+  }
+}
 
 void FakePlatform::SetModulePath(std::string path) {
   modulePath_ = std::move(path);
@@ -225,7 +240,7 @@ std::vector<std::string> FakePlatform::FilesIn(const std::string& directory) con
 }
 
 bool FakePlatform::IsDirectory(const std::string& path) const {
-  return directories_.count(Fold(path)) != 0;
+  return directories_.count(FolderKey(path)) != 0;
 }
 
 bool FakePlatform::IsWritableDirectory(const std::string& path) const {
@@ -636,28 +651,228 @@ std::string FakePlatform::CommonAppDataDirectory() {
   return commonAppData_;
 }
 
-Outcome FakePlatform::MakeProtectedDirectory(const std::string& path) {
-  Outcome outcome;
-  // The folders to make, from the highest missing one down.
-  std::vector<std::string> missing;
-  std::string existing = path;
-  for (; !existing.empty() && !IsDirectory(existing); existing = Parent(existing)) {
-    missing.push_back(existing);
+namespace {
+
+constexpr std::uint32_t kFullAccess = 0x1F01FF;
+constexpr std::uint32_t kReadAndExecute = 0x1200A9;
+constexpr char kUsersSid[] = "S-1-5-32-545";
+
+// True when `path` is `folder` or lies inside it (both folded).
+bool IsWithin(const std::string& path, const std::string& folder) {
+  return path == folder ||
+         (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+          path[folder.size()] == '\\');
+}
+
+// `path` (inside `from`, both folded or not alike) with `from` replaced by `to`.
+std::string Moved(const std::string& path, const std::string& from, const std::string& to) {
+  return to + path.substr(from.size());
+}
+
+}  // namespace
+
+// Holding a folder keeps it from being renamed until the hold ends.
+class FakePlatform::FakeHeldFolder : public HeldFolder {
+ public:
+  FakeHeldFolder(FakePlatform& owner, std::string path) : owner_(owner), path_(std::move(path)) {
+    ++owner_.StateOf(path_).holds;
   }
-  const bool fileInTheWay = std::any_of(missing.begin(), missing.end(),
-                                        [&](const std::string& dir) { return Find(dir); });
-  if (fileInTheWay) {
+  ~FakeHeldFolder() override {
+    const auto state = owner_.folderStates_.find(FolderKey(path_));
+    if (state != owner_.folderStates_.end()) {
+      --state->second.holds;
+    }
+  }
+
+ private:
+  FakePlatform& owner_;
+  std::string path_;
+};
+
+std::vector<AccessEntry> FakePlatform::ProtectedAccess() {
+  return {{true, kFullAccess, kAdministratorsSid}, {true, kFullAccess, kLocalSystemSid}};
+}
+
+FakePlatform::FolderState& FakePlatform::StateOf(const std::string& path) {
+  const auto [state, added] = folderStates_.try_emplace(FolderKey(path));
+  if (added) {
+    state->second.entries = {{true, kFullAccess, kLocalSystemSid},
+                             {true, kFullAccess, kAdministratorsSid},
+                             {true, kReadAndExecute, kUsersSid}};
+  }
+  return state->second;
+}
+
+void FakePlatform::SetFolderOwner(const std::string& path, std::string owner) {
+  if (!IsDirectory(path)) {
+    throw std::invalid_argument("no such fake folder: " + path);
+  }
+  StateOf(path).owner = std::move(owner);
+}
+
+void FakePlatform::SetFolderAccess(const std::string& path, std::vector<AccessEntry> entries) {
+  if (!IsDirectory(path)) {
+    throw std::invalid_argument("no such fake folder: " + path);
+  }
+  StateOf(path).entries = std::move(entries);
+}
+
+void FakePlatform::MarkReparsePoint(const std::string& path) {
+  if (!IsDirectory(path)) {
+    throw std::invalid_argument("no such fake folder: " + path);
+  }
+  StateOf(path).reparsePoint = true;
+}
+
+void FakePlatform::MarkSecurityUnreadable(const std::string& path) {
+  if (!IsDirectory(path)) {
+    throw std::invalid_argument("no such fake folder: " + path);
+  }
+  StateOf(path).securityUnreadable = true;
+}
+
+void FakePlatform::FailRenames(const std::string& path) {
+  if (!IsDirectory(path) && !Find(path)) {
+    throw std::invalid_argument("no such fake file or folder: " + path);
+  }
+  StateOf(path).renameFails = true;
+}
+
+bool FakePlatform::IsHeldFolder(const std::string& path) const {
+  const auto state = folderStates_.find(FolderKey(path));
+  return state != folderStates_.end() && state->second.holds > 0;
+}
+
+FolderLook FakePlatform::HoldFolder(const std::string& path) {
+  FolderLook look;
+  if (Find(path)) {
+    look.kind = FolderLook::Kind::NotAFolder;
+  } else if (IsDirectory(path)) {
+    const FolderState& state = StateOf(path);
+    look.kind = FolderLook::Kind::Folder;
+    look.reparsePoint = state.reparsePoint;
+    if (state.securityUnreadable) {
+      look.kind = FolderLook::Kind::Unreadable;
+      look.reason = kAccessDenied;
+    } else {
+      look.owner = state.owner;
+      look.entries = state.entries;
+      look.held = std::make_unique<FakeHeldFolder>(*this, path);
+    }
+  }
+  static constexpr const char* kKinds[] = {"missing", "file", "folder", "unreadable"};
+  journal_.Add("hold-folder " + path + " -> " + kKinds[static_cast<int>(look.kind)] +
+               (look.reparsePoint ? " (link)" : ""));
+  return look;
+}
+
+Outcome FakePlatform::MakeProtectedFolder(const std::string& path) {
+  Outcome outcome;
+  if (Find(path) || IsDirectory(path)) {
     outcome.reason = "Cannot create a file when that file already exists. (error 183)";
-  } else if (existing.empty()) {
+  } else if (!IsDirectory(Parent(path))) {
     outcome.reason = kPathNotFound;
-  } else if (!missing.empty() && !IsWritableDirectory(existing)) {
+  } else if (!IsWritableDirectory(Parent(path))) {
     outcome.reason = kAccessDenied;
   } else {
     AddDirectory(path);
+    FolderState& state = StateOf(path);
+    state.owner = kAdministratorsSid;
+    state.entries = ProtectedAccess();
     protectedDirectories_.insert(Fold(path));
     outcome.ok = true;
   }
-  journal_.Add("protect-dir " + path + Result(outcome.ok));
+  journal_.Add("make-protected-folder " + path + Result(outcome.ok));
+  return outcome;
+}
+
+// Deleted when released, as a file opened to be deleted on closing.
+class FakePlatform::FakeExclusiveFile : public ExclusiveFile {
+ public:
+  FakeExclusiveFile(FakePlatform& owner, std::string path) : owner_(owner), path_(std::move(path)) {
+    owner_.Find(path_)->exclusive = true;
+  }
+  ~FakeExclusiveFile() override {
+    owner_.files_.erase(Fold(path_));
+    owner_.journal_.Add("release " + path_);
+  }
+
+ private:
+  FakePlatform& owner_;
+  std::string path_;
+};
+
+void FakePlatform::HoldExclusivelyElsewhere(const std::string& path) {
+  if (!Find(path)) {
+    AddFile(path);
+  }
+  Find(path)->exclusive = true;
+}
+
+ExclusiveOpen FakePlatform::OpenExclusive(const std::string& path) {
+  ExclusiveOpen opened;
+  const File* file = Find(path);
+  if (file && (file->exclusive || !file->holder.empty() || file->locks > 0)) {
+    opened.inUse = true;
+    opened.reason = kInUse;
+  } else if (!file && !IsWritableDirectory(Parent(path))) {
+    opened.reason = IsDirectory(Parent(path)) ? kAccessDenied : kPathNotFound;
+  } else {
+    if (!file) {
+      AddFile(path);
+    }
+    opened.file = std::make_unique<FakeExclusiveFile>(*this, path);
+  }
+  journal_.Add("open-alone " + path + Result(opened.file != nullptr));
+  return opened;
+}
+
+Outcome FakePlatform::RenameAside(const std::string& path, const std::string& newPath) {
+  Outcome outcome;
+  const std::string from = Fold(path);
+  const std::string to = Fold(newPath);
+  const auto state = folderStates_.find(from);
+  const bool held = std::any_of(folderStates_.begin(), folderStates_.end(), [&](const auto& entry) {
+    return entry.second.holds > 0 && IsWithin(entry.first, from);
+  });
+  if (!Find(path) && !IsDirectory(path)) {
+    outcome.reason = kNotFound;
+  } else if (Find(newPath) || IsDirectory(newPath)) {
+    outcome.reason = "Cannot create a file when that file already exists. (error 183)";
+  } else if (Fold(Parent(path)) != Fold(Parent(newPath))) {
+    throw std::logic_error("renamed aside into another folder: " + newPath);
+  } else if (held || (state != folderStates_.end() && state->second.renameFails)) {
+    outcome.reason = kInUse;
+  } else if (!IsWritableDirectory(Parent(path))) {
+    outcome.reason = kAccessDenied;
+  } else {
+    // Everything at or below the path moves with it.
+    const auto rekey = [&](auto& table, auto rename) {
+      std::vector<std::string> keys;
+      for (const auto& entry : table) {
+        if (IsWithin(entry.first, from)) {
+          keys.push_back(entry.first);
+        }
+      }
+      for (const std::string& key : keys) {
+        auto node = table.extract(key);
+        node.key() = Moved(key, from, to);
+        rename(node.mapped(), key);
+        table.insert(std::move(node));
+      }
+    };
+    rekey(files_,
+          [&](File& file, const std::string&) { file.name = Moved(file.name, path, newPath); });
+    rekey(directories_, [](bool&, const std::string&) {});
+    rekey(folderStates_, [](FolderState&, const std::string&) {});
+    std::set<std::string> protectedNow;
+    for (const std::string& folder : protectedDirectories_) {
+      protectedNow.insert(IsWithin(folder, from) ? Moved(folder, from, to) : folder);
+    }
+    protectedDirectories_ = std::move(protectedNow);
+    outcome.ok = true;
+  }
+  journal_.Add("rename " + path + " => " + newPath + Result(outcome.ok));
   return outcome;
 }
 

@@ -135,7 +135,7 @@ class FakePlatform : public Platform {
   // --- Quarantine ---------------------------------------------------------
   // Setting up: the common application data folder ("" when the system does
   // not say) and a program's exit code (0 unless set).
-  void SetCommonAppDataDirectory(std::string path) { commonAppData_ = std::move(path); }
+  void SetCommonAppDataDirectory(std::string path);
   void SetExitCode(const std::string& application, unsigned long code);
   // What a program writes to its standard output when it runs.
   void SetOutput(const std::string& application, std::string output);
@@ -146,8 +146,29 @@ class FakePlatform : public Platform {
   // the system only.
   bool IsProtectedDirectory(const std::string& path) const;
 
+  // --- The program's own folders -------------------------------------------
+  // A folder the test adds is owned by the system, which with administrators
+  // may change it; the users group may read it. These change that.
+  void SetFolderOwner(const std::string& path, std::string owner);
+  void SetFolderAccess(const std::string& path, std::vector<AccessEntry> entries);
+  // The folder is a link (a junction or symbolic link) to another place.
+  void MarkReparsePoint(const std::string& path);
+  // The folder's owner and access list cannot be read.
+  void MarkSecurityUnreadable(const std::string& path);
+  // Renaming it fails (another process has something in it open, say).
+  void FailRenames(const std::string& path);
+  // True while this program holds the folder.
+  bool IsHeldFolder(const std::string& path) const;
+  // Another process holds the file open alone (it is made when missing).
+  void HoldExclusivelyElsewhere(const std::string& path);
+  // The owner and access list a folder made by MakeProtectedFolder gets.
+  static std::vector<AccessEntry> ProtectedAccess();
+
   std::string CommonAppDataDirectory() override;
-  Outcome MakeProtectedDirectory(const std::string& path) override;
+  FolderLook HoldFolder(const std::string& path) override;
+  Outcome MakeProtectedFolder(const std::string& path) override;
+  ExclusiveOpen OpenExclusive(const std::string& path) override;
+  Outcome RenameAside(const std::string& path, const std::string& newPath) override;
   std::unique_ptr<InputFile> OpenToRead(const std::string& path, std::string& reason) override;
   std::unique_ptr<OutputFile> CreateNewFile(const std::string& path, std::string& reason,
                                             bool& exists) override;
@@ -162,6 +183,18 @@ class FakePlatform : public Platform {
   class FakeOutputFile;
   class FakeLockedFile;
   class FakeInputFile;
+  class FakeHeldFolder;
+  class FakeExclusiveFile;
+  // What the fake knows of a folder beyond its existence.
+  struct FolderState {
+    std::string owner = kLocalSystemSid;
+    std::vector<AccessEntry> entries;
+    bool reparsePoint = false;
+    bool securityUnreadable = false;
+    bool renameFails = false;
+    int holds = 0;
+  };
+  FolderState& StateOf(const std::string& path);
   struct File {
     std::string name;  // as created
     std::string content;
@@ -173,6 +206,7 @@ class FakePlatform : public Platform {
     bool holderSurvivesKills = false;
     int locks = 0;  // handles of this program's OpenLocked on it
     bool writtenElsewhere = false;
+    bool exclusive = false;  // open by one process alone
   };
 
   File* Find(const std::string& path);
@@ -214,9 +248,10 @@ class FakePlatform : public Platform {
   LocalTime clockStart_{2024, 5, 17, 16, 23, 1, 120};
   unsigned long long sleptMs_ = 0;  // since the clock's start
   std::string commonAppData_ = "C:\\Documents and Settings\\All Users\\Application Data";
-  std::set<std::string> protectedDirectories_;      // folded paths
-  std::map<std::string, unsigned long> exitCodes_;  // folded application paths
-  std::map<std::string, std::string> outputs_;      // folded application paths
+  std::set<std::string> protectedDirectories_;       // folded paths
+  std::map<std::string, FolderState> folderStates_;  // folded paths
+  std::map<std::string, unsigned long> exitCodes_;   // folded application paths
+  std::map<std::string, std::string> outputs_;       // folded application paths
 };
 
 }  // namespace dizi

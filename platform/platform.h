@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/folder_trust.h"
 #include "platform/local_time.h"
 #include "platform/sha256.h"
 
@@ -121,6 +122,54 @@ struct LockedOpen {
   std::string reason;  // empty when opened
 };
 
+// --- The program's own folders -----------------------------------------------
+
+// A folder this program holds open: while it is held, no process can rename,
+// move or delete it, so its path goes on naming the folder that was looked at.
+// Released when destroyed.
+class HeldFolder {
+ public:
+  virtual ~HeldFolder() = default;
+};
+
+// An entry of a folder's access list, as HoldFolder reads it.
+struct AccessEntry {
+  bool grants = true;  // false for an entry that only denies
+  std::uint32_t mask = 0;
+  std::string sid;  // empty when the system could not name the account
+};
+
+// What HoldFolder found at a path.
+struct FolderLook {
+  enum class Kind {
+    Missing,     // nothing is there
+    NotAFolder,  // a file is there
+    Folder,      // a folder (or a link to one) is there, and it is held
+    Unreadable,  // something is there that could not be opened or read
+  };
+  Kind kind = Kind::Missing;
+  bool reparsePoint = false;  // the folder is a link of some kind
+  std::string owner;          // the owner's security identifier; empty when unreadable
+  bool noAccessList = false;  // no access list at all: everyone may do everything
+  std::vector<AccessEntry> entries;
+  std::unique_ptr<HeldFolder> held;  // Folder: held until this is released
+  std::string reason;                // Unreadable: the system's words
+};
+
+// A file this program holds open alone: while it is held no other process
+// can open it. Removed when released (also when the program ends otherwise).
+class ExclusiveFile {
+ public:
+  virtual ~ExclusiveFile() = default;
+};
+
+// What OpenExclusive gives: the file, or why not.
+struct ExclusiveOpen {
+  std::unique_ptr<ExclusiveFile> file;
+  bool inUse = false;  // another process holds it
+  std::string reason;  // the system's words, when not opened
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -226,10 +275,24 @@ class Platform {
   // backslash; empty when the system does not say.
   virtual std::string CommonAppDataDirectory() = 0;
 
-  // Makes sure the folder exists (its missing parents are made as any folder
-  // is) and that only administrators and the system may use it, which
-  // applies to everything inside too.
-  virtual Outcome MakeProtectedDirectory(const std::string& path) = 0;
+  // Looks at what is at `path` without following a link there, and holds it
+  // when it is a folder (see HeldFolder): whether it is a link, its owner and
+  // its access list.
+  virtual FolderLook HoldFolder(const std::string& path) = 0;
+
+  // Makes a new folder at `path` (its parent must exist), owned by the
+  // Administrators group and usable by administrators and the system only,
+  // which applies to everything made inside too. Fails, touching nothing,
+  // when anything is at `path` already.
+  virtual Outcome MakeProtectedFolder(const std::string& path) = 0;
+
+  // Opens the file at `path` (made when missing) for this program alone.
+  virtual ExclusiveOpen OpenExclusive(const std::string& path) = 0;
+
+  // Renames the file or folder at `path` to `newPath` in the same folder; a
+  // link is renamed itself, never what it leads to. Fails when anything is at
+  // `newPath`, or while any process holds `path`.
+  virtual Outcome RenameAside(const std::string& path, const std::string& newPath) = 0;
 
   // Opens an existing file to read it from its start, sharing it as the
   // probe does. Null, with the system's words in `reason`, when it cannot be

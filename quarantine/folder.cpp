@@ -1,14 +1,12 @@
 #include "quarantine/folder.h"
 
 #include "quarantine/item_format.h"
-#include "quarantine/location.h"
 #include "quarantine/manifest.h"
 
 namespace dizi {
 
-std::string QuarantineFolder(Platform& platform) {
-  const std::string common = platform.CommonAppDataDirectory();
-  return common.empty() ? common : common + kQuarantineSubfolder;
+CheckedFolder OpenQuarantine(Platform& platform) {
+  return OpenDataFolder(platform, DataFolder::Quarantine);
 }
 
 std::string ManifestPath(const std::string& folder) {

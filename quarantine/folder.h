@@ -1,18 +1,20 @@
 // Where the quarantine keeps its items, its manifest and the registry undo
-// files of the repair program.
+// files of the repair program: the data tree's Quarantine folder, checked and
+// held while it is used (places/data_tree.h).
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "places/data_tree.h"
 #include "platform/platform.h"
 
 namespace dizi {
 
 // "<common application data>\DiziTarvix\Quarantine", e.g.
-// C:\ProgramData\DiziTarvix\Quarantine; empty when the system does not say
-// where its common application data folder is.
-std::string QuarantineFolder(Platform& platform);
+// C:\ProgramData\DiziTarvix\Quarantine, checked and held; or why it cannot
+// be used.
+CheckedFolder OpenQuarantine(Platform& platform);
 
 std::string ManifestPath(const std::string& folder);
 std::string ItemPath(const std::string& folder, std::string_view id);

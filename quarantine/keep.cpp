@@ -49,16 +49,9 @@ NewItem CreateItem(Platform& platform, const std::string& folder) {
   return item;
 }
 
-}  // namespace
-
-KeptFile KeepFile(Platform& platform, const std::string& path, std::string_view kind) {
-  const std::string folder = QuarantineFolder(platform);
-  if (folder.empty()) {
-    return NotKept("Windows does not say where its common application data folder is");
-  }
-  if (const Outcome made = platform.MakeProtectedDirectory(folder); !made) {
-    return NotKept(folder + " cannot be made: " + made.reason);
-  }
+// Keeps the file in the checked quarantine folder `folder`.
+KeptFile KeepIn(Platform& platform, const std::string& folder, const std::string& path,
+                std::string_view kind) {
   std::string reason;
   const std::unique_ptr<InputFile> input = platform.OpenToRead(path, reason);
   if (!input) {
@@ -97,12 +90,27 @@ KeptFile KeepFile(Platform& platform, const std::string& path, std::string_view 
   return kept;
 }
 
+}  // namespace
+
+KeptFile KeepFile(Platform& platform, const std::string& path, std::string_view kind) {
+  const CheckedFolder quarantine = OpenQuarantine(platform);
+  if (!quarantine) {
+    KeptFile notKept = NotKept(quarantine.Problem());
+    notKept.setAside = quarantine.SetAside();
+    return notKept;
+  }
+  KeptFile kept = KeepIn(platform, quarantine.Path(), path, kind);
+  kept.setAside = quarantine.SetAside();
+  return kept;
+}
+
 void NoteOriginal(Platform& platform, const std::string& path, std::string_view kind,
                   const KeptFile& kept, std::string_view original) {
-  const std::string folder = QuarantineFolder(platform);
-  if (folder.empty()) {
+  const CheckedFolder quarantine = OpenQuarantine(platform);
+  if (!quarantine) {
     return;
   }
+  const std::string& folder = quarantine.Path();
   const std::string utf8 = platform.AnsiToUtf8(path);
   AppendEvent(platform, folder,
               kept.kept ? OriginalEvent(UtcOf(platform.Now()), kept.id, utf8, original)

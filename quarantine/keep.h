@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -13,6 +14,9 @@ struct KeptFile {
   std::string id;      // the item's id, when kept
   std::string sha256;  // the original's SHA-256 in hex, when kept; empty when not computed
   std::string reason;  // why it was not kept: the system's words where it gave some
+  // Folders of the quarantine's path that failed their check and were set
+  // aside on the way, one line each (places/data_tree.h).
+  std::vector<std::string> setAside;
 };
 
 // Copies the file at `path` (a full path) into the quarantine as a new item,

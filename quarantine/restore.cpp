@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/outside_tools.h"
+#include "places/outside_tools.h"
 #include "quarantine/folder.h"
 #include "quarantine/item_format.h"
 #include "quarantine/masked_copy.h"
@@ -135,11 +135,11 @@ RestoreOutcome Restore(Platform& platform, const std::string& folder, const Quar
 
 std::vector<QuarantineItem> QuarantineItems(Platform& platform) {
   std::vector<QuarantineItem> items;
-  const std::string folder = QuarantineFolder(platform);
-  if (folder.empty()) {
+  const CheckedFolder quarantine = OpenQuarantine(platform);
+  if (!quarantine) {
     return items;
   }
-  for (ManifestItem& record : ManifestItems(ReadManifest(platform, folder))) {
+  for (ManifestItem& record : ManifestItems(ReadManifest(platform, quarantine.Path()))) {
     std::optional<std::string> path = platform.Utf8ToAnsi(record.path);
     items.push_back({std::move(record), std::move(path)});
   }
@@ -147,10 +147,11 @@ std::vector<QuarantineItem> QuarantineItems(Platform& platform) {
 }
 
 RestoreOutcome RestoreItem(Platform& platform, const QuarantineItem& item, ExistingFile existing) {
-  const std::string folder = QuarantineFolder(platform);
-  if (folder.empty()) {
-    return Failed("Windows does not say where its common application data folder is");
+  const CheckedFolder quarantine = OpenQuarantine(platform);
+  if (!quarantine) {
+    return Failed(quarantine.Problem());
   }
+  const std::string& folder = quarantine.Path();
   const RestoreOutcome outcome = Restore(platform, folder, item, existing);
   const std::string& id = item.record.id;
   const std::string& path = item.record.path;
@@ -183,11 +184,12 @@ std::vector<ItemRestore> RestoreAllItems(Platform& platform, ExistingFile existi
 
 Outcome DeleteItem(Platform& platform, const QuarantineItem& item) {
   Outcome outcome;
-  const std::string folder = QuarantineFolder(platform);
-  if (folder.empty()) {
-    outcome.reason = "Windows does not say where its common application data folder is";
+  const CheckedFolder quarantine = OpenQuarantine(platform);
+  if (!quarantine) {
+    outcome.reason = quarantine.Problem();
     return outcome;
   }
+  const std::string& folder = quarantine.Path();
   const std::string file = ItemPath(folder, item.record.id);
   outcome.ok = platform.Delete(file) || !platform.FileExists(file);
   if (outcome.ok) {
@@ -202,11 +204,11 @@ Outcome DeleteItem(Platform& platform, const QuarantineItem& item) {
 
 std::vector<std::string> UndoFiles(Platform& platform) {
   std::vector<std::string> names;
-  const std::string folder = QuarantineFolder(platform);
-  if (folder.empty()) {
+  const CheckedFolder quarantine = OpenQuarantine(platform);
+  if (!quarantine) {
     return names;
   }
-  for (std::string& name : platform.ListFiles(folder)) {
+  for (std::string& name : platform.ListFiles(quarantine.Path())) {
     if (name.compare(0, kUndoPrefix.size(), kUndoPrefix) == 0 && EndsWith(name, kUndoSuffix)) {
       names.push_back(std::move(name));
     }
@@ -222,11 +224,12 @@ Command ImportUndoCommand(const SystemPaths& paths, const std::string& folder,
 
 Outcome ImportUndoFile(Platform& platform, const SystemPaths& paths, const std::string& name) {
   Outcome outcome;
-  const std::string folder = QuarantineFolder(platform);
-  if (folder.empty()) {
-    outcome.reason = "Windows does not say where its common application data folder is";
+  const CheckedFolder quarantine = OpenQuarantine(platform);
+  if (!quarantine) {
+    outcome.reason = quarantine.Problem();
     return outcome;
   }
+  const std::string& folder = quarantine.Path();
   const CommandRun run = platform.RunHiddenForOutput(ImportUndoCommand(paths, folder, name),
                                                      kImportWaitMs, AtTimeLimit::End);
   if (run.result != RunResult::Finished) {

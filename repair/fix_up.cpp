@@ -1,10 +1,10 @@
 #include "repair/fix_up.h"
 
 #include "log/activity_log.h"
-#include "platform/outside_tools.h"
+#include "places/outside_tools.h"
 #include "platform/platform.h"
-#include "startup/companions.h"
-#include "startup/system_paths.h"
+#include "places/companions.h"
+#include "places/system_paths.h"
 
 namespace dizi {
 

@@ -1,10 +1,10 @@
 #include "scan/passes.h"
 
 #include "log/activity_log.h"
-#include "platform/outside_tools.h"
+#include "places/outside_tools.h"
 #include "platform/platform.h"
+#include "platform/probe.h"
 #include "repair/fix_up.h"
-#include "scan/probe.h"
 #include "scan/removal.h"
 #include "scan/scan_context.h"
 

@@ -1,7 +1,7 @@
 #include "scan/removal.h"
 
 #include "log/activity_log.h"
-#include "platform/outside_tools.h"
+#include "places/outside_tools.h"
 #include "platform/platform.h"
 #include "quarantine/keep.h"
 #include "scan/image_names.h"
@@ -189,7 +189,10 @@ void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path
   DeleteWithRetries(context, path);
   const FileOutcome outcome = Settle(context.platform, path);
   LogOutcome(context, texts, path, outcome);
-  // Under the outcome it completes: the last line of the find.
+  // Under the outcome it completes: the last lines of the find.
+  for (const std::string& setAside : kept.setAside) {
+    context.log.AddLogLine(false, "   +-> " + setAside);
+  }
   context.log.AddLogLine(false, kept.kept ? kKeptPrefix + kept.id : kNotKeptPrefix + kept.reason);
   NoteOriginal(context.platform, path, KindName(kind), kept, OriginalState(outcome));
   FoundFile& file = context.Result.Record(path, kind, outcome);

@@ -7,7 +7,7 @@
 
 #include "scan/scan_result.h"
 #include "scan/signatures.h"
-#include "startup/companions.h"
+#include "places/companions.h"
 
 namespace dizi {
 

@@ -19,6 +19,11 @@ ScanResult RunScan(ScanContext& context, ScanView& view) {
   context.Result = {};
   view.SetListScrollWidth(700);
   view.SetBusyCursor(true);
+  // What the start-up found amiss about the program's own places.
+  for (const std::string& note : context.Companions.notes) {
+    log.AddLogLine(true, note);
+  }
+  context.Companions.notes.clear();
 
   // The later server passes catch what survived the first one's deletion.
   for (int pass = 1;; ++pass) {

@@ -1,6 +1,6 @@
 #include "scan/signatures.h"
 
-#include "startup/system_paths.h"
+#include "places/system_paths.h"
 
 namespace dizi {
 

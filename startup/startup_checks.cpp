@@ -5,11 +5,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/outside_tools.h"
+#include "places/companions.h"
+#include "places/outside_tools.h"
+#include "places/program_copies.h"
+#include "places/system_paths.h"
 #include "platform/platform.h"
-#include "scan/probe.h"
-#include "startup/companions.h"
-#include "startup/system_paths.h"
+#include "platform/probe.h"
 
 namespace dizi {
 
@@ -70,6 +71,8 @@ void RunStartupChecks(Platform& platform, SystemPaths& paths, const RecordedDige
   // whatever folder it was started from.
   FillSystemPaths(platform, paths);
   const std::string programDir = ProgramDir(paths);
+  // Held from now on: what is checked below stays what the run uses.
+  HoldProgramFolder(platform, programDir, held);
 
   // Every file is checked, and each missing one gets its own box.
   std::vector<std::string_view> missing;
@@ -85,7 +88,10 @@ void RunStartupChecks(Platform& platform, SystemPaths& paths, const RecordedDige
   platform.ShellOpen(programDir + "\\" + kReadMeName);
 
   // From here on, what is held is what the scan starts and copies.
-  held = HoldCompanions(platform, paths, recorded);
+  HeldCompanions files = HoldCompanions(platform, paths, recorded);
+  held.repairProgram = std::move(files.repairProgram);
+  held.killTool = std::move(files.killTool);
+  held.msconfig = std::move(files.msconfig);
 
   if (!IsXpOrLater(platform.Version())) {
     platform.ShowMessage(kOldWindowsText, kOldWindowsCaption, BoxIcon::Error);
@@ -104,6 +110,7 @@ void RunStartupChecks(Platform& platform, SystemPaths& paths, const RecordedDige
       platform.RequestTermination();
     }
   }
+  StartFromCopies(platform, paths, recorded, held);
 }
 
 }  // namespace dizi

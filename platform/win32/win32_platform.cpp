@@ -6,10 +6,10 @@
 
 #include "platform/win32/crypto_sha256.h"
 #include "platform/win32/error_text.h"
+#include "platform/win32/folder_security.h"
 #include "platform/win32/hidden_process.h"
 #include "platform/win32/kernel_functions.h"
 #include "platform/win32/move_file_over.h"
-#include "platform/win32/protected_folder.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/token_groups.h"
 #include "platform/win32/win32_error.h"
@@ -339,12 +339,110 @@ std::string Win32Platform::CommonAppDataDirectory() {
   return FindCommonAppDataFolder(path) ? std::string(path) : std::string();
 }
 
-Outcome Win32Platform::MakeProtectedDirectory(const std::string& path) {
-  const DWORD error = MakeProtectedFolder(path.c_str());
+namespace {
+
+class Win32HeldFolder final : public HeldFolder {
+ public:
+  explicit Win32HeldFolder(ScopedFileHandle handle) : handle_(std::move(handle)) {}
+
+ private:
+  ScopedFileHandle handle_;
+};
+
+bool IsMissing(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+FolderLook Win32Platform::HoldFolder(const std::string& path) {
+  FolderLook look;
+  if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    if (!IsMissing(error)) {
+      look.kind = FolderLook::Kind::Unreadable;
+      look.reason = DescribeError(error).text;
+    }
+    return look;
+  }
+  ScopedFileHandle handle = OpenFolderToHold(path.c_str());
+  if (!handle) {
+    const DWORD error = ::GetLastError();
+    look.kind = IsMissing(error) ? FolderLook::Kind::Missing : FolderLook::Kind::Unreadable;
+    look.reason = DescribeError(error).text;
+    return look;
+  }
+  // Held now, so the path names what the handle holds: its attributes say
+  // whether it is a folder and a link (the handle's own do not show a link).
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    look.kind = attributes == INVALID_FILE_ATTRIBUTES ? FolderLook::Kind::Unreadable
+                                                      : FolderLook::Kind::NotAFolder;
+    look.reason = DescribeError(::GetLastError()).text;
+    return look;
+  }
+  look.reparsePoint = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  FolderSecurity security;
+  if (const DWORD error = security.Read(handle.Get()); error != ERROR_SUCCESS) {
+    look.kind = FolderLook::Kind::Unreadable;
+    look.reason = DescribeError(error).text;
+    return look;
+  }
+  const FolderFacts facts = security.Facts(look.reparsePoint);
+  look.kind = FolderLook::Kind::Folder;
+  look.owner = facts.owner != nullptr ? facts.owner : "";
+  look.noAccessList = facts.noAccessList;
+  for (std::size_t i = 0; i < facts.aceCount; ++i) {
+    const FolderAce& ace = facts.aces[i];
+    look.entries.push_back({ace.grants, ace.mask, ace.sid != nullptr ? ace.sid : ""});
+  }
+  look.held = std::make_unique<Win32HeldFolder>(std::move(handle));
+  return look;
+}
+
+Outcome Win32Platform::MakeProtectedFolder(const std::string& path) {
+  const DWORD error = dizi::MakeProtectedFolder(path.c_str());
   if (error != ERROR_SUCCESS) {
     return Outcome{false, DescribeError(error).text};
   }
   return Outcome{true, {}};
+}
+
+namespace {
+
+class Win32ExclusiveFile final : public ExclusiveFile {
+ public:
+  explicit Win32ExclusiveFile(ScopedFileHandle handle) : handle_(std::move(handle)) {}
+
+ private:
+  ScopedFileHandle handle_;
+};
+
+}  // namespace
+
+ExclusiveOpen Win32Platform::OpenExclusive(const std::string& path) {
+  ExclusiveOpen opened;
+  // Shared with nobody, and deleted when the last handle closes, however the
+  // program ends.
+  ScopedFileHandle file{::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
+                                      nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr)};
+  if (!file) {
+    const DWORD error = ::GetLastError();
+    opened.inUse = error == ERROR_SHARING_VIOLATION;
+    opened.reason = DescribeError(error).text;
+    return opened;
+  }
+  opened.file = std::make_unique<Win32ExclusiveFile>(std::move(file));
+  return opened;
+}
+
+Outcome Win32Platform::RenameAside(const std::string& path, const std::string& newPath) {
+  // Without MOVEFILE_REPLACE_EXISTING: nothing at the new name is replaced.
+  if (::MoveFileExA(path.c_str(), newPath.c_str(), 0)) {
+    return Outcome{true, {}};
+  }
+  return LastErrorOutcome();
 }
 
 std::unique_ptr<InputFile> Win32Platform::OpenToRead(const std::string& path, std::string& reason) {

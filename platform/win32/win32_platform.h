@@ -51,7 +51,10 @@ class Win32Platform final : public Platform {
 
   // --- Quarantine ---------------------------------------------------------
   std::string CommonAppDataDirectory() override;
-  Outcome MakeProtectedDirectory(const std::string& path) override;
+  FolderLook HoldFolder(const std::string& path) override;
+  Outcome MakeProtectedFolder(const std::string& path) override;
+  ExclusiveOpen OpenExclusive(const std::string& path) override;
+  Outcome RenameAside(const std::string& path, const std::string& newPath) override;
   std::unique_ptr<InputFile> OpenToRead(const std::string& path, std::string& reason) override;
   std::unique_ptr<OutputFile> CreateNewFile(const std::string& path, std::string& reason,
                                             bool& exists) override;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "startup/companions.h"
+#include "places/companions.h"
 #include "test_machine.h"
 
 namespace dizi::test {

@@ -241,8 +241,8 @@ TEST(QuarantineTest, AQuarantineFolderThatCannotBeMadeIsReportedAndTheRemovalGoe
   m.platform.MarkReadOnly(common);
   m.platform.AddFile(kWinkey);
   RemoveTarget(m.context, TargetKind::Server, kWinkey, kWinkeyEntry);
-  EXPECT_EQ(m.Lines().back(), "   +-> could not be kept in quarantine: " + kQuarantine +
-                                  " cannot be made: Access is denied. (error 5)");
+  EXPECT_EQ(m.Lines().back(), "   +-> could not be kept in quarantine: " + common +
+                                  "\\DiziTarvix cannot be made: Access is denied. (error 5)");
   EXPECT_FALSE(m.platform.HasFile(kWinkey));
 
   Machine n;

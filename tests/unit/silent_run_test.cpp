@@ -188,7 +188,7 @@ TEST(SilentRunTest, NoRebootStartsNoRestartAndLogsThatItWasHeldBack) {
   EXPECT_EQ(CountOf(m.Started(), kRestartCommand), 0u);
   EXPECT_FALSE(m.platform.RestartSurelyPending());
   // The fix-up still ran; the abort of any pending shutdown too.
-  EXPECT_EQ(CountOf(m.Started(), "\"C:\\Tools\\fservice.exe\""), 1u);
+  EXPECT_EQ(CountOf(m.Started(), "\"" + kProgramCopies + "\\fservice.exe\""), 1u);
   EXPECT_EQ(CountOf(Lines(m.platform.Content(kLog)),
                     "   -> The restart was held back (/noreboot): restart the computer to "
                     "finish, then scan again."),

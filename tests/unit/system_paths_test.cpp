@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "places/system_paths.h"
 #include "platform/fake_platform.h"
-#include "startup/system_paths.h"
 
 namespace dizi {
 namespace {

@@ -6,16 +6,19 @@
 
 #include "fake_views.h"
 #include "log/activity_log.h"
+#include "places/companions.h"
+#include "places/system_paths.h"
 #include "platform/fake_platform.h"
 #include "scan/scan_context.h"
-#include "startup/companions.h"
-#include "startup/system_paths.h"
 
 namespace dizi::test {
 
 inline constexpr char kWindows[] = "C:\\WINDOWS";
 inline constexpr char kSystem[] = "C:\\WINDOWS\\system32";
 inline constexpr char kLegacy[] = "C:\\WINDOWS\\system";
+// Where the run starts the verified copies of kill.exe and fservice.exe from.
+inline const std::string kProgramCopies =
+    "C:\\Documents and Settings\\All Users\\Application Data\\DiziTarvix\\Program";
 inline constexpr char kRestartCommand[] =
     "\"C:\\WINDOWS\\system32\\shutdown.exe\" -r -f -t 10 -c \"Diri Tarvix System Restart -- "
     "Please rescan your computer with Diri Tarvix after the restart.\"";

@@ -2,7 +2,6 @@
 
 #include "fservice/undo_text.h"
 #include "fservice/wide_buffer.h"
-#include "platform/win32/protected_folder.h"
 
 namespace dizi::tools {
 
@@ -63,14 +62,10 @@ UndoFiles::UndoFiles() {
 }
 
 DWORD UndoFiles::Create(File& file, bool view64) {
-  char folder[MAX_PATH];
-  if (!FindQuarantineFolder(folder)) {
-    return ERROR_PATH_NOT_FOUND;
+  if (const DWORD opened = folder_.Open(); opened != ERROR_SUCCESS) {
+    return opened;
   }
-  const DWORD made = MakeProtectedFolder(folder);
-  if (made != ERROR_SUCCESS) {
-    return made;
-  }
+  const char* folder = folder_.Path();
   for (int number = 1; number <= kMostNames; ++number) {
     char path[MAX_PATH];
     if (!FileName(path, folder, started_, number, view64)) {

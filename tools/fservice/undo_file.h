@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include "fservice/registry_change.h"
+#include "fservice/undo_folder.h"
 #include "platform/win32/scoped_handle.h"
 
 namespace dizi::tools {
@@ -36,6 +37,7 @@ class UndoFiles {
   static DWORD Write(File& file, const void* bytes, DWORD size);
 
   SYSTEMTIME started_;
+  UndoFolder folder_;
   File own_view_;
   File view64_;
 };

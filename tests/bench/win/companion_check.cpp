@@ -17,8 +17,8 @@
 
 #include "platform/win32/win32_locked_file.h"
 #include "platform/win32/win32_platform.h"
-#include "startup/companions.h"
-#include "startup/system_paths.h"
+#include "places/companions.h"
+#include "places/system_paths.h"
 
 namespace {
 

@@ -13,8 +13,8 @@ struct SystemPaths;
 // The shipped repair program's file name, beside the program.
 inline constexpr char kRepairProgramName[] = "fservice.exe";
 
-// The shipped kill tool for every process whose image is the file at `path`
-// (a full path), and no other.
+// The shipped kill tool (its verified copy, where the start-up made one) for
+// every process whose image is the file at `path` (a full path), and no other.
 Command KillToolCommand(const SystemPaths& paths, const std::string& path);
 // The system's task-kill tool, forced, with the process tree, for every
 // process of that image name wherever its file lies.
@@ -26,7 +26,8 @@ Command RestartCommand(const SystemPaths& paths);
 // Reset the per-user policy values that disable Task Manager and the registry editor.
 Command EnableTaskManagerCommand(const SystemPaths& paths);
 Command EnableRegistryToolsCommand(const SystemPaths& paths);
-// The shipped repair program, without arguments.
+// The shipped repair program (its verified copy, where the start-up made
+// one), without arguments.
 Command RepairProgramCommand(const SystemPaths& paths);
 // The system's registry tool importing a registry-editor file (a full path):
 // into the program's own view of the registry, or with `view64` into the

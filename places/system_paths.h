@@ -13,6 +13,12 @@ struct SystemPaths {
   std::string SystemDir;        // e.g. C:\WINDOWS\system32
   std::string LegacySystemDir;  // SystemDir less its last two characters
   std::string KillToolPath;     // the program's own folder followed by "\kill.exe"
+
+  // Where the run starts the shipped kill tool and repair program from: their
+  // verified copies in the data tree's Program folder once the start-up
+  // checks made them; empty for the files beside the program.
+  std::string KillToolCopy;
+  std::string RepairProgramCopy;
 };
 
 // Fills every text from the platform's module path and directories.

@@ -1,7 +1,7 @@
-#include "startup/companions.h"
+#include "places/companions.h"
 
-#include "platform/outside_tools.h"
-#include "startup/system_paths.h"
+#include "places/outside_tools.h"
+#include "places/system_paths.h"
 
 namespace dizi {
 

@@ -1,4 +1,4 @@
-#include "startup/system_paths.h"
+#include "places/system_paths.h"
 
 #include "platform/platform.h"
 

@@ -1,6 +1,6 @@
-#include "platform/outside_tools.h"
+#include "places/outside_tools.h"
 
-#include "startup/system_paths.h"
+#include "places/system_paths.h"
 
 namespace dizi {
 
@@ -28,7 +28,8 @@ std::string PolicyReset(const char* valueName) {
 }  // namespace
 
 Command KillToolCommand(const SystemPaths& paths, const std::string& path) {
-  return Started(paths.KillToolPath, "-f \"" + path + "\"");
+  return Started(paths.KillToolCopy.empty() ? paths.KillToolPath : paths.KillToolCopy,
+                 "-f \"" + path + "\"");
 }
 
 Command TaskKillCommand(const SystemPaths& paths, const std::string& imageName) {
@@ -54,7 +55,9 @@ Command EnableRegistryToolsCommand(const SystemPaths& paths) {
 }
 
 Command RepairProgramCommand(const SystemPaths& paths) {
-  return Started(ProgramDir(paths) + "\\" + kRepairProgramName, "");
+  return Started(paths.RepairProgramCopy.empty() ? ProgramDir(paths) + "\\" + kRepairProgramName
+                                                 : paths.RepairProgramCopy,
+                 "");
 }
 
 Command ImportRegistryFileCommand(const SystemPaths& paths, const std::string& file, bool view64) {

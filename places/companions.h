@@ -7,7 +7,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "places/data_tree.h"
 #include "platform/platform.h"
 #include "platform/sha256.h"
 
@@ -48,6 +50,20 @@ struct HeldCompanions {
   HeldCompanion repairProgram;  // fservice.exe
   HeldCompanion killTool;       // kill.exe
   HeldCompanion msconfig;       // the clean msconfig.exe, optional
+
+  // The program's own folder and every folder above it, held for the run so
+  // that no link can be put in their place: the log is written there.
+  std::vector<std::unique_ptr<HeldFolder>> programFolder;
+  // The data tree's Program folder, held for the run while the kill tool and
+  // the repair program are started from their copies there, and the copies,
+  // held too (each Verified only when it is what the run starts).
+  CheckedFolder copies;
+  HeldCompanion repairProgramCopy;
+  HeldCompanion killToolCopy;
+  // What the log is to say about these places, said at the start of the next
+  // scan: a folder set aside, a link on the program's path, a copy that
+  // could not be made.
+  std::vector<std::string> notes;
 };
 
 // Opens the file at `path` locked, reads it through the lock and compares its

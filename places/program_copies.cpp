@@ -1,0 +1,122 @@
+#include "places/program_copies.h"
+
+#include "places/companions.h"
+#include "places/outside_tools.h"
+#include "places/system_paths.h"
+
+namespace dizi {
+
+namespace {
+
+constexpr char kLinkText[] = "a link (a junction or a symbolic link)";
+
+// The folders from the top of `dir` down to it: "C:\", "C:\Tools", ... or
+// "\\server\share", "\\server\share\tools", ...
+std::vector<std::string> FoldersDownTo(const std::string& dir) {
+  std::vector<std::string> folders;
+  std::size_t start = 0;
+  if (dir.size() >= 2 && dir[1] == ':') {
+    folders.push_back(dir.substr(0, 2) + "\\");
+    start = 3;
+  } else if (dir.compare(0, 2, "\\\\") == 0) {
+    // The share itself: "\\server\share".
+    const std::size_t server = dir.find('\\', 2);
+    const std::size_t share = server == std::string::npos ? server : dir.find('\\', server + 1);
+    if (share == std::string::npos) {
+      folders.push_back(dir);
+      return folders;
+    }
+    folders.push_back(dir.substr(0, share));
+    start = share + 1;
+  }
+  for (std::size_t slash = dir.find('\\', start); start < dir.size();
+       slash = dir.find('\\', start)) {
+    const std::size_t end = slash == std::string::npos ? dir.size() : slash;
+    if (end > start) {
+      folders.push_back(dir.substr(0, end));
+    }
+    start = end + 1;
+  }
+  return folders;
+}
+
+struct Shipped {
+  const char* name;
+  HeldCompanion HeldCompanions::*held;
+  HeldCompanion HeldCompanions::*copy;
+  Sha256Digest RecordedDigests::*recorded;
+  std::string SystemPaths::*startPath;
+};
+
+constexpr Shipped kStarted[] = {
+    {"kill.exe", &HeldCompanions::killTool, &HeldCompanions::killToolCopy,
+     &RecordedDigests::killTool, &SystemPaths::KillToolCopy},
+    {kRepairProgramName, &HeldCompanions::repairProgram, &HeldCompanions::repairProgramCopy,
+     &RecordedDigests::repairProgram, &SystemPaths::RepairProgramCopy},
+};
+
+}  // namespace
+
+void HoldProgramFolder(Platform& platform, const std::string& programDir, HeldCompanions& held) {
+  std::string link;
+  for (const std::string& folder : FoldersDownTo(programDir)) {
+    FolderLook look = platform.HoldFolder(folder);
+    if (look.kind != FolderLook::Kind::Folder) {
+      continue;
+    }
+    if (look.reparsePoint && link.empty()) {
+      link = folder;
+    }
+    held.programFolder.push_back(std::move(look.held));
+  }
+  if (link.empty()) {
+    return;
+  }
+  held.notes.push_back(link.size() == programDir.size() || link == programDir
+                           ? "  The program's folder " + programDir + " is " + kLinkText +
+                                 " to another place."
+                           : "  The program's folder " + programDir + " lies under " + kLinkText +
+                                 ": " + link + ".");
+}
+
+void StartFromCopies(Platform& platform, SystemPaths& paths, const RecordedDigests& recorded,
+                     HeldCompanions& held) {
+  if (!held.killTool.Verified() || !held.repairProgram.Verified()) {
+    return;
+  }
+  held.copies = OpenDataFolder(platform, DataFolder::Program);
+  for (const std::string& line : held.copies.SetAside()) {
+    held.notes.push_back("  " + line + ".");
+  }
+  if (!held.copies) {
+    held.notes.push_back(
+        "  kill.exe and fservice.exe are started from the program's folder: they cannot be "
+        "copied to where only administrators may change them: " +
+        held.copies.Problem());
+    return;
+  }
+  for (const Shipped& shipped : kStarted) {
+    const std::string copyPath = held.copies.Path() + "\\" + shipped.name;
+    const Sha256Digest& digest = recorded.*shipped.recorded;
+    HeldCompanion copy = HoldCompanion(platform, copyPath, digest);
+    std::string why;
+    if (!copy.Verified()) {
+      copy = {};
+      const Outcome copied = (held.*shipped.held).file->CopyTo(copyPath);
+      if (copied) {
+        copy = HoldCompanion(platform, copyPath, digest);
+      }
+      why = copied ? "it is not the file copied" : copied.reason;
+    }
+    if (copy.Verified()) {
+      held.*shipped.copy = std::move(copy);
+      paths.*shipped.startPath = copyPath;
+    } else {
+      held.notes.push_back(std::string("  ") + shipped.name +
+                           " is started from the program's folder: its copy " + copyPath +
+                           " could not be made: " + why);
+    }
+  }
+}
+
+}  // namespace dizi
