@@ -194,6 +194,48 @@ TEST(ScanRunTest, NoKillReachesTheProgramsOwnRepairProgram) {
   }
 }
 
+// Every file of the family runs, in a process the kill tool cannot end, beside
+// a vendor's program of the same name and, for the repair program's name, the
+// repair program itself: the system's task-kill tool only ever gets family
+// processes, by id, and no program of another file is ever ended.
+TEST(ScanRunTest, OnlyTheFoundFilesOwnProcessesAreEverEnded) {
+  Machine m;
+  m.platform.KeepRunning("C:\\Tools\\fservice.exe");
+  Texts expected;
+  std::vector<unsigned long> familyIds;
+  std::vector<unsigned long> others;
+  auto plant = [&](const Signature& entry) {
+    const std::string path = TargetPath(m.paths, entry);
+    m.platform.AddFile(path);
+    familyIds.push_back(m.platform.RunProcess(path, FakePlatform::Resists::KillTool));
+    expected.push_back("/F /PID " + std::to_string(familyIds.back()));
+    const std::string vendor = "C:\\Program Files\\Vendor" + std::string(entry.entry);
+    others.push_back(m.platform.RunProcess(vendor));
+  };
+  std::for_each(ServerSignatures.begin(), ServerSignatures.end(), plant);
+  std::for_each(DownloaderSignatures.begin(), DownloaderSignatures.end(), plant);
+  others.push_back(m.platform.RunProcess(std::string(kSystem) + "\\services.exe"));
+  RunScan(m.context, m.scanView);
+
+  Texts taskKills;
+  for (const std::string& started : m.Started()) {
+    if (started.rfind("\"C:\\WINDOWS\\system32\\taskkill.exe\" ", 0) == 0) {
+      taskKills.push_back(started.substr(started.find("\" ") + 2));
+    }
+  }
+  // One for each file, found once, with exactly its own process.
+  std::sort(taskKills.begin(), taskKills.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(taskKills, expected);
+  for (const unsigned long id : familyIds) {
+    EXPECT_FALSE(m.platform.IsProcessRunning(id)) << id;
+  }
+  for (const unsigned long id : others) {
+    EXPECT_TRUE(m.platform.IsProcessRunning(id)) << id;
+  }
+  EXPECT_TRUE(m.platform.IsRunning("C:\\Tools\\fservice.exe"));
+}
+
 TEST(ScanRunTest, ASecondRunAppendsAnIdenticalBlockAndSavesBoth) {
   Machine m("C:\\Program Files\\Diri Tarvix");
   RunScan(m.context, m.scanView);
