@@ -9,7 +9,6 @@
 #include "quarantine/keep.h"
 #include "scan/kill_tool_output.h"
 #include "scan/scan_context.h"
-#include "scan/signatures.h"
 
 namespace dizi {
 
