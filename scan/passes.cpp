@@ -26,7 +26,7 @@ bool SweepTable(ScanContext& context, const std::array<Signature, N>& table, Tar
     target = TargetPath(context.paths, table[i]);
     if (Probe(context.platform, target)) {
       found = true;
-      RemoveTarget(context, kind, target, table[i]);
+      RemoveTarget(context, kind, target);
     }
   }
   return found;
@@ -37,9 +37,6 @@ bool SweepTable(ScanContext& context, const std::array<Signature, N>& table, Tar
 void RunFixUp(ScanContext& context) {
   const FixUpOutcome outcome =
       FixUpSystemTools(context.platform, context.paths, context.Companions.msconfig, context.log);
-  if (outcome.repairProgram == RunResult::StillRunning) {
-    context.RepairProgramMayBeRunning = true;
-  }
   context.Result.repairs = {
       {"task_manager", outcome.taskManagerCommandStarted},
       {"registry_editor", outcome.registryToolsCommandStarted},

@@ -137,8 +137,9 @@ def kill_command(program_dir, path):
     return f'"{program_dir}\\kill.exe" -f "{path}"'
 
 
-def taskkill_command(image):
-    return f'"{SYSTEM_DIR}\\taskkill.exe" /F /T /IM {image}'
+def taskkill_command(process_ids):
+    """The system's task-kill tool for exactly these processes, by id."""
+    return f'"{SYSTEM_DIR}\\taskkill.exe" /F' + "".join(f" /PID {pid}" for pid in process_ids)
 
 
 SHUTDOWN_ABORT = f'"{SYSTEM_DIR}\\shutdown.exe" -a'
@@ -199,11 +200,12 @@ def fix_up_lines(msconfig_line=FIX_UP_LINES[0]):
     return [msconfig_line] + FIX_UP_LINES[1:]
 
 
-# Windows runs processes of these names from its system folder: the system's
-# task-kill tool, which selects by name only, is not started for them.
-WINDOWS_PROCESS_NAMES = {"smss.exe", "csrss.exe", "wininit.exe", "winlogon.exe", "services.exe",
-                         "lsass.exe", "svchost.exe"}
-SECOND_SIGNAL_WITHHELD = "   +-> Killing signal 2/2 was not sent: it would also end Windows' own "
+FIRST_SIGNAL_SENT = "   +-> Killing signal 1/2 has been sent"
+SECOND_SIGNAL_SENT = "   +-> Killing signal 2/2 has been sent in case of failure of 1/2"
+BOTH_SIGNALS_SENT = "   +-> Killing signals has been sent. 1,2/2"
+# The kill tool ended every process of the file it could, or none ran it.
+SECOND_SIGNAL_NOT_NEEDED = ("   +-> Killing signal 2/2 was not needed: the kill tool reported no "
+                            "process of the file that it could not end")
 DELETED = {
     "server": "   => TarVix Server has been deleted from your computer.",
     "downloader": "   => TarVix Stealth Downloader has been deleted from your computer.",
@@ -257,11 +259,15 @@ class ScanModel:
     `found` lists each file found, once, as (path, kind, outcome) in the
     order first found. `quarantine` gives each found file's last line, the
     quarantine item it was kept as or why it was not ({path in lower case:
-    line}, see quarantine.log_lines)."""
+    line}, see quarantine.log_lines). `not_ended` gives the ids of the
+    processes the kill tool identifies as running a file and cannot end
+    ({path in lower case: [process id, ...]}): only they get the second
+    signal."""
 
     def __init__(self, program_dir, present=(), undeletable=(), msconfig_line=FIX_UP_LINES[0],
-                 no_reboot=False, quarantine=None):
+                 no_reboot=False, quarantine=None, not_ended=None):
         self.program_dir = program_dir
+        self.not_ended = not_ended or {}
         self.present = {p.lower() for p in present}
         self.undeletable = {p.lower() for p in undeletable}
         self.msconfig_line = msconfig_line
@@ -274,18 +280,19 @@ class ScanModel:
     def _add(self, top, text):
         self.lines.append((top, text))
 
-    def _remove(self, kind, path, image):
+    def _remove(self, kind, path):
         self._add(True, DETECTED[kind])
         self._add(False, "   +-> path: " + path)
         self._add(True, "   -> Sending killing signal...")
         self.commands.append(kill_command(self.program_dir, path))
-        self._add(False, "   +-> Killing signal 1/2 has been sent")
-        if image.lower() in WINDOWS_PROCESS_NAMES:
-            self._add(False, SECOND_SIGNAL_WITHHELD + image)
+        self._add(False, FIRST_SIGNAL_SENT)
+        not_ended = self.not_ended.get(path.lower())
+        if not_ended:
+            self.commands.append(taskkill_command(not_ended))
+            self._add(False, SECOND_SIGNAL_SENT)
+            self._add(False, BOTH_SIGNALS_SENT)
         else:
-            self.commands.append(taskkill_command(image))
-            self._add(False, "   +-> Killing signal 2/2 has been sent in case of failure of 1/2")
-            self._add(False, "   +-> Killing signals has been sent. 1,2/2")
+            self._add(False, SECOND_SIGNAL_NOT_NEEDED)
         if kind == "server":
             self._add(True, "   -> force shutdown may appear now so don't PANiC!")
             self._add(False, "   +-> Sending Diri Force shutdown -- (XP Only)")
@@ -306,7 +313,7 @@ class ScanModel:
             path = target_path(signature)
             if path.lower() in self.present:
                 found = True
-                self._remove(kind, path, signature[0][1:])
+                self._remove(kind, path)
         return found
 
     def fix_up(self):

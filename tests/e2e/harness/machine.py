@@ -270,22 +270,36 @@ class TestMachine:
             time.sleep(interval)
 
 
-def wait_ready(process, timeout=20):
-    """Waits for a test program started with stdout=PIPE (sleeper.exe) to write
-    "ready"; False when it ended or stayed silent."""
+def _ready_line(process, timeout):
+    """The "ready <process id>" line a test program started with stdout=PIPE
+    (sleeper.exe) writes once it sleeps; None when it ended or stayed silent."""
     selector = selectors.DefaultSelector()
     selector.register(process.stdout, selectors.EVENT_READ)
     deadline = time.monotonic() + timeout
     seen = b""
     try:
-        while b"ready" not in seen:
+        while not (b"ready" in seen and b"\n" in seen[seen.index(b"ready"):]):
             remaining = deadline - time.monotonic()
             if remaining <= 0 or not selector.select(remaining):
-                return False
+                return None
             chunk = os.read(process.stdout.fileno(), 256)
             if not chunk:
-                return False
+                return None
             seen += chunk
-        return True
+        return seen[seen.index(b"ready"):].split(b"\n", 1)[0].decode("latin-1")
     finally:
         selector.close()
+
+
+def wait_ready(process, timeout=20):
+    """Waits for a test program started with stdout=PIPE (sleeper.exe) to write
+    "ready"; False when it ended or stayed silent."""
+    return _ready_line(process, timeout) is not None
+
+
+def ready_process_id(process, timeout=20):
+    """Waits as wait_ready does; the Windows process id the program wrote, or
+    None."""
+    line = _ready_line(process, timeout)
+    words = line.split() if line else []
+    return int(words[1]) if len(words) == 2 and words[1].isdigit() else None

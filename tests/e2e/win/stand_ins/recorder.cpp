@@ -7,8 +7,9 @@
 //
 // so that the tests know exactly what was started, by which file, in which
 // order. A copy with a file "<own name>.real.exe" beside it then runs that
-// file with the same arguments and returns its exit code (used to record the
-// shipped kill tool and repair program while they still do their work).
+// file with the same arguments, handing it the recorder's standard handles,
+// and returns its exit code (used to record the shipped kill tool and repair
+// program while they still do their work).
 //
 // A copy with a file "<own name>.linger" beside it first waits, as a slow tool
 // would, before it writes its line: the file holds the milliseconds, and
@@ -89,6 +90,15 @@ DWORD RunReal(const std::string& real, const std::string& commandLine) {
   std::string line = "\"" + real + "\"" + Arguments(commandLine);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
+  // What the real program writes goes where the recorder's own output would:
+  // to the pipe of a program that reads it (the scan reads the kill tool's).
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output != nullptr && output != INVALID_HANDLE_VALUE) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  }
   PROCESS_INFORMATION info = {};
   if (!CreateProcessA(real.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                       nullptr, &startup, &info)) {
