@@ -41,10 +41,9 @@ def set_aside(machine, path):
                   _SET_ASIDE.fullmatch(entry[len(name):]))
 
 
-def set_aside_line(path, aside, why):
-    """The log's line for a folder of the tree renamed aside."""
-    return (f"  {path} was not used: {why}; it was set aside as {aside}, as it is, and made "
-            "anew.")
+def set_aside_text(path, aside, why):
+    """What the log says of a folder of the tree renamed aside."""
+    return f"{path} was not used: {why}; it was set aside as {aside}, as it is, and made anew"
 
 
 def mode(machine, path):

@@ -347,6 +347,14 @@ class ScanModel:
         self._add(True, BANNER_LINE)
         return self
 
+    def note_first_keep(self, line):
+        """Adds `line` under the first find, before its quarantine line: what
+        the quarantine said of its folder when it first kept something."""
+        first = next(i for i, (top, text) in enumerate(self.lines)
+                     if not top and text == self.quarantine.get(next(iter(self.found)).lower()))
+        self.lines.insert(first, (False, line))
+        return self
+
     @property
     def texts(self):
         return [text for _, text in self.lines]
