@@ -42,11 +42,11 @@ def started_from(journal, folder):
     return [e.command_line for e in journal if e.module.lower().startswith(folder.lower() + "\\")]
 
 
-def try_to_swap(machine, checks, label, shipped):
+def try_to_swap(machine, checks, label, shipped, folder=FOLDER):
     """Another program in the prefix tries to overwrite, delete and rename each
-    held program; each must stay as shipped."""
+    held program in `folder`; each must stay as shipped."""
     for name in sorted(COMPANIONS):
-        path = FOLDER + "\\" + name
+        path = folder + "\\" + name
         for command in (["copy", "/y", IMPOSTOR, path], ["del", path],
                         ["ren", path, name + ".old"]):
             machine.run_wine(["cmd", "/c"] + command)
