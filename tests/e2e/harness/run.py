@@ -34,7 +34,7 @@ SCENARIOS = ["smoke", "kill", "fservice", "clean", "infected", "held_open", "sta
              "read_only_log", "window", "fservice_views", "fservice_users", "windows_name",
              "restart_order", "fix_up", "companions", "silent", "silent_infected",
              "silent_restart", "restore", "registry_undo", "data_folder", "quarantine_link",
-             "program_folder_swap"]
+             "program_folder_swap", "lock_squat"]
 
 
 class ChecksFailed(Exception):

@@ -90,9 +90,10 @@ def run(machine, checks):
     checks.equal("without an undo file: the folder reported not used, and why",
                  reports[:1], [FOLDER_REFUSED])
     checks.true("without an undo file: each value reported left as it is, and why",
-                reports[1:] and all(re.fullmatch(r'fservice: left .* as it is: its value could not '
-                                                 r'be saved in the undo file first: .*\(error \d+\)',
-                                                 line) for line in reports[1:]),
+                reports[1:] and all(re.fullmatch(r'fservice: left .* as it is: its value could '
+                                                 r'not be saved in the undo file first: '
+                                                 r'.*\(error \d+\)', line)
+                                    for line in reports[1:]),
                 "\n".join(reports))
     os.remove(machine.host(quarantine.FOLDER))
 
