@@ -9,6 +9,8 @@ built with, read from log/publisher.h.
 import os
 import re
 
+from data_tree import companion_copy
+
 WINDOWS_DIR = "C:\\windows"
 SYSTEM_DIR = WINDOWS_DIR + "\\system32"
 LEGACY_SYSTEM_DIR = SYSTEM_DIR[:-2]
@@ -132,9 +134,15 @@ RESTART_COMMENT = ("Diri Tarvix System Restart -- Please rescan your computer wi
 POLICY_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System"
 
 
-def kill_command(program_dir, path):
+# The run starts the shipped kill tool and repair program from its verified
+# copies in the data tree, never from the folder the program was started from.
+KILL_TOOL = companion_copy("kill.exe")
+REPAIR_PROGRAM = companion_copy("fservice.exe")
+
+
+def kill_command(path):
     """The shipped kill tool for the processes whose image is the file at `path`."""
-    return f'"{program_dir}\\kill.exe" -f "{path}"'
+    return f'"{KILL_TOOL}" -f "{path}"'
 
 
 def taskkill_command(process_ids):
@@ -150,12 +158,8 @@ ENABLE_REGISTRY_TOOLS = (f'"{SYSTEM_DIR}\\reg.exe" add {POLICY_KEY} /v DisableRe
                          "/t REG_DWORD /d 0 /f")
 
 
-def repair_command(program_dir):
-    return f'"{program_dir}\\fservice.exe"'
-
-
-def fix_up_commands(program_dir):
-    return [ENABLE_TASK_MANAGER, ENABLE_REGISTRY_TOOLS, repair_command(program_dir)]
+REPAIR_COMMAND = f'"{REPAIR_PROGRAM}"'
+FIX_UP_COMMANDS = [ENABLE_TASK_MANAGER, ENABLE_REGISTRY_TOOLS, REPAIR_COMMAND]
 
 
 def read_me_opened(program_dir):
@@ -284,7 +288,7 @@ class ScanModel:
         self._add(True, DETECTED[kind])
         self._add(False, "   +-> path: " + path)
         self._add(True, "   -> Sending killing signal...")
-        self.commands.append(kill_command(self.program_dir, path))
+        self.commands.append(kill_command(path))
         self._add(False, FIRST_SIGNAL_SENT)
         not_ended = self.not_ended.get(path.lower())
         if not_ended:
@@ -317,7 +321,7 @@ class ScanModel:
         return found
 
     def fix_up(self):
-        self.commands.extend(fix_up_commands(self.program_dir))
+        self.commands.extend(FIX_UP_COMMANDS)
         for line in fix_up_lines(self.msconfig_line):
             self._add(True, line)
 
@@ -348,6 +352,14 @@ class ScanModel:
         self._add(True, DOWNLOADER_FINISH)
         self._add(True, saved_to_line(self.program_dir))
         self._add(True, BANNER_LINE)
+        return self
+
+    def note_first_keep(self, line):
+        """Adds `line` under the first find, before its quarantine line: what
+        the quarantine said of its folder when it first kept something."""
+        first = next(i for i, (top, text) in enumerate(self.lines)
+                     if not top and text == self.quarantine.get(next(iter(self.found)).lower()))
+        self.lines.insert(first, (False, line))
         return self
 
     @property

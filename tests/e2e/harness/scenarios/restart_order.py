@@ -22,7 +22,7 @@ from scenarios.common import exit_program, list_items, start_program
 FOLDER = "C:\\DiziTarvix"
 FOUND = expected.SYSTEM_DIR + "\\fservice.exe"
 SHUTDOWN_LINGER = expected.SYSTEM_DIR + "\\shutdown.linger"
-REPAIR_LINGER = FOLDER + "\\fservice.linger"
+REPAIR_LINGER = prefixes.companion_setting("fservice.linger")
 # Longer than a pass takes from its abort to its restart when nothing waits,
 # shorter than the time the program gives an abort before ending it.
 LINGER_MS = 2500
@@ -38,8 +38,8 @@ def written(machine, since):
 
 def kind(command_line):
     for name, word in (("abort", expected.SHUTDOWN_ABORT), ("restart", expected.RESTART),
-                       ("repair", expected.repair_command(FOLDER)),
-                       ("kill", expected.kill_command(FOLDER, FOUND))):
+                       ("repair", expected.REPAIR_COMMAND),
+                       ("kill", expected.kill_command(FOUND))):
         if command_line == word:
             return name
     # Any task-kill would be a kill too; the holder is no process of the file,

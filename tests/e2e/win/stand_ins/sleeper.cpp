@@ -10,8 +10,11 @@
 //                            everyone the right to end it (every other right
 //                            stays granted): no kill tool can end it, but
 //                            every one can still read its image path
+//   sleeper.exe /mutex NAME  first creates the mutex NAME and keeps it, as a
+//                            process squatting on a kernel object name would
 // It writes "ready <its process id>" on standard output once it sleeps (exit
-// code 3 when the file cannot be opened, 4 when it cannot protect itself).
+// code 3 when the file cannot be opened or the mutex was there already, 4 when
+// it cannot protect itself).
 #include <windows.h>
 
 #include <aclapi.h>
@@ -48,8 +51,15 @@ bool ProtectAgainstEnding() {
 
 int main(int argc, char** argv) {
   dizi::ScopedFileHandle held;
+  dizi::ScopedHandle mutex;
   const char* mode = argc > 2 ? argv[2] : "";
-  if (argc > 1) {
+  if (argc > 2 && lstrcmpA(argv[1], "/mutex") == 0) {
+    mode = "";
+    mutex = dizi::ScopedHandle(CreateMutexA(nullptr, TRUE, argv[2]));
+    if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) {
+      return 3;
+    }
+  } else if (argc > 1) {
     const bool lock = lstrcmpA(mode, "lock") == 0;
     const DWORD sharing = lock ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
     held = dizi::ScopedFileHandle(CreateFileA(argv[1], GENERIC_READ, sharing, nullptr,
