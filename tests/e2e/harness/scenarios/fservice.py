@@ -10,8 +10,8 @@ reports each change; deletes no key and exits 0."""
 import re
 import subprocess
 
-from scenarios.registry_tool import (REG_BINARY, REG_MULTI_SZ, RegTool, dword, expand_sz,
-                                     listing, sz)
+from scenarios.registry_tool import (REG_BINARY, REG_MULTI_SZ, USER_SID, RegTool, dword,
+                                     expand_sz, listing, sz)
 
 FOLDER = "C:\\DiziTarvix"
 REPAIR = FOLDER + "\\fservice.exe"
@@ -110,14 +110,16 @@ FAMILY_ONLY = [
     ("HKLM" + WINLOGON, "Shell", expand_sz("%windir%\\krt32.exe"), expand_sz("Explorer.exe")),
 ]
 
+# The current user's hive is named by the user's SID, whoever runs the program.
+OWN = "HKU\\" + USER_SID
 REPORTED = [
     'removed HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run value "Legit<NUL>hidden" = '
     '"C:\\WINDOWS\\krt32.exe"',
-    'removed HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run value "x<NUL>y" = '
+    'removed ' + OWN + '\\Software\\Microsoft\\Windows\\CurrentVersion\\Run value "x<NUL>y" = '
     '"C:\\WINDOWS\\system32\\dservice.exe"',
     'HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon value "Shell": '
     '"Explorer.exe fservice.exe" -> "Explorer.exe"',
-    'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System value "DisableTaskMgr": '
+    OWN + '\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System value "DisableTaskMgr": '
     '1 -> 0',
 ]
 

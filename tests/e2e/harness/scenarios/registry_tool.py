@@ -12,6 +12,10 @@ from machine import wait_ready
 
 REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
 
+# The SID of a prefix's one user (Wine gives every prefix the same): its hive
+# is HKEY_CURRENT_USER, and HKEY_USERS\<SID> too.
+USER_SID = "S-1-5-21-0-0-0-1000"
+
 ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER", "HKU": "HKEY_USERS"}
 
 
