@@ -182,16 +182,16 @@ TEST(ScanRunTest, NoKillReachesTheProgramsOwnRepairProgram) {
     }
     const std::string killed = byName + " / wait 5000 ms -> finished";
     if (repairHangs) {
-      EXPECT_EQ(story, (Texts{killed, repair + " / wait 10000 ms -> still running",
-                              repair + " / wait 10000 ms -> still running",
-                              repair + " / wait 10000 ms -> still running"}));
+      EXPECT_EQ(story, (Texts{killed, repair + " / wait 60000 ms -> still running",
+                              repair + " / wait 60000 ms -> still running",
+                              repair + " / wait 60000 ms -> still running"}));
       EXPECT_TRUE(m.platform.IsRunning("C:\\Tools\\fservice.exe"));
       EXPECT_EQ(CountOf(m.Lines(),
                         "   +-> Killing signal 2/2 was not sent: it would also end "
                         "Diri Tarvix's own fservice.exe, which is still running"),
                 2u);
     } else {
-      const std::string finished = repair + " / wait 10000 ms -> finished";
+      const std::string finished = repair + " / wait 60000 ms -> finished";
       EXPECT_EQ(story, (Texts{killed, finished, killed, finished, killed, finished}));
     }
   }

@@ -239,7 +239,7 @@ EXIT_CODES = {
     0: "clean: nothing was found",
     1: "found, and every file found is gone",
     2: "found; a restart is needed to finish",
-    3: "found; a file could not be removed (delete it by hand)",
+    3: "found; a file was left (delete it by hand) or a repair did not finish",
     4: "cannot run: a shipped file is missing or rights are lacking",
     5: "bad command line, or the usage text was asked for",
     6: "another run is in progress",
