@@ -100,9 +100,18 @@ bool UserHiveLoaded(const std::string& name) {
 
 HiveLoad LoadHiveFile(const std::string& name, const std::string& file) {
   HiveLoad load;
+  if (UserHiveLoaded(name)) {
+    load.reason = ErrorReason(ERROR_ALREADY_EXISTS);
+    return load;
+  }
   auto hive = std::make_unique<Win32LoadedHive>(name);
   const LONG error = hive->Load(file);
   if (error != ERROR_SUCCESS) {
+    // Wine leaves an empty key of that name behind a file it cannot read
+    // (Windows leaves nothing); it was not there before.
+    if (UserHiveLoaded(name)) {
+      ::RegDeleteKeyA(HKEY_USERS, name.c_str());
+    }
     load.reason = ErrorReason(error);
     return load;
   }

@@ -111,6 +111,8 @@ class FakeProfiles final : public ProfileMachine, public HiveCleaner {
     const auto error = load_errors.find(std::u16string(file));
     journal.push_back("load " + Ascii(name) + " from " + Ascii(file));
     if (error != load_errors.end()) {
+      // As Wine does for a file it cannot read: an empty key of that name.
+      loaded.insert(std::u16string(name));
       return error->second;
     }
     loaded.insert(std::u16string(name));
@@ -122,6 +124,10 @@ class FakeProfiles final : public ProfileMachine, public HiveCleaner {
       loaded.erase(std::u16string(name));
     }
     return unload_error;
+  }
+  void RemoveLeftover(WideView name) override {
+    journal.push_back("remove leftover " + Ascii(name));
+    loaded.erase(std::u16string(name));
   }
   void Clean(WideView loaded_as, const ProfileEntry& entry, WideView file) override {
     journal.push_back("clean " + Ascii(entry.sid) + " as " + Ascii(loaded_as) + " (" +
@@ -195,9 +201,24 @@ TEST(UserHivesTest, AHiveThatCannotBeLoadedIsSkippedWithItsReasonAndNeverUnloade
     EXPECT_EQ(visit.skip, c.skip);
     EXPECT_EQ(visit.error, c.error);
     EXPECT_EQ(machine.journal,
-              std::vector<std::string>{
-                  "load DiziTarvix-S-1-5-21-1-2-3-1002-4242 from C:\\Users\\carol\\NTUSER.DAT"});
+              (std::vector<std::string>{
+                  "load DiziTarvix-S-1-5-21-1-2-3-1002-4242 from C:\\Users\\carol\\NTUSER.DAT",
+                  "remove leftover DiziTarvix-S-1-5-21-1-2-3-1002-4242"}));
+    EXPECT_EQ(machine.loaded, (std::set<std::u16string>{u"S-1-5-18", u"S-1-5-21-1-2-3-1001"}));
   }
+}
+
+// A name taken already (by a run that could not unload it) is never loaded
+// over, nor removed.
+TEST(UserHivesTest, ALoadNameTakenAlreadyIsLeftAlone) {
+  FakeProfiles machine;
+  machine.loaded.insert(u"DiziTarvix-S-1-5-21-1-2-3-1002-4242");
+  const ProfileVisit visit = machine.Visit(Entry(kCarol, u"C:\\Users\\carol"));
+  EXPECT_EQ(visit.kind, ProfileVisit::Kind::kSkipped);
+  EXPECT_EQ(visit.skip, ProfileSkip::kNotLoadable);
+  EXPECT_EQ(visit.error, 183);
+  EXPECT_TRUE(machine.journal.empty());
+  EXPECT_EQ(machine.loaded.count(u"DiziTarvix-S-1-5-21-1-2-3-1002-4242"), 1u);
 }
 
 // What the registry says decides before anything on the disk is looked at.

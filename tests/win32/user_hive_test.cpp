@@ -72,6 +72,12 @@ TEST_CASE(AHiveThatCannotBeLoadedSaysWhyAndUnloadsNothing) {
   CHECK(missing.reason.find("(error ") != std::string::npos);
   CHECK(!platform.IsUserHiveLoaded(kHive));
 
+  WriteText(folder / "damaged.dat", "not a hive");
+  const HiveLoad damaged = platform.LoadUserHive(kHive, folder / "damaged.dat");
+  CHECK(damaged.hive == nullptr);
+  CHECK(damaged.reason.find("(error ") != std::string::npos);
+  CHECK(!platform.IsUserHiveLoaded(kHive));
+
   HiveLoad first = platform.LoadUserHive(kHive, HiveFile(folder));
   CHECK(first.hive != nullptr);
   {

@@ -102,6 +102,26 @@ class WindowsProfiles final : public ProfileMachine {
     return RegLoadKeyW(HKEY_USERS, terminated_name.Terminated(), terminated_file.Terminated());
   }
 
+  void RemoveLeftover(WideView name) override {
+    WideBuffer terminated;
+    HKEY opened = nullptr;
+    if (terminated.Append(name).Failed() ||
+        RegOpenKeyExW(HKEY_USERS, terminated.Terminated(), 0, KEY_QUERY_VALUE, &opened) !=
+            ERROR_SUCCESS) {
+      return;
+    }
+    DWORD subkeys = 1;
+    DWORD values = 1;
+    {
+      const ScopedRegistryKey key(opened);
+      RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                       nullptr, nullptr, nullptr, nullptr);
+    }
+    if (subkeys == 0 && values == 0) {
+      RegDeleteKeyW(HKEY_USERS, terminated.Terminated());
+    }
+  }
+
   long UnloadHive(WideView name) override {
     WideBuffer terminated;
     if (terminated.Append(name).Failed()) {

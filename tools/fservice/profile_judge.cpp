@@ -8,6 +8,7 @@ namespace dizi::tools {
 namespace {
 
 constexpr long kSharingViolation = 32;  // ERROR_SHARING_VIOLATION
+constexpr long kAlreadyExists = 183;    // ERROR_ALREADY_EXISTS
 constexpr std::string_view kHiveFileName = "\\NTUSER.DAT";
 
 bool IsDigit(WideChar c) {
@@ -114,6 +115,8 @@ long ProfileMachine::LoadHive(WideView, WideView) {
 long ProfileMachine::UnloadHive(WideView) {
   return 1;
 }
+
+void ProfileMachine::RemoveLeftover(WideView) {}
 
 void HiveCleaner::Clean(WideView, const ProfileEntry&, WideView) {}
 
@@ -255,8 +258,14 @@ ProfileVisit VisitProfile(const ProfileEntry& entry, WideView profiles_folder, W
   if (visit.skip != ProfileSkip::kNone) {
     return visit;
   }
+  if (machine.HiveLoaded(load_name)) {
+    visit.skip = ProfileSkip::kNotLoadable;
+    visit.error = kAlreadyExists;
+    return visit;
+  }
   LoadedHive hive(machine, load_name, file.View());
   if (hive.LoadError() != 0) {
+    machine.RemoveLeftover(load_name);
     visit.error = hive.LoadError();
     visit.skip = visit.error == kSharingViolation ? ProfileSkip::kInUse : ProfileSkip::kNotLoadable;
     return visit;

@@ -77,6 +77,9 @@ class ProfileMachine {
   // Loads the hive file `file` as HKEY_USERS\<name>.
   virtual long LoadHive(WideView name, WideView file);
   virtual long UnloadHive(WideView name);
+  // Removes the empty key HKEY_USERS\<name> a load that failed may leave
+  // behind (Wine does, for a file it cannot read; Windows leaves nothing).
+  virtual void RemoveLeftover(WideView name);
 
  protected:
   ~ProfileMachine() = default;
@@ -125,7 +128,9 @@ struct ProfileVisit {
 
 // One profile, from the registry's word to the unloading: judges it, loads its
 // hive as `load_name` (see AppendLoadName), has it cleaned, and unloads it,
-// on every way out. `file` receives the hive file's path.
+// on every way out. A load name taken already is never loaded over; what a
+// failed load left under that name is removed. `file` receives the hive
+// file's path.
 ProfileVisit VisitProfile(const ProfileEntry& entry, WideView profiles_folder, WideView load_name,
                           ProfileMachine& machine, HiveCleaner& cleaner, WideBuffer& file);
 
