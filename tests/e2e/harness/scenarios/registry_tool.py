@@ -98,6 +98,10 @@ class RegTool:
                  (v["type"], bytes.fromhex(v["data"])) for v in values}
                 for key, values in report.items()}
 
+    def keys(self, key):
+        """The names of the subkeys of `key`, or None when it does not exist."""
+        return json.loads(self._run("keys", key))[key]
+
     def load_hives(self, hives):
         """Loads {hive name: Windows path of a registry file} under HKEY_USERS;
         returns the process that keeps them loaded (see unload_hives)."""
