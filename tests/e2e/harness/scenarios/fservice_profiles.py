@@ -110,7 +110,9 @@ def other_hives(tool):
 def run(machine, checks):
     machine.install_program(FOLDER)
     tool = RegTool(machine)
-    machine.write_bytes("C:\\hives\\bob.reg", EMPTY_HIVE)
+    # A hive file of the prefix's own architecture.
+    arch = b"#arch=win64" if machine.layout.is_64_bit else b"#arch=win32"
+    machine.write_bytes("C:\\hives\\bob.reg", EMPTY_HIVE.replace(b"#arch=win32", arch))
     loader = tool.load_hives({BOB: "C:\\hives\\bob.reg"})
     try:
         tool.plant({"HKU\\" + BOB + RUN: {"Tarvix": sz("C:\\WINDOWS\\system32\\fservice.exe"),
