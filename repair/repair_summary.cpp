@@ -1,5 +1,6 @@
 #include "repair/repair_summary.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -126,6 +127,20 @@ RepairSummary ReadRepairSummary(std::string_view output) {
     }
   }
   return summary;
+}
+
+void MergeHiveRepairs(std::vector<UserHiveRepair>& hives, std::vector<UserHiveRepair> later) {
+  for (UserHiveRepair& hive : later) {
+    const auto earlier = std::find_if(hives.begin(), hives.end(),
+                                      [&](const UserHiveRepair& h) { return h.hive == hive.hive; });
+    const bool nothingLeft = hive.done == HiveDone::NothingFound && hive.valuesChanged == 0 &&
+                             hive.tools == ToolsState::NotLocked;
+    if (earlier == hives.end()) {
+      hives.push_back(std::move(hive));
+    } else if (!nothingLeft || earlier->done == HiveDone::Incomplete) {
+      *earlier = std::move(hive);
+    }
+  }
 }
 
 const char* HiveKindName(HiveKind kind) {

@@ -59,6 +59,14 @@ struct RepairSummary {
 // return and a line feed.
 RepairSummary ReadRepairSummary(std::string_view output);
 
+// Adds what a later repair of the same run did (`later`) to what the run's
+// repairs did so far (`hives`): a hive's later line replaces its earlier one,
+// unless the later repair found nothing left to do there (nothing found,
+// nothing changed, nothing locked), which says nothing of what the earlier
+// one did, and the earlier one did not leave it incomplete. Hives new in
+// `later` are added in their order.
+void MergeHiveRepairs(std::vector<UserHiveRepair>& hives, std::vector<UserHiveRepair> later);
+
 // The words the report uses: "own", "loaded", "profile"; "cleaned",
 // "nothing_found", "incomplete", "skipped"; "not_locked", "given_back",
 // "left_locked", "not_given_back", "not_looked_at".

@@ -46,7 +46,7 @@ void RunFixUp(ScanContext& context) {
       {"msconfig", outcome.msconfigRestored},
       {"repair_program", outcome.repairProgramSucceeded},
   };
-  context.Result.userHives = std::move(outcome.summary.hives);
+  MergeHiveRepairs(context.Result.userHives, std::move(outcome.summary.hives));
   context.Result.repairUnfinished = std::move(outcome.unfinished);
 }
 

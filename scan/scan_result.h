@@ -45,7 +45,8 @@ struct ScanResult {
   std::vector<FoundFile> found;
   // The steps of the last fix-up the run made; empty when it made none.
   std::vector<RepairStep> repairs;
-  // What the last fix-up's repair program did in each user's hive.
+  // What the fix-ups' repair program did in each user's hive, over the whole
+  // run (see MergeHiveRepairs).
   std::vector<UserHiveRepair> userHives;
   // Why the last fix-up did not finish (see FixUpOutcome::unfinished); empty
   // when it did, or made none.

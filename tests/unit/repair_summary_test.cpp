@@ -102,5 +102,30 @@ TEST(RepairSummaryTest, ALineNotUnderstoodIsCountedAndNotRead) {
   EXPECT_EQ(summary.failures, std::vector<std::string>{"a\ttab in the failure"});
 }
 
+// A later pass of the same scan runs the repair program again, which finds
+// nothing left where the first one cleaned.
+TEST(RepairSummaryTest, ALaterRepairThatFoundNothingLeftKeepsWhatTheFirstOneDid) {
+  std::vector<UserHiveRepair> hives;
+  MergeHiveRepairs(hives, ReadRepairSummary("fservice summary 1\n"
+                                            "hive\tS-1\town\tcleaned\t2\tgiven-back\t\n"
+                                            "hive\tS-2\tloaded\tnothing-found\t0\tnot-locked\t\n"
+                                            "hive\tS-3\tloaded\tincomplete\t0\tnot-locked\t\n"
+                                            "end\t1\n")
+                              .hives);
+  MergeHiveRepairs(hives, ReadRepairSummary("fservice summary 1\n"
+                                            "hive\tS-1\town\tnothing-found\t0\tnot-locked\t\n"
+                                            "hive\tS-2\tloaded\tcleaned\t1\tnot-locked\t\n"
+                                            "hive\tS-3\tloaded\tnothing-found\t0\tnot-locked\t\n"
+                                            "hive\tS-4\tloaded\tnothing-found\t0\tleft-locked\t\n"
+                                            "end\t0\n")
+                              .hives);
+  EXPECT_EQ(Hives({false, false, 0, hives, {}, 0}),
+            (std::vector<std::string>{"S-1 own cleaned 2 given_back []",
+                                      "S-2 loaded cleaned 1 not_locked []",
+                                      // what failed before is done now
+                                      "S-3 loaded nothing_found 0 not_locked []",
+                                      "S-4 loaded nothing_found 0 left_locked []"}));
+}
+
 }  // namespace
 }  // namespace dizi
