@@ -212,7 +212,7 @@ TEST(RepairTest, ARegistryCommandIsDoneOnlyWhenItFinishedAndSucceeded) {
     EXPECT_FALSE(outcome.registryToolsReset);
     EXPECT_TRUE(outcome.repairProgramSucceeded);
     EXPECT_EQ(outcome.unfinished, c.unfinished);
-    // Started in the specified order, the second after the first ended.
+    // Started in their order, the second after the first ended.
     const Texts started = m.Started();
     ASSERT_EQ(started.size(), 3u);
     EXPECT_NE(started[0].find("DisableTaskMgr"), std::string::npos);
