@@ -61,7 +61,6 @@ INFECTED_SECTIONS = (
     '"DisableTaskMgr"=dword:00000001\n').encode()
 
 CAROL_HIVE = "C:\\users\\carol\\NTUSER.DAT"
-WINE_REG = "reg.exe"
 
 
 def wine_reg_exe():
