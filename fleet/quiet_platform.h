@@ -100,6 +100,12 @@ class QuietPlatform final : public Platform {
   std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override {
     return machine_.Utf8ToAnsi(utf8);
   }
+  bool IsUserHiveLoaded(const std::string& name) override {
+    return machine_.IsUserHiveLoaded(name);
+  }
+  HiveLoad LoadUserHive(const std::string& name, const std::string& file) override {
+    return machine_.LoadUserHive(name, file);
+  }
 
  private:
   Platform& machine_;

@@ -197,6 +197,18 @@ class FakePlatform : public Platform {
   // The inverse of AnsiToUtf8 (Windows-1252).
   std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
 
+  // --- Users' registry hives ------------------------------------------------
+  // Setting up: a hive loaded already (a signed-in user's); a hive file that
+  // cannot be loaded, and why; a loaded hive that cannot be unloaded.
+  void AddLoadedHive(const std::string& name);
+  void RefuseHiveLoad(const std::string& file, std::string reason);
+  void FailHiveUnload(const std::string& name);
+  // Reading the outcome: the hives loaded now, by their folded names.
+  const std::set<std::string>& LoadedHives() const { return loadedHives_; }
+
+  bool IsUserHiveLoaded(const std::string& name) override;
+  HiveLoad LoadUserHive(const std::string& name, const std::string& file) override;
+
  private:
   class FakeOutputFile;
   class FakeLockedFile;
@@ -213,6 +225,7 @@ class FakePlatform : public Platform {
     int holds = 0;
   };
   FolderState& StateOf(const std::string& path);
+  class FakeLoadedHive;
   struct File {
     std::string name;  // as created
     std::string content;
@@ -295,6 +308,9 @@ class FakePlatform : public Platform {
   std::map<std::string, FolderState> folderStates_;  // folded paths
   std::map<std::string, unsigned long> exitCodes_;   // folded application paths
   std::map<std::string, std::string> outputs_;       // folded application paths
+  std::set<std::string> loadedHives_;                // folded names
+  std::map<std::string, std::string> hiveRefusals_;  // folded file -> why
+  std::set<std::string> unloadFailures_;             // folded names
 };
 
 }  // namespace dizi

@@ -170,6 +170,25 @@ struct ExclusiveOpen {
   std::string reason;  // the system's words, when not opened
 };
 
+// --- Users' registry hives ------------------------------------------------
+
+// A user's registry hive this program loaded from its file under
+// HKEY_USERS; unloaded when destroyed, if it still is.
+class LoadedHive {
+ public:
+  virtual ~LoadedHive() = default;
+  // Unloads it now (Windows writes its changes back to its file); the
+  // system's words when it stays loaded.
+  virtual Outcome Unload() = 0;
+};
+
+// What LoadUserHive gives: the loaded hive, or the system's words for why it
+// could not be loaded.
+struct HiveLoad {
+  std::unique_ptr<LoadedHive> hive;
+  std::string reason;  // empty when loaded
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -323,6 +342,16 @@ class Platform {
   // UTF-8 text in the system's ANSI code page, as AnsiToUtf8 in reverse;
   // nothing when the text has a character the code page lacks.
   virtual std::optional<std::string> Utf8ToAnsi(std::string_view utf8) = 0;
+
+  // --- Users' registry hives ----------------------------------------------
+
+  // True when a hive is loaded as HKEY_USERS\<name> (a signed-in user's, by
+  // the user's SID).
+  virtual bool IsUserHiveLoaded(const std::string& name) = 0;
+
+  // Loads the registry hive file `file` (a full path) as HKEY_USERS\<name>,
+  // with the privileges that takes, for as long as the result holds it.
+  virtual HiveLoad LoadUserHive(const std::string& name, const std::string& file) = 0;
 };
 
 }  // namespace dizi

@@ -13,7 +13,8 @@ enum class Verdict {
   Clean = 0,          // nothing found
   Removed = 1,        // found, and every file found is gone
   RestartNeeded = 2,  // found; a restart is needed to finish
-  Incomplete = 3,     // found; a file could not be removed and must be deleted by hand
+  Incomplete = 3,     // found; a file could not be removed and must be deleted by hand, or
+                      // the repair of what the infection disabled did not finish
   CannotRun = 4,      // not scanned: a shipped file is missing or the rights are lacking
 };
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "repair/repair_summary.h"
+
 namespace dizi {
 
 enum class TargetKind { Server, Downloader };
@@ -30,7 +32,8 @@ struct FoundFile {
   std::string quarantineFailure;
 };
 
-// One step of the system tools fix-up and whether it did what it is for.
+// One step of the system tools fix-up and whether it did what it is for: it
+// finished and succeeded.
 struct RepairStep {
   const char* step;  // "task_manager", "registry_editor", "msconfig", "repair_program"
   bool ok;
@@ -42,6 +45,12 @@ struct ScanResult {
   std::vector<FoundFile> found;
   // The steps of the last fix-up the run made; empty when it made none.
   std::vector<RepairStep> repairs;
+  // What the fix-ups' repair program did in each user's hive, over the whole
+  // run (see MergeHiveRepairs).
+  std::vector<UserHiveRepair> userHives;
+  // Why the last fix-up did not finish (see FixUpOutcome::unfinished); empty
+  // when it did, or made none.
+  std::vector<std::string> repairUnfinished;
   // The forced restart was asked for (its command started).
   bool restartRequested = false;
   // The log file was written.

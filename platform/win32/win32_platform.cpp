@@ -12,6 +12,7 @@
 #include "platform/win32/move_file_over.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/token_groups.h"
+#include "platform/win32/user_hive.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_input_file.h"
 #include "platform/win32/win32_locked_file.h"
@@ -535,6 +536,14 @@ CommandRun Win32Platform::RunHiddenForOutput(const Command& command, unsigned mi
 
 std::optional<std::string> Win32Platform::Utf8ToAnsi(std::string_view utf8) {
   return Convert(utf8, CP_UTF8, MB_ERR_INVALID_CHARS, CP_ACP, WC_NO_BEST_FIT_CHARS, true);
+}
+
+bool Win32Platform::IsUserHiveLoaded(const std::string& name) {
+  return UserHiveLoaded(name);
+}
+
+HiveLoad Win32Platform::LoadUserHive(const std::string& name, const std::string& file) {
+  return LoadHiveFile(name, file);
 }
 
 }  // namespace dizi

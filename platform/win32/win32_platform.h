@@ -64,6 +64,10 @@ class Win32Platform final : public Platform {
                                 AtTimeLimit atLimit) override;
   std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
 
+  // --- Users' registry hives ----------------------------------------------
+  bool IsUserHiveLoaded(const std::string& name) override;
+  HiveLoad LoadUserHive(const std::string& name, const std::string& file) override;
+
  private:
   HWND mainWindow_ = nullptr;
   bool loopRunning_ = false;

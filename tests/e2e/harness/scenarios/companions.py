@@ -25,6 +25,7 @@ import quarantine
 from journal import command_lines
 from machine import COMPANIONS, wait_ready
 from scenarios.common import exit_program, list_items, start_program
+from scenarios.registry_tool import USER_SID
 
 FOLDER = "C:\\DiziTarvix"
 TEST_BUILD_FOLDER = "C:\\DiziTarvix test build"
@@ -82,7 +83,8 @@ def held_while_running(machine, checks):
     state = driver.click("Scan")
     model = expected.ScanModel(FOLDER, present=[RUNNING_TARGET],
                                msconfig_line=expected.MSCONFIG_NOT_RECORDED,
-                               quarantine=quarantine.log_lines(machine)).scan()
+                               quarantine=quarantine.log_lines(machine),
+                               repair_lines=[[expected.repair_line(USER_SID, 1)]]).scan()
     checks.equal("scan: the documented log, msconfig.exe not restored for want of a record",
                  list_items(state), model.texts)
     checks.true("scan: the family's program was ended by kill.exe",

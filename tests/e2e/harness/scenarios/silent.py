@@ -33,7 +33,7 @@ def check_report(checks, label, report, result, code, log_saved=True):
         return
     checks.equal(f"{label}: report fields, in order", list(report), [
         "program", "version", "computer", "user", "started", "finished", "exit_code", "result",
-        "found", "repairs", "restart_scheduled", "log_file", "errors"])
+        "found", "repairs", "user_hives", "restart_scheduled", "log_file", "errors"])
     checks.equal(f"{label}: report's program, result and exit code",
                  (report["program"], report["version"], report["result"], report["exit_code"]),
                  ("DiziTarvix", "2.5", result, code))

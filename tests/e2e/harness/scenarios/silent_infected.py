@@ -20,6 +20,7 @@ import expected
 import quarantine
 from scenarios import infected
 from scenarios.common import read_report, run_silent, silent_log
+from scenarios.registry_tool import USER_SID
 
 FOLDER = infected.FOLDER
 REPORTS = "C:\\Reports"
@@ -37,8 +38,8 @@ def run(machine, checks):
 
     code, windows = run_silent(machine, ["/silent", "/report:" + REPORT], FOLDER,
                                cwd=infected.WORK)
-    model = expected.ScanModel(FOLDER, present=targets,
-                               quarantine=quarantine.log_lines(machine)).scan()
+    model = expected.ScanModel(FOLDER, present=targets, quarantine=quarantine.log_lines(machine),
+                               repair_lines=infected.REPAIR_LINES).scan()
     checks.equal("exit code", code, 1)
     checks.equal("no window and no box appeared at any moment", windows, [])
     checks.equal("command journal: exactly the window's scan's commands, in order",
@@ -63,6 +64,11 @@ def run(machine, checks):
                  [(r["step"], r["ok"]) for r in report["repairs"]],
                  [("task_manager", True), ("registry_editor", True), ("msconfig", True),
                   ("repair_program", True)])
+    checks.equal("report: each user's hive and what the repair program did there",
+                 [(h["hive"], h["kind"], h["done"], h["values_changed"], h["tools_given_back"])
+                  for h in report["user_hives"]],
+                 [(USER_SID, "own", "cleaned", 1, False),
+                  (".Default", "loaded", "nothing_found", 0, False)])
     checks.equal("report: restart scheduled, log saved, no errors",
                  (report["restart_scheduled"], report["log_file"], report["errors"]),
                  (True, infected.LOG_FILE, []))
