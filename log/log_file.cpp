@@ -1,9 +1,9 @@
 #include "log/log_file.h"
 
 #include "log/activity_log.h"
+#include "places/system_paths.h"
 #include "platform/file_in_one_step.h"
 #include "platform/platform.h"
-#include "places/system_paths.h"
 
 namespace dizi {
 
@@ -26,12 +26,16 @@ std::string Content(const ActivityLog& log) {
 
 }  // namespace
 
+std::string LogFolder(const SystemPaths& paths) {
+  return paths.LogFolder.empty() ? ProgramDir(paths) : paths.LogFolder;
+}
+
 std::string LogFilePath(const SystemPaths& paths) {
-  return ProgramDir(paths) + "\\DiziTarvix_Log.txt";
+  return LogFolder(paths) + "\\DiziTarvix_Log.txt";
 }
 
 bool SaveLogFile(Platform& platform, const SystemPaths& paths, const ActivityLog& log) {
-  if (!ReplaceInOneStep(platform, ProgramDir(paths), LogFilePath(paths), Content(log))) {
+  if (!ReplaceInOneStep(platform, LogFolder(paths), LogFilePath(paths), Content(log))) {
     platform.ShowMessage(kSavingErrorText, kSavingErrorCaption, BoxIcon::Error);
     return false;
   }

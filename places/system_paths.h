@@ -19,6 +19,12 @@ struct SystemPaths {
   // checks made them; empty for the files beside the program.
   std::string KillToolCopy;
   std::string RepairProgramCopy;
+
+  // Where the log file is saved: empty for beside the program, as always,
+  // unless the program's folder is reached through a link, which could be
+  // pointed elsewhere while the program runs; then the data tree's Reports
+  // folder.
+  std::string LogFolder;
 };
 
 // Fills every text from the platform's module path and directories.

@@ -872,6 +872,8 @@ Outcome FakePlatform::MakeProtectedFolder(const std::string& path) {
   Outcome outcome;
   if (Find(path) || IsDirectory(path)) {
     outcome.reason = "Cannot create a file when that file already exists. (error 183)";
+  } else if (folderMakesFail_) {
+    outcome.reason = kDiskFull;
   } else if (!IsDirectory(Parent(path))) {
     outcome.reason = kPathNotFound;
   } else if (!IsWritableDirectory(Parent(path))) {

@@ -177,6 +177,8 @@ class FakePlatform : public Platform {
   void FailRenames(const std::string& path);
   // True while this program holds the folder.
   bool IsHeldFolder(const std::string& path) const;
+  // MakeProtectedFolder fails from now on (a full disk, say).
+  void FailFolderMakes() { folderMakesFail_ = true; }
   // Another process holds the file open alone (it is made when missing).
   void HoldExclusivelyElsewhere(const std::string& path);
   // The owner and access list a folder made by MakeProtectedFolder gets.
@@ -306,6 +308,7 @@ class FakePlatform : public Platform {
   std::string commonAppData_ = "C:\\Documents and Settings\\All Users\\Application Data";
   std::set<std::string> protectedDirectories_;       // folded paths
   std::map<std::string, FolderState> folderStates_;  // folded paths
+  bool folderMakesFail_ = false;
   std::map<std::string, unsigned long> exitCodes_;   // folded application paths
   std::map<std::string, std::string> outputs_;       // folded application paths
   std::set<std::string> loadedHives_;                // folded names

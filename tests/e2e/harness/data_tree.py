@@ -20,6 +20,7 @@ COMMON_APP_DATA = "C:\\ProgramData"
 ROOT = COMMON_APP_DATA + "\\DiziTarvix"
 QUARANTINE = ROOT + "\\Quarantine"
 PROGRAM_COPIES = ROOT + "\\Program"
+REPORTS = ROOT + "\\Reports"
 RUN_LOCK = ROOT + "\\run.lock"
 
 _SET_ASIDE = re.compile(r"\.set-aside-\d{8}-\d{6}(-\d+)?")

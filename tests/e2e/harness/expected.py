@@ -278,11 +278,13 @@ class ScanModel:
     line}, see quarantine.log_lines). `not_ended` gives the ids of the
     processes the kill tool identifies as running a file and cannot end
     ({path in lower case: [process id, ...]}): only they get the second
-    signal."""
+    signal. The log is saved in `log_dir`, by default the program's folder."""
 
     def __init__(self, program_dir, present=(), undeletable=(), msconfig_line=FIX_UP_LINES[0],
-                 no_reboot=False, quarantine=None, not_ended=None, repair_lines=()):
+                 no_reboot=False, quarantine=None, not_ended=None, repair_lines=(),
+                 log_dir=None):
         self.program_dir = program_dir
+        self.log_dir = log_dir or program_dir
         self.not_ended = not_ended or {}
         self.present = {p.lower() for p in present}
         self.undeletable = {p.lower() for p in undeletable}
@@ -366,7 +368,7 @@ class ScanModel:
             self._add(True, DOWNLOADER_CLEAN)
         self._add(True, "")
         self._add(True, DOWNLOADER_FINISH)
-        self._add(True, saved_to_line(self.program_dir))
+        self._add(True, saved_to_line(self.log_dir))
         self._add(True, BANNER_LINE)
         return self
 
