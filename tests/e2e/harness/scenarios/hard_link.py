@@ -8,6 +8,7 @@ process id and its file stays. No task-kill is started."""
 import os
 
 import expected
+import prefix as prefixes
 import quarantine
 from journal import command_lines
 from processes import wine_processes
@@ -37,7 +38,7 @@ def run(machine, checks):
     own = windows_own_running(machine)
     checks.equal("before: one services.exe of Wine's own runs", len(own), 1)
 
-    code, out, _ = machine.run_wine([FOLDER + "\\kill.real.exe", "-f", LINKED])
+    code, out, _ = machine.run_wine([prefixes.COMPANION_SETTINGS + "\\kill.real.exe", "-f", LINKED])
     checks.equal(f'kill -f "{LINKED}": exit code 1 (nothing ended)', code, 1)
     checks.equal("it says no process has that image", out.decode("latin-1").splitlines(),
                  ["kill: no running process has the image " + LINKED])

@@ -59,6 +59,10 @@ def _reg_name(name):
 class RegTool:
     def __init__(self, machine):
         self.machine = machine
+        # The driver keeps one session of the prefix running from here on: a
+        # session started anew between two programs runs HKLM's RunOnce
+        # entries (as Windows does at a start), and planted ones would be gone.
+        machine.driver().processes()
         self.exe = prefixes.windows_path_of_host(machine.paths.test_program("regtool.exe"))
         self._imports = 0
 
