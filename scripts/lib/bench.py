@@ -11,7 +11,14 @@ benchmark programs of tests/bench); WORK holds the base prefix and the machines.
 - Scan overhead: on a clean machine, the wall time from pressing Scan to the
   progress bar at 10 (scan_timer.exe: BM_CLICK returns when the scan has), less
   the scan's two pauses of 500 ms (a clean machine runs no fix-up); the median
-  of N runs, each in a freshly started program.
+  of N runs, each in a freshly started program. Beside it the floor's, timed
+  the same way by turns with the program on the same machine: scan_floor.exe
+  (tests/bench/win/scan_floor.cpp) does the clean scan's visible work (the
+  pauses, the probes, the log's lines in a list box and a tree view, the log
+  file written and moved into place) with nothing else, straight on the Win32
+  API; and the ratio of the two overheads. Neither says what the work takes on
+  Windows; beside each other they say what part of the time, on the same
+  system, is the program's own.
 - Peak memory of the program after a scan: as GetProcessMemoryInfo reports it
   (scan_timer.exe) and as /proc/PID/status does for the Linux process Wine runs
   it in; under Wine both count Wine's own libraries too.
@@ -19,7 +26,14 @@ benchmark programs of tests/bench); WORK holds the base prefix and the machines.
   `DiziTarvix.exe /silent` from its start to its exit (start-up checks, the
   scan, the log saved), beside that of `DiziTarvix.exe /?` (the cost of
   starting and ending the program under Wine, doing nothing), so that the
-  difference compares with the window's scan; medians of N runs.
+  difference compares with the window's scan; the same for the floor
+  (`scan_floor.exe /silent`: the pauses, the probes and the log file, and
+  `scan_floor.exe /?`), and the ratios of the two differences, with and
+  without the pauses; the fastest of N runs each, with Wine's server kept
+  running between them
+  (starting a process under Wine varies by hundreds of milliseconds from one
+  run to the next, more than the scan's own work: the fastest is the least
+  disturbed).
 - Log growth: log_growth.exe (see tests/bench/win/log_growth.cpp).
 - Start-up check: what holding and hashing the files the program starts or
   copies costs (companion_check.exe), for the shipped kill.exe and
@@ -32,7 +46,9 @@ benchmark programs of tests/bench); WORK holds the base prefix and the machines.
 import argparse
 import os
 import re
+import shutil
 import statistics
+import subprocess
 import sys
 import time
 
@@ -41,10 +57,14 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 from wine_machine import (  # noqa: E402
     TestMachine, ensure_base_prefix, install_signal_handlers, paths_for, prefixes,
     use_wine_fonts)
+from machine import wait_ready  # noqa: E402  (the harness, on the path wine_machine set)
 
 FOLDER = "C:\\DiziTarvix"
+FLOOR_FOLDER = "C:\\ScanFloor"
+FLOOR = FLOOR_FOLDER + "\\scan_floor.exe"
+FLOOR_CAPTION = "DiziTarvix scan floor"
+SLEEPER = "C:\\e2e\\sleeper.exe"
 SCAN_PAUSES_MS = 2 * 500
-SCAN_OVERHEAD_TARGET_MS = 30
 SIZE_TARGETS_KB = {"DiziTarvix.exe": 300, "kill.exe": 60, "fservice.exe": 60}
 DEADLINE = 1800  # seconds
 
@@ -64,11 +84,15 @@ def print_sizes(paths):
         print(f"  {name:15} {size:9,} bytes = {size / 1024:6.1f} KB   (target <= {target} KB)")
 
 
-def bench_program(paths, name):
+def bench_program_file(paths, name):
     program = os.path.join(paths.build_dir, "tests", "bench", "programs", name)
     if not os.path.exists(program):
         raise RuntimeError("not built: " + program)
-    return prefixes.windows_path_of_host(program)
+    return program
+
+
+def bench_program(paths, name):
+    return prefixes.windows_path_of_host(bench_program_file(paths, name))
 
 
 def linux_peak_resident_kb(prefix, exe_name):
@@ -94,38 +118,72 @@ def parse_pairs(text):
     return {key: value for key, value in re.findall(r"(\w+)=(\S+)", text)}
 
 
+def install_floor(paths, machine):
+    """Puts scan_floor.exe into a folder of its own, where it writes its log."""
+    os.makedirs(machine.host(FLOOR_FOLDER), exist_ok=True)
+    shutil.copyfile(bench_program_file(paths, "scan_floor.exe"), machine.host(FLOOR))
+
+
+def time_scan(machine, timer, *caption):
+    """scan_timer.exe's figures of one press of Scan."""
+    code, out, err = machine.run_wine([timer, *caption], timeout=120)
+    figures = parse_pairs(out.decode("latin-1"))
+    if code != 0 or "scan_ms" not in figures:
+        raise RuntimeError(f"scan_timer.exe failed ({code}): {out!r} {err!r}")
+    return figures
+
+
 def measure_scans(paths, runs):
-    """[(scan timer's figures, Linux memory)] of `runs` scans, each in a freshly
-    started program on one clean machine."""
+    """([(scan timer's figures, Linux memory)], [the floor's figures]) of
+    `runs` scans each, every one in a freshly started program, the program and
+    the floor by turns on one clean machine."""
     results = []
+    floor_results = []
     timer = bench_program(paths, "scan_timer.exe")
     with TestMachine("scan-overhead", paths) as machine:
         use_wine_fonts(machine)
         machine.install_program(FOLDER)
+        install_floor(paths, machine)
         for run in range(runs):
             program = machine.launch(FOLDER)
             driver = machine.driver()
             driver.boxes(until="main")
-            code, out, err = machine.run_wine([timer], timeout=120)
-            figures = parse_pairs(out.decode("latin-1"))
-            if code != 0 or "scan_ms" not in figures:
-                raise RuntimeError(f"scan_timer.exe failed ({code}): {out!r} {err!r}")
+            figures = time_scan(machine, timer)
             results.append((figures, linux_peak_resident_kb(machine.prefix, "DiziTarvix.exe")))
             driver.run("menu", "Exit", allow_failure=True)
             program.wait_exit()
-    return results
+
+            floor = machine.start_wine([FLOOR], cwd=FLOOR_FOLDER)
+            floor_results.append(time_scan(machine, timer, FLOOR_CAPTION))
+            floor.wait(timeout=20)  # scan_timer.exe closed its window
+            if floor.returncode != 0:
+                raise RuntimeError(f"scan_floor.exe ended with {floor.returncode}")
+    return results, floor_results
 
 
-def print_scan_figures(results):
+def overhead_ratio(program_ms, floor_ms):
+    """The ratio, or why there is none: a floor measured at or below zero is
+    within the noise of the timing."""
+    if floor_ms <= 0:
+        return "none (the floor's is not above 0: within the timing's noise)"
+    return f"{program_ms / floor_ms:.2f}"
+
+
+def print_scan_figures(results, floor_results):
     times = [float(figures["scan_ms"]) for figures, _ in results]
-    progress = sorted({figures["progress_after"] for figures, _ in results})
+    floor_times = [float(figures["scan_ms"]) for figures in floor_results]
+    progress = sorted({figures["progress_after"] for figures, _ in results} |
+                      {figures["progress_after"] for figures in floor_results})
     heading("Scan overhead (clean machine, Scan pressed to progress 10, less the scan's "
-            f"{SCAN_PAUSES_MS:,} ms of pauses)")
-    print("  scans:  " + ", ".join(f"{t:.1f}" for t in times) + " ms"
+            f"{SCAN_PAUSES_MS:,} ms of pauses), beside the floor's (scan_floor.exe: the same "
+            "visible work\nand nothing else)")
+    print("  DiziTarvix.exe scans: " + ", ".join(f"{t:.1f}" for t in times) + " ms")
+    print("  the floor's scans:    " + ", ".join(f"{t:.1f}" for t in floor_times) + " ms"
           f"   (progress bar after each: {', '.join(progress)})")
     median = statistics.median(times) - SCAN_PAUSES_MS
-    print(f"  median overhead: {median:.1f} ms over {len(times)} runs   "
-          f"(target < {SCAN_OVERHEAD_TARGET_MS} ms)")
+    floor = statistics.median(floor_times) - SCAN_PAUSES_MS
+    print(f"  median overhead over {len(times)} runs: DiziTarvix.exe {median:.1f} ms, "
+          f"the floor {floor:.1f} ms; ratio {overhead_ratio(median, floor)}")
 
     figures, linux = results[-1]
     heading("Peak memory of DiziTarvix.exe after a scan (under Wine: of the Linux process "
@@ -137,39 +195,56 @@ def print_scan_figures(results):
 
 
 def measure_silent_runs(paths, runs):
-    """[(seconds of /silent, seconds of /?)] of `runs` rounds on one clean
-    machine, after one round that is not counted (Wine's first start)."""
+    """[(milliseconds from start to exit of DiziTarvix.exe /silent, of DiziTarvix.exe /?, of
+    scan_floor.exe /silent, of scan_floor.exe /?)] of `runs` rounds on one
+    clean machine, after one round that is not counted (Wine's first start).
+    A process sleeping in the machine throughout keeps Wine's server and its
+    system processes running: without it each run would also start and end
+    them, which takes seconds and varies by more than the scan's work."""
     rounds = []
     with TestMachine("silent-run", paths) as machine:
         machine.install_program(FOLDER)
+        install_floor(paths, machine)
+        machine.install_test_program("sleeper.exe", SLEEPER)
+        if not wait_ready(machine.start_wine([SLEEPER], stdout=subprocess.PIPE)):
+            raise RuntimeError("sleeper.exe did not start")
         program = FOLDER + "\\DiziTarvix.exe"
+        starts = ((program, FOLDER, "/silent", 0), (program, FOLDER, "/?", 5),
+                  (FLOOR, FLOOR_FOLDER, "/silent", 0), (FLOOR, FLOOR_FOLDER, "/?", 0))
         for run in range(runs + 1):
-            seconds = []
-            for args, expected_code in ((["/silent"], 0), (["/?"], 5)):
+            times = []
+            for exe, folder, switch, expected_code in starts:
                 started = time.monotonic()
-                code, out, err = machine.run_wine([program] + args, cwd=FOLDER, timeout=120)
-                seconds.append(time.monotonic() - started)
+                code, out, err = machine.run_wine([exe, switch], cwd=folder, timeout=120)
+                times.append((time.monotonic() - started) * 1000)
                 if code != expected_code:
-                    raise RuntimeError(f"DiziTarvix.exe {' '.join(args)} ended with {code}: "
-                                       f"{err!r}")
+                    raise RuntimeError(f"{exe} {switch} ended with {code}: {err!r}")
             if run > 0:
-                rounds.append(tuple(seconds))
+                rounds.append(tuple(times))
     return rounds
 
 
 def print_silent_figures(rounds, window_results):
-    silent = statistics.median(s for s, _ in rounds) * 1000
-    bare = statistics.median(b for _, b in rounds) * 1000
+    silent, bare, floor_silent, floor_bare = (min(times) for times in zip(*rounds))
     window = statistics.median(float(figures["scan_ms"]) for figures, _ in window_results)
-    heading(f"A run without a window (clean machine; medians of {len(rounds)} runs, "
-            "each a new process under Wine)")
-    print(f"  DiziTarvix.exe /silent, start to exit:    {silent:8.1f} ms")
-    print(f"  DiziTarvix.exe /?, start to exit:         {bare:8.1f} ms   (starting and ending "
-          "the program)")
-    print(f"  /silent less /?:                          {silent - bare:8.1f} ms   (start-up "
-          "checks, scan and log file)")
-    print(f"  the window's scan, Scan pressed to 10:    {window:8.1f} ms   (both include the "
-          f"scan's {SCAN_PAUSES_MS:,} ms of pauses)")
+    work = silent - bare - SCAN_PAUSES_MS
+    floor_work = floor_silent - floor_bare - SCAN_PAUSES_MS
+    heading(f"A run without a window (clean machine; the fastest of {len(rounds)} runs, each a "
+            "new process under Wine), beside the floor's\n(scan_floor.exe /silent: the scan's "
+            "pauses, probes and log file, and nothing else)")
+    print("                                          DiziTarvix.exe     the floor")
+    print(f"  /silent, start to exit:                   {silent:8.1f} ms   {floor_silent:8.1f} ms")
+    print(f"  /?, start to exit:                        {bare:8.1f} ms   {floor_bare:8.1f} ms"
+          "   (starting and ending the program)")
+    print(f"  /silent less /?:                          {work + SCAN_PAUSES_MS:8.1f} ms   "
+          f"{floor_work + SCAN_PAUSES_MS:8.1f} ms   ratio "
+          f"{overhead_ratio(work + SCAN_PAUSES_MS, floor_work + SCAN_PAUSES_MS)}")
+    print(f"  the same less the scan's pauses:          {work:8.1f} ms   {floor_work:8.1f} ms"
+          f"   ratio {overhead_ratio(work, floor_work)}")
+    print("    (the program: start-up checks, scan and log file; the floor: the probes and the "
+          "log file)")
+    print(f"  the window's scan, Scan pressed to 10:    {window:8.1f} ms   (with the scan's "
+          f"{SCAN_PAUSES_MS:,} ms of pauses)")
 
 
 def print_log_growth(paths, lines, shown_lines, repeats):
@@ -221,7 +296,8 @@ def main():
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--work-dir", required=True)
-    parser.add_argument("--runs", type=int, default=5, help="scans to time (default 5)")
+    parser.add_argument("--runs", type=int, default=5,
+                        help="scans and runs without a window to time (default 5)")
     parser.add_argument("--lines", type=int, default=10000,
                         help="lines of the first log-growth run (default 10000)")
     parser.add_argument("--shown-lines", type=int, default=300,
@@ -233,8 +309,8 @@ def main():
     install_signal_handlers(DEADLINE)
     ensure_base_prefix(paths)
     print_sizes(paths)
-    window_results = measure_scans(paths, args.runs)
-    print_scan_figures(window_results)
+    window_results, floor_results = measure_scans(paths, args.runs)
+    print_scan_figures(window_results, floor_results)
     print_silent_figures(measure_silent_runs(paths, args.runs), window_results)
     print_startup_check(paths)
     print_log_growth(paths, args.lines, args.shown_lines, args.repeats)

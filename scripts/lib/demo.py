@@ -21,7 +21,9 @@ and a picture of the window after the scan (screenshot.png). It prints the log
 and says which of the two it chose and why. Every process it started is ended
 at the end. Nothing in the checkout outside WORK is written, but
 --update-screenshot (headless) copies the picture to docs/screenshot.png,
-which the read-me shows.
+which the read-me shows, when the window looks different from that picture
+(the rows of the list that show a quarantine id, which holds the time of the
+scan, do not count).
 """
 
 import argparse
@@ -36,6 +38,7 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 
 import png_file  # noqa: E402
 import sample_infection  # noqa: E402
+import window_look  # noqa: E402
 from wine_machine import (  # noqa: E402
     ROOT, TestMachine, ensure_base_prefix, install_signal_handlers, log, paths_for, prefixes,
     use_virtual_desktop, use_wine_fonts)
@@ -111,13 +114,24 @@ def window_picture(machine, rect, destination):
     png_file.crop(whole, destination, rect)
 
 
-def update_readme_screenshot(picture):
-    """Copies the picture over the one the read-me shows, unless they are the
-    same file byte for byte."""
+def update_readme_screenshot(picture, main):
+    """Copies the picture over the one the read-me shows, unless the window
+    looks the same in both: the same file byte for byte, or the same pixels
+    everywhere but in the rows of the list that show a quarantine id, which
+    holds the time of the scan (see window_look.py). `main` is the driver's
+    state of the main window the picture shows."""
     destination = os.path.join(ROOT, README_SCREENSHOT)
-    if os.path.exists(destination) and filecmp.cmp(picture, destination, shallow=False):
-        log(f"{README_SCREENSHOT} left as it was: the picture has not changed")
-        return
+    if os.path.exists(destination):
+        if filecmp.cmp(picture, destination, shallow=False):
+            log(f"{README_SCREENSHOT} left as it was: the picture has not changed")
+            return
+        masked = window_look.id_rows(window_look.Picture.read(picture), main)
+        if masked is None:
+            log("the rows of the quarantine ids cannot be told: the picture is compared whole")
+        elif window_look.same_look(destination, picture, masked):
+            log(f"{README_SCREENSHOT} left as it was: only the quarantine ids, which hold the "
+                f"time, differ ({len(masked)} rows of the list)")
+            return
     shutil.copyfile(picture, destination)
     log(f"{README_SCREENSHOT} updated")
 
@@ -165,9 +179,10 @@ def run_headless(paths, work_dir, update_screenshot):
         log(f"scan done: {len(state['main']['list']['items'])} lines in the list")
         machine.settled_journal()  # the started commands have had their turn
         picture = os.path.join(work_dir, "screenshot.png")
-        window_picture(machine, driver.state()["main"]["window"], picture)
+        main = driver.state()["main"]
+        window_picture(machine, main["window"], picture)
         if update_screenshot:
-            update_readme_screenshot(picture)
+            update_readme_screenshot(picture, main)
         text = keep_results(machine, work_dir)
         driver.run("menu", "Exit", allow_failure=True)
         program.wait_exit()
@@ -194,7 +209,8 @@ def main():
     parser.add_argument("--headless", action="store_true",
                         help="run on a private display even when one is usable")
     parser.add_argument("--update-screenshot", action="store_true",
-                        help=f"run headless and copy the picture to {README_SCREENSHOT}")
+                        help=f"run headless and copy the picture to {README_SCREENSHOT} when "
+                        "the window looks different")
     args = parser.parse_args()
     work_dir = os.path.abspath(args.work_dir)
     paths = paths_for(args.build_dir, work_dir)

@@ -9,7 +9,9 @@ shift
 prefix=$work_dir/prefix
 rm -rf "$prefix"
 mkdir -p "$work_dir"
-export WINEARCH=win32 WINEPREFIX=$prefix WINEDEBUG=-all
+# TMPDIR: Debian's Wine makes its server's folder there; in the prefix, it is
+# removed with it.
+export WINEARCH=win32 WINEPREFIX=$prefix TMPDIR=$prefix WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true

@@ -3,10 +3,13 @@
 // the whole scan, has returned. Then reads the progress bar and the program's
 // peak memory as Windows reports it.
 //
-//   scan_timer.exe    prints one line of NAME=VALUE pairs:
+//   scan_timer.exe [CAPTION]    prints one line of NAME=VALUE pairs:
 //     scan_ms             from pressing Scan to the handler's return
 //     progress_before     the progress bar before pressing, progress_after after
 //     peak_working_set_kb, peak_pagefile_kb   GetProcessMemoryInfo of the program
+//   With CAPTION, the window of that caption (the floor, scan_floor.exe, whose
+//   Scan button and progress bar have the same ids) is timed instead, and
+//   closed afterwards.
 //   Exit code 1 when the window or its controls cannot be found.
 #include <windows.h>
 
@@ -23,10 +26,10 @@ namespace {
 constexpr char kCaption[] = "Diri Tarvix 2.5";
 constexpr DWORD kWaitMs = 20000;
 
-HWND WaitForMainWindow() {
+HWND WaitForWindow(const char* caption) {
   const DWORD start = ::GetTickCount();
   for (;;) {
-    const HWND window = ::FindWindowA(nullptr, kCaption);
+    const HWND window = ::FindWindowA(nullptr, caption);
     if (window != nullptr && ::IsWindowVisible(window)) {
       return window;
     }
@@ -46,12 +49,13 @@ double Milliseconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
 
 }  // namespace
 
-int main() {
-  const HWND window = WaitForMainWindow();
+int main(int argc, char** argv) {
+  const char* caption = argc > 1 ? argv[1] : kCaption;
+  const HWND window = WaitForWindow(caption);
   const HWND scan = window ? ::GetDlgItem(window, IDC_BITBTN2) : nullptr;
   const HWND progress = window ? ::GetDlgItem(window, IDC_PROGRESSBAR1) : nullptr;
   if (scan == nullptr || progress == nullptr) {
-    std::printf("error: no window \"%s\" with its Scan button and progress bar\n", kCaption);
+    std::printf("error: no window \"%s\" with its Scan button and progress bar\n", caption);
     return 1;
   }
 
@@ -79,5 +83,8 @@ int main() {
       Milliseconds(pressed, returned), static_cast<long>(before), static_cast<long>(after),
       static_cast<unsigned long>(memory.PeakWorkingSetSize / 1024),
       static_cast<unsigned long>(memory.PeakPagefileUsage / 1024));
+  if (argc > 1) {
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+  }
   return 0;
 }

@@ -75,6 +75,9 @@ def wine_env(prefix, display=None, dll_overrides=QUIET_DLLS, layout=WIN32):
     env = dict(os.environ)
     env.update({
         "WINEPREFIX": prefix,
+        # Debian's Wine makes its server's folder (wine-XXXXXX) in TMPDIR and
+        # records its name in the prefix; in the prefix, it goes with it.
+        "TMPDIR": prefix,
         "WINEARCH": layout.arch,
         "WINEDEBUG": "-all",
         "WINEDLLOVERRIDES": dll_overrides,

@@ -119,7 +119,8 @@ class ProcessRegistry:
         state = {
             "harness": [os.getpid(), start_time_of(os.getpid())],
             "processes": [[p.pid, started] for p, started, _ in self.processes],
-            "wine": [{key: env[key] for key in ("WINEPREFIX", "WINEARCH", "PATH", "HOME")
+            "wine": [{key: env[key]
+                      for key in ("WINEPREFIX", "WINEARCH", "TMPDIR", "PATH", "HOME")
                       if key in env} for _, env in self.wine_prefixes],
         }
         temporary = self.state_file + ".new"
