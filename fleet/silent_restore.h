@@ -23,9 +23,12 @@ struct RestoreRun {
 
 // Restores the quarantine's item `id`, or every item when `id` is nothing,
 // never over a file that is there: a file at the original's path with the
-// item's very bytes counts as put back already, any other stays as it is and
-// the item is not restored. Every restore is noted in the quarantine's
-// manifest. Without administrator rights nothing is done (exit code 4).
+// item's very bytes counts as put back already (and stays for good), any
+// other stays as it is and the item is not restored. Every restore is noted
+// in the quarantine's manifest. What cannot be restored because the quarantine
+// does not tell it (a manifest that cannot be read, damaged lines, item files
+// no line describes) is listed, one line each, and the exit code is then 3.
+// Without administrator rights nothing is done (exit code 4).
 RestoreRun RestoreSilently(Platform& platform, const std::optional<std::string>& id);
 
 }  // namespace dizi
