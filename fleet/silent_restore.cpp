@@ -38,8 +38,8 @@ bool RestoreOne(Platform& platform, const QuarantineItem& item, RestoreRun& run)
 }
 
 // Whether what the quarantine leaves untold may concern the item `id`: a
-// damaged line naming it, a manifest that could not be read, or its item
-// file with no line describing it.
+// damaged line naming it (or more damaged lines than are told), a manifest
+// that could not be read, or its item file with no line describing it.
 bool MayConcern(const QuarantineContents& contents, const std::string& id) {
   for (const DamagedLine& line : contents.damaged) {
     if (line.id == id) {
@@ -51,7 +51,7 @@ bool MayConcern(const QuarantineContents& contents, const std::string& id) {
       return true;
     }
   }
-  return !contents.manifestProblem.empty();
+  return !contents.manifestProblem.empty() || contents.moreDamaged > 0;
 }
 
 }  // namespace

@@ -164,6 +164,14 @@ bool NamesAnItem(const std::string& event) {
   return false;
 }
 
+void NoteDamage(ManifestContents& contents, DamagedLine damage) {
+  if (contents.damaged.size() < kMostDamagedLinesTold) {
+    contents.damaged.push_back(std::move(damage));
+  } else {
+    ++contents.moreDamaged;
+  }
+}
+
 }  // namespace
 
 ManifestContents ParseManifest(std::string_view manifest) {
@@ -184,7 +192,7 @@ ManifestContents ParseManifest(std::string_view manifest) {
     if (!fields || event == nullptr) {
       damage.reason = fields ? "it names no event"
                              : "it is not one JSON object in UTF-8 on one line (cut short, say)";
-      contents.damaged.push_back(std::move(damage));
+      NoteDamage(contents, std::move(damage));
       continue;
     }
     if (*event == "kept") {
@@ -197,7 +205,7 @@ ManifestContents ParseManifest(std::string_view manifest) {
       if (item) {
         items.push_back(std::move(*item));
       } else {
-        contents.damaged.push_back(std::move(damage));
+        NoteDamage(contents, std::move(damage));
       }
       continue;
     }
@@ -207,7 +215,7 @@ ManifestContents ParseManifest(std::string_view manifest) {
     const std::string* id = TextOf(*fields, "id");
     if (id == nullptr || !IdProblem(*id).empty()) {
       damage.reason = id == nullptr ? std::string("its id ") + kNotText : IdProblem(*id);
-      contents.damaged.push_back(std::move(damage));
+      NoteDamage(contents, std::move(damage));
       continue;
     }
     const auto item = itemWithId(*id);

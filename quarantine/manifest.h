@@ -22,6 +22,7 @@
 // Times are UTC, "2024-05-17T14:23:01Z"; paths are full paths in UTF-8.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -71,10 +72,16 @@ struct DamagedLine {
   std::string reason;      // "its path ...": the end of a sentence about the line
 };
 
+// The most damaged lines told one by one: a manifest that is garbage
+// throughout would otherwise make a list as long as itself.
+inline constexpr std::size_t kMostDamagedLinesTold = 100;
+
 struct ManifestContents {
   // The items kept and not deleted since, in the order they were kept.
   std::vector<ManifestItem> items;
+  // The first kMostDamagedLinesTold damaged lines, and how many more there are.
   std::vector<DamagedLine> damaged;
+  std::size_t moreDamaged = 0;
 };
 
 // Reads the manifest's events. A line that is not one JSON object (cut short

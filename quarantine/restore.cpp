@@ -284,6 +284,7 @@ QuarantineContents ReadQuarantine(Platform& platform) {
     contents.items.push_back({std::move(record), std::move(path)});
   }
   contents.damaged = std::move(parsed.damaged);
+  contents.moreDamaged = parsed.moreDamaged;
   // With no manifest that can be read, or one with damaged lines, what the
   // folder holds may be all there is to tell.
   if (manifest.text.empty() || contents.Incomplete()) {
@@ -302,6 +303,10 @@ std::vector<std::string> ContentsProblems(const QuarantineContents& contents) {
                        " of the quarantine's manifest is damaged" +
                        (line.id.empty() ? std::string() : " (item " + line.id + ")") +
                        ", nothing is done with it: " + line.reason);
+  }
+  if (contents.moreDamaged > 0) {
+    problems.push_back(std::to_string(contents.moreDamaged) +
+                       " more lines of the quarantine's manifest are damaged");
   }
   for (const std::string& name : contents.strayItemFiles) {
     problems.push_back("the quarantine holds the item file " + name +

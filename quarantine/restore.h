@@ -26,8 +26,10 @@ struct QuarantineItem {
 struct QuarantineContents {
   // Every item kept and not deleted, oldest first.
   std::vector<QuarantineItem> items;
-  // The manifest's lines nothing is done with.
+  // The manifest's lines nothing is done with (the first of them, and how
+  // many more there are).
   std::vector<DamagedLine> damaged;
+  std::size_t moreDamaged = 0;
   // Why the manifest could not be read; empty when it was, or when there is
   // none.
   std::string manifestProblem;

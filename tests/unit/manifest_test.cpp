@@ -61,7 +61,9 @@ TEST(JsonLineTest, AnythingElseIsNotALine) {
        {"", "{", R"({"a":"cut short)", R"({"a":1,})", R"({"a":1} x)", R"({"a":-1})",
         R"({"a":"\ud83d"})", R"({"a":"\ude00"})", R"({"a":"\q"})", "{\"a\":\"raw \x01\"}",
         R"({"a":{"nested":1}})", R"({"a":99999999999999999999})", R"(["a"])", R"({a:1})",
-        R"({"a":1.5})", R"({"a":"x","a":"y"})"}) {
+        R"({"a":1.5})", R"({"a":"x","a":"y"})",
+        // A byte that is not UTF-8 where a text would end must not end it.
+        "{\"t\":\"\xC0,\"u\":\"x\"}"}) {
     SCOPED_TRACE(line);
     EXPECT_FALSE(ParseJsonLine(line));
   }
@@ -276,6 +278,18 @@ TEST(ManifestTest, EveryFieldOfAKeptLineIsChecked) {
             "its time is missing, or not a text");
 }
 
+TEST(ManifestTest, AManifestOfGarbageIsToldByItsFirstDamagedLinesAndACount) {
+  std::string manifest = KeptEvent(kTime, kA, "C:\\a.exe", 1, kDigestA, "server");
+  for (int line = 0; line < 250; ++line) {
+    manifest += "garbage\n";
+  }
+  const ManifestContents contents = ParseManifest(manifest);
+  EXPECT_EQ(contents.items.size(), 1u);
+  ASSERT_EQ(contents.damaged.size(), kMostDamagedLinesTold);
+  EXPECT_EQ(contents.damaged.back().number, kMostDamagedLinesTold + 1);
+  EXPECT_EQ(contents.moreDamaged, 150u);
+}
+
 TEST(ManifestTest, LinesNamingNoEventOrABadIdAreDamagedAndOthersStand) {
   const std::string manifest = KeptEvent(kTime, kA, "C:\\a.exe", 1, kDigestA, "server") +
                                "garbage\n" + R"({"id":")" + kA + R"("})" + "\n" +
@@ -300,6 +314,7 @@ TEST(ManifestChecksTest, IdsAreTheProgramsOwn) {
        {"", "20240517-142301", "20240517-142301-1", "20240517-142301-00", "20240517-142301-010",
         "20240517-142301-1000", "2024051-1423011-01", "20240517_142301-01", "2024O517-142301-01",
         "20240517-142301-01 ", " 20240517-142301-01", "20240517-142301-01.dzq",
+        "20240517-142301-x1", "20240517-142301-1x", "20240517-142301-x10",
         "..\\..\\..\\users\\Public\\x", "20240517-142301-0\xD9\xA1"}) {
     SCOPED_TRACE(id);
     EXPECT_EQ(IdProblem(id), "its id is not one this program gives");
@@ -314,11 +329,15 @@ TEST(ManifestChecksTest, PathsAreFullPathsOfPlainFiles) {
            std::string("D:\\Program Files (x86)\\Vendor Name\\app v2.1\\tool.exe"),
            std::string("C:\\Users\\J\xC3\xBCrgen M\xC3\xBCller\\AppData\\Roaming\\a.dll"),
            std::string("C:\\\xE4\xB8\xAD\xE6\x96\x87\\\xF0\x9F\x98\x80.exe"),
-           std::string("\\\\fileserver\\share$\\tools\\x.exe"),
+           std::string("\\\\fileserver\\share$\\tools\\x.exe"), std::string("\\\\s\\share\\x.exe"),
+           std::string("a:\\x"), std::string("A:\\x"), std::string("z:\\x"), std::string("Z:\\x"),
+           std::string("C:\\COMX.txt\\LPTa\\com\\auxiliary\\nulx.\xC2\xB9\\com\xC2\xB9x"),
            std::string("C:\\.hidden\\a..b\\CONSOLE.exe\\COM10\\LPT0\\nul2\\con-x.txt"),
            "C:\\" + std::string(252, 'a') + ".exe",  // 259 characters
            "C:\\" + std::string(128, 'a') + "\\" + Repeated("\xC3\xA9", 123) + ".exe",
            "C:\\" + Repeated("\xF0\x9F\x98\x80", 128),  // two UTF-16 units each: 259
+           "C:\\" + Repeated("\xEF\xBF\xBF", 256),      // U+FFFF: one unit each
+           "C:\\" + Repeated("\xF0\x90\x80\x80", 128),  // U+10000: two
        }) {
     SCOPED_TRACE(path);
     EXPECT_EQ(PathProblem(path), "");
@@ -336,6 +355,11 @@ TEST(ManifestChecksTest, PathsAreFullPathsOfPlainFiles) {
       {"\\\\.\\PhysicalDrive0", nullptr},
       {"\\??\\C:\\x", nullptr},
       {"C:/WINDOWS/krt32.exe", nullptr},
+      {"@:\\x", nullptr},
+      {"[:\\x", nullptr},
+      {"`:\\x", nullptr},
+      {"{:\\x", nullptr},
+      {"\xC3\x80:\\x", nullptr},
       {"C:\\", "its path has an empty part (two backslashes in a row, or one at its end)"},
       {"C:\\a\\\\b", "its path has an empty part (two backslashes in a row, or one at its end)"},
       {"C:\\a\\", "its path has an empty part (two backslashes in a row, or one at its end)"},
@@ -369,6 +393,8 @@ TEST(ManifestChecksTest, PathsAreFullPathsOfPlainFiles) {
       {"C:\\" + Repeated("\xF0\x9F\x98\x80", 129),
        "its path is longer than the 259 "
        "characters Windows allows"},
+      {"C:\\" + Repeated("\xF0\x90\x80\x80", 128) + "x",
+       "its path is longer than the 259 characters Windows allows"},
       {"C:\\" + std::string(100000, 'a'),
        "its path is longer than the 259 characters "
        "Windows allows"},
@@ -386,8 +412,8 @@ TEST(ManifestChecksTest, DeviceNamesAreRefusedWithAnyExtensionInAnyCase) {
   const char* kDevice =
       "its path names a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$ or "
       "CONOUT$)";
-  for (const char* name : {"CON", "con", "Prn", "AUX", "nul", "NUL.txt", "nul.tar.gz", "COM1",
-                           "com9.log", "LPT1", "lpt9", "CONIN$", "conout$.x", "NUL .txt",
+  for (const char* name : {"CON", "con", "Prn", "AUX", "aux", "nul", "NUL.txt", "nul.tar.gz",
+                           "COM1", "com9.log", "LPT1", "lpt9", "CONIN$", "conout$.x", "NUL .txt",
                            "COM\xC2\xB9", "lpt\xC2\xB2.dat", "COM\xC2\xB3"}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(PathProblem(std::string("C:\\WINDOWS\\") + name), kDevice);

@@ -62,6 +62,18 @@ TEST(PendingRenamesTest, KnownBytesOfAWholeList) {
   EXPECT_EQ(edit.bytes, list.substr(20));
 }
 
+TEST(PendingRenamesTest, NamesBeyondAsciiAreComparedWhole) {
+  // U+4E00 and U+0100 have a null low byte, U+00E9 a null high byte: none
+  // of them ends a name.
+  const std::u16string file = u"\\??\\C:\\\u4E00\u0100caf\u00E9.exe";
+  const std::u16string other = u"\\??\\C:\\\u4E01\u0100caf\u00E9.exe";
+  const std::string list = List({other, u"", file, u"", u""});
+  const PendingRenamesEdit edit =
+      WithoutDeletions(list, [&](std::u16string_view name) { return name == file; });
+  EXPECT_EQ(edit.removed, 1u);
+  EXPECT_EQ(edit.bytes, List({other, u"", u""}));
+}
+
 TEST(PendingRenamesTest, OddAndCutShortListsKeepWhatIsNotAWholePair) {
   // An odd byte at the end, a name without its pair, a last name without its
   // null: all kept as they are, and the whole pairs before them edited.

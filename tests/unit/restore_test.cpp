@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "quarantine/folder.h"
 #include "quarantine/keep.h"
 #include "quarantine/manifest.h"
 #include "quarantine_files.h"
@@ -431,6 +432,25 @@ TEST(RestoreTest, AManifestThatCannotBeReadIsSaidWithTheItemFilesFound) {
   KeptMachine s;
   s.platform.AddFile(ItemFile("20240517-142301-77"), "left by a failed clean-up");
   EXPECT_FALSE(ReadQuarantine(s.platform).Incomplete());
+  // With a damaged line they are: those no item names, and nothing else.
+  s.platform.AppendToFile(kManifest, "garbage\n");
+  s.platform.AddFile(kQuarantine + "\\.dzq", "");
+  s.platform.AddFile(kQuarantine + "\\notes.txt", "");
+  contents = ReadQuarantine(s.platform);
+  EXPECT_EQ(contents.items.size(), 1u);
+  EXPECT_EQ(contents.strayItemFiles, Texts{"20240517-142301-77.dzq"});
+}
+
+TEST(RestoreTest, AManifestTooLargeToBeOneIsNotRead) {
+  Machine m;
+  m.platform.AddFile(kManifest, std::string(kLargestManifest, '\n'));
+  ManifestText read = ReadManifest(m.platform, kQuarantine);
+  EXPECT_EQ(read.problem, "");
+  EXPECT_EQ(read.text.size(), kLargestManifest);
+  m.platform.AppendToFile(kManifest, "\n");
+  read = ReadManifest(m.platform, kQuarantine);
+  EXPECT_EQ(read.problem, "it is larger than 64 MB");
+  EXPECT_EQ(read.text, "");
 }
 
 TEST(RestoreTest, EveryItemCanBeRestoredWithoutAWindow) {
@@ -479,11 +499,13 @@ TEST(RestoreTest, OnlyTheRepairProgramsUndoFilesAreOfferedForImport) {
   for (const char* name :
        {"registry-undo-20240517-142301-64-bit-view.reg", "registry-undo-20240517-142301.reg",
         "registry-undo-20240101-000000.reg", "registry-undo-20240101-000000-02.reg",
-        "registry-undo-20240101-000000-02-64-bit-view.reg",
+        "registry-undo-20240101-000000-02-64-bit-view.reg", "registry-undo-20991231-235959-99.reg",
         // Not a name the repair program gives.
         "registry-undo-.reg", "registry-undo-2024.reg", "registry-undo-20240517-1423011.reg",
         "registry-undo-20240517-142301-2.reg", "registry-undo-20240517-142301-64-bit-view.reg.reg",
         "registry-undo-20240517-142301-x.reg", "registry-undo-20240517_142301.reg",
+        "registry-undo-2024O517-142301.reg", "registry-undo-20240517-1423:1.reg",
+        "registry-undo-20240517-142301-x2.reg", "registry-undo-20240517-142301-/2.reg",
         "registry-undo-20240517-142301-64-bit-view-64-bit-view.reg", "other.reg",
         "registry-undo-20240517-142301.REG.txt", "manifest.jsonl", "20240517-142301-01.dzq"}) {
     m.platform.AddFile(kQuarantine + "\\" + name, header + "[HKEY_LOCAL_MACHINE\\x]\r\n");
@@ -500,7 +522,7 @@ TEST(RestoreTest, OnlyTheRepairProgramsUndoFilesAreOfferedForImport) {
             (Texts{"registry-undo-20240101-000000-02-64-bit-view.reg",
                    "registry-undo-20240101-000000-02.reg", "registry-undo-20240101-000000.reg",
                    "registry-undo-20240517-142301-64-bit-view.reg",
-                   "registry-undo-20240517-142301.reg"}));
+                   "registry-undo-20240517-142301.reg", "registry-undo-20991231-235959-99.reg"}));
 
   // Looked at again when imported: a file changed since it was listed is not.
   m.platform.AddFile(kQuarantine + "\\" + files[2], "REGEDIT4\r\n");

@@ -161,6 +161,18 @@ TEST(SilentRestoreTest, DamagedLinesAreListedAndTheRestIsRestored) {
   EXPECT_EQ(run.lines.size(), 1u);
   run = RestoreSilently(i.platform, std::string("20240517-142301-11"));
   EXPECT_EQ(run.exitCode, kExitNoSuchItem);
+
+  // More damaged lines than are told: the rest are counted, and any id may
+  // be among them.
+  for (int line = 0; line < 105; ++line) {
+    i.platform.AppendToFile(kManifest, "garbage\n");
+  }
+  run = RestoreSilently(i.platform, std::nullopt);
+  EXPECT_EQ(run.exitCode, kExitNotRestored);
+  EXPECT_EQ(run.lines.back(), "6 more lines of the quarantine's manifest are damaged");
+  EXPECT_EQ(run.lines.size(), 2u + 100u + 1u);
+  EXPECT_EQ(RestoreSilently(i.platform, std::string("20240517-142301-11")).exitCode,
+            kExitNotRestored);
 }
 
 TEST(SilentRestoreTest, AnUnknownIdAnEmptyQuarantineAndMissingRightsDoNothing) {
