@@ -306,7 +306,9 @@ std::vector<std::string> ContentsProblems(const QuarantineContents& contents) {
   }
   if (contents.moreDamaged > 0) {
     problems.push_back(std::to_string(contents.moreDamaged) +
-                       " more lines of the quarantine's manifest are damaged");
+                       (contents.moreDamaged == 1
+                            ? " more line of the quarantine's manifest is damaged"
+                            : " more lines of the quarantine's manifest are damaged"));
   }
   for (const std::string& name : contents.strayItemFiles) {
     problems.push_back("the quarantine holds the item file " + name +

@@ -173,6 +173,16 @@ TEST(SilentRestoreTest, DamagedLinesAreListedAndTheRestIsRestored) {
   EXPECT_EQ(run.lines.size(), 2u + 100u + 1u);
   EXPECT_EQ(RestoreSilently(i.platform, std::string("20240517-142301-11")).exitCode,
             kExitNotRestored);
+
+  // One more than are told.
+  Machine one;
+  one.platform.AddDirectory(kQuarantine);
+  for (std::size_t line = 0; line <= kMostDamagedLinesTold; ++line) {
+    one.platform.AppendToFile(kManifest, "garbage\n");
+  }
+  run = RestoreSilently(one.platform, std::string("20240517-142301-11"));
+  EXPECT_EQ(run.exitCode, kExitNotRestored);
+  EXPECT_EQ(run.lines.back(), "1 more line of the quarantine's manifest is damaged");
 }
 
 TEST(SilentRestoreTest, AnUnknownIdAnEmptyQuarantineAndMissingRightsDoNothing) {
