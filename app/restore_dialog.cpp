@@ -177,11 +177,16 @@ void RestoreDialog::Refill() {
       Tell(SetAsideReport(quarantine.SetAside()), MB_ICONWARNING);
     }
   }
-  items_ = QuarantineItems(platform_);
+  QuarantineContents contents = ReadQuarantine(platform_);
+  items_ = std::move(contents.items);
   undoFiles_ = UndoFiles(platform_);
   std::vector<std::string> rows;
   for (const QuarantineItem& item : items_) {
     rows.push_back(ItemRow(item));
+  }
+  // Under the items, so that a row's number is its item's.
+  for (const std::string& problem : ContentsProblems(contents)) {
+    rows.push_back(ProblemRow(problem));
   }
   FillList(itemsList_, rows, whenEmpty.c_str());
   FillList(undoList_, undoFiles_, kNoUndoFiles);
@@ -260,7 +265,8 @@ void RestoreDialog::RestoreClick() {
     }
     outcome = RestoreItem(platform_, *item, ExistingFile::Replace);
   }
-  const bool restored = outcome.status == RestoreStatus::Restored;
+  const bool restored =
+      outcome.status == RestoreStatus::Restored || outcome.status == RestoreStatus::InPlace;
   Tell(RestoreReport(*item, outcome), restored ? MB_ICONINFORMATION : MB_ICONERROR);
   Refill();
 }

@@ -62,7 +62,15 @@ std::string ReplaceQuestion(const QuarantineItem& item) {
          ".\n\nReplace it with the kept copy? The file there now is lost.";
 }
 
+std::string ProblemRow(const std::string& problem) {
+  return "(" + problem + ")";
+}
+
 std::string RestoreReport(const QuarantineItem& item, const RestoreOutcome& outcome) {
+  if (outcome.status == RestoreStatus::InPlace) {
+    return ShownPath(item) +
+           " is in place already: the file there has the kept file's SHA-256, and stays.";
+  }
   if (outcome.status != RestoreStatus::Restored) {
     return ShownPath(item) + " could not be restored: " + outcome.reason + ".";
   }

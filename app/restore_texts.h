@@ -20,6 +20,10 @@ std::string ItemRow(const QuarantineItem& item);
 // with a question mark for each character it lacks.
 std::string ShownPath(const QuarantineItem& item);
 
+// A row under the kept files for what the quarantine leaves untold (one of
+// ContentsProblems), in brackets: nothing that can be restored or deleted.
+std::string ProblemRow(const std::string& problem);
+
 std::string ReplaceQuestion(const QuarantineItem& item);
 std::string RestoreReport(const QuarantineItem& item, const RestoreOutcome& outcome);
 std::string DeleteQuestion(const QuarantineItem& item);

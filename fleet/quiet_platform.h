@@ -48,11 +48,17 @@ class QuietPlatform final : public Platform {
   }
   bool FileExists(const std::string& path) override { return machine_.FileExists(path); }
   bool DeleteAtRestart(const std::string& path) override { return machine_.DeleteAtRestart(path); }
+  Outcome CancelDeleteAtRestart(const std::string& path) override {
+    return machine_.CancelDeleteAtRestart(path);
+  }
   std::unique_ptr<OutputFile> CreateTemporaryFile(const std::string& directory) override {
     return machine_.CreateTemporaryFile(directory);
   }
   bool MoveOver(const std::string& from, const std::string& to) override {
     return machine_.MoveOver(from, to);
+  }
+  Outcome MoveNew(const std::string& from, const std::string& to, bool& exists) override {
+    return machine_.MoveNew(from, to, exists);
   }
   std::string ModulePath() override { return machine_.ModulePath(); }
   std::string WindowsDirectory() override { return machine_.WindowsDirectory(); }

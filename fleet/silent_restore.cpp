@@ -9,31 +9,7 @@ namespace dizi {
 
 namespace {
 
-constexpr std::size_t kReadPiece = 64 * 1024;
-
-// The SHA-256 of the file at `path` in hex; empty when it cannot be read.
-std::string DigestOfFile(Platform& platform, const std::string& path) {
-  std::string reason;
-  const std::unique_ptr<InputFile> file = platform.OpenToRead(path, reason);
-  if (!file) {
-    return {};
-  }
-  const std::unique_ptr<Sha256Stream> hash = platform.NewSha256();
-  std::string bytes;
-  for (;;) {
-    if (!file->Read(kReadPiece, bytes, reason)) {
-      return {};
-    }
-    if (bytes.empty()) {
-      break;
-    }
-    hash->Add(bytes);
-  }
-  const std::optional<Sha256Digest> digest = hash->Finish();
-  return digest ? HexDigest(*digest) : std::string();
-}
-
-// Restores one item; true when its original is in place afterwards.
+// Restores one item; true when its original is in place for good afterwards.
 bool RestoreOne(Platform& platform, const QuarantineItem& item, RestoreRun& run) {
   const std::string& id = item.record.id;
   const std::string where =
@@ -45,12 +21,14 @@ bool RestoreOne(Platform& platform, const QuarantineItem& item, RestoreRun& run)
     case RestoreStatus::Restored:
       run.lines.push_back("restored " + id + ": " + where);
       return true;
+    case RestoreStatus::InPlace:
+      run.lines.push_back("already in place " + id + ": " + where);
+      return true;
     case RestoreStatus::TargetExists:
-      if (!item.record.sha256.empty() && DigestOfFile(platform, where) == item.record.sha256) {
-        run.lines.push_back("already in place " + id + ": " + where);
-        return true;
-      }
       run.lines.push_back("not restored " + id + ": another file is at " + where +
+                          (outcome.reason.empty()
+                               ? std::string()
+                               : ", which cannot be compared with it: " + outcome.reason) +
                           " (it was left as it is)");
       return false;
     case RestoreStatus::Failed:
@@ -58,6 +36,23 @@ bool RestoreOne(Platform& platform, const QuarantineItem& item, RestoreRun& run)
   }
   run.lines.push_back("not restored " + id + ": " + outcome.reason);
   return false;
+}
+
+// Whether what the quarantine leaves untold may concern the item `id`: a
+// damaged line naming it (or more damaged lines than are told), a manifest
+// that could not be read, or its item file with no line describing it.
+bool MayConcern(const QuarantineContents& contents, const std::string& id) {
+  for (const DamagedLine& line : contents.damaged) {
+    if (line.id == id) {
+      return true;
+    }
+  }
+  for (const std::string& name : contents.strayItemFiles) {
+    if (name.compare(0, id.size(), id) == 0 && name.size() > id.size() && name[id.size()] == '.') {
+      return true;
+    }
+  }
+  return !contents.manifestProblem.empty() || contents.moreDamaged > 0;
 }
 
 }  // namespace
@@ -85,14 +80,25 @@ RestoreRun RestoreSilently(Platform& platform, const std::optional<std::string>&
       return run;
     }
   }
+  const QuarantineContents contents = ReadQuarantine(platform);
   bool everyOne = true;
   bool any = false;
-  for (const QuarantineItem& item : QuarantineItems(platform)) {
+  for (const QuarantineItem& item : contents.items) {
     if (id && item.record.id != *id) {
       continue;
     }
     any = true;
     everyOne = RestoreOne(platform, item, run) && everyOne;
+  }
+  // Asked for every item, each problem is about some of them; asked for one
+  // that is not among the items, the problems may be about it.
+  const bool concerned = contents.Incomplete() && (!id || (!any && MayConcern(contents, *id)));
+  if (concerned) {
+    for (std::string& problem : ContentsProblems(contents)) {
+      run.lines.push_back(std::move(problem));
+    }
+    run.exitCode = kExitNotRestored;
+    return run;
   }
   if (!any) {
     run.lines.push_back(id ? "the quarantine holds no item " + *id

@@ -50,6 +50,7 @@ constexpr char kInUse[] =
     "The process cannot access the file because it is being used by another process. "
     "(error 32)";
 constexpr char kFileExists[] = "The file exists. (error 80)";
+constexpr char kAlreadyExists[] = "Cannot create a file when that file already exists. (error 183)";
 constexpr char kDiskFull[] = "There is not enough space on the disk. (error 112)";
 constexpr char kCloseFailed[] =
     "The request could not be performed because of an I/O device error. (error 1117)";
@@ -518,7 +519,16 @@ bool FakePlatform::CanOpenForReading(const std::string& path) {
 bool FakePlatform::FileExists(const std::string& path) {
   const bool exists = Find(path) != nullptr;
   journal_.Add("exists " + path + (exists ? " -> yes" : " -> no"));
+  if (const auto appearing = appearing_.find(Fold(path));
+      !exists && appearing != appearing_.end()) {
+    AddFile(path, appearing->second);
+    appearing_.erase(appearing);
+  }
   return exists;
+}
+
+void FakePlatform::AppearAfterCheck(const std::string& path, std::string content) {
+  appearing_[Fold(path)] = std::move(content);
 }
 
 bool FakePlatform::DeleteAtRestart(const std::string& path) {
@@ -528,6 +538,19 @@ bool FakePlatform::DeleteAtRestart(const std::string& path) {
   }
   journal_.Add("delete-at-restart " + path + Result(ok));
   return ok;
+}
+
+Outcome FakePlatform::CancelDeleteAtRestart(const std::string& path) {
+  Outcome outcome;
+  if (cancelDeleteAtRestartFails_) {
+    outcome.reason = kAccessDenied;
+  } else {
+    std::erase_if(pendingDeletes_,
+                  [&](const std::string& pending) { return Fold(pending) == Fold(path); });
+    outcome.ok = true;
+  }
+  journal_.Add("cancel-delete-at-restart " + path + Result(outcome.ok));
+  return outcome;
 }
 
 std::unique_ptr<OutputFile> FakePlatform::CreateTemporaryFile(const std::string& given) {
@@ -578,6 +601,29 @@ bool FakePlatform::MoveOver(const std::string& from, const std::string& to) {
   return ok;
 }
 
+Outcome FakePlatform::MoveNew(const std::string& from, const std::string& to, bool& exists) {
+  const File* source = Find(from);
+  exists = Find(to) != nullptr || IsDirectory(to);
+  Outcome outcome;
+  if (!source) {
+    outcome.reason = kNotFound;
+  } else if (exists) {
+    outcome.reason = kAlreadyExists;
+  } else if (source->locks > 0 || source->holder != 0) {
+    outcome.reason = kInUse;
+  } else if (!IsWritableDirectory(Parent(to))) {
+    outcome.reason = IsDirectory(Parent(to)) ? kAccessDenied : kPathNotFound;
+  } else {
+    File moved = *source;
+    moved.name = to;
+    files_.erase(Fold(from));
+    files_[Fold(to)] = std::move(moved);
+    outcome.ok = true;
+  }
+  journal_.Add("move-new " + from + " => " + to + Result(outcome.ok));
+  return outcome;
+}
+
 std::string FakePlatform::ModulePath() {
   return modulePath_;
 }
@@ -609,7 +655,21 @@ void FakePlatform::ShellOpen(const std::string& target) {
   journal_.Add("open " + target);
 }
 
+namespace {
+
+// A computation that fails on the way, as the system's may.
+class FailingSha256 final : public Sha256Stream {
+ public:
+  void Add(std::string_view) override {}
+  std::optional<Sha256Digest> Finish() override { return std::nullopt; }
+};
+
+}  // namespace
+
 std::unique_ptr<Sha256Stream> FakePlatform::NewSha256() {
+  if (hashingFails_) {
+    return std::make_unique<FailingSha256>();
+  }
   return std::make_unique<PortableSha256>();
 }
 

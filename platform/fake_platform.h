@@ -78,6 +78,16 @@ class FakePlatform : public Platform {
   void KeepRunning(const std::string& application) { keptRunning_.push_back(application); }
   // Requests to delete at the next restart fail.
   void FailDeleteAtRestart() { deleteAtRestartFails_ = true; }
+  // Withdrawing such requests fails (the program may not change the system's
+  // list).
+  void FailCancelDeleteAtRestart() { cancelDeleteAtRestartFails_ = true; }
+  // Another program's request to delete the file at the next restart.
+  void AddPendingRestartDelete(std::string path) { pendingDeletes_.push_back(std::move(path)); }
+  // Another process creates the file right after the next FileExists finds
+  // nothing there: in the moment between a check and what the check was for.
+  void AppearAfterCheck(const std::string& path, std::string content);
+  // Every SHA-256 computation fails (it gives no digest).
+  void FailHashing() { hashingFails_ = true; }
   // Writing stops once this many more bytes have been written (a full disk).
   void LimitWrites(std::size_t bytes) { writeBudget_ = bytes; }
   // Closing a written file fails.
@@ -117,8 +127,10 @@ class FakePlatform : public Platform {
   bool CanOpenForReading(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   bool DeleteAtRestart(const std::string& path) override;
+  Outcome CancelDeleteAtRestart(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateTemporaryFile(const std::string& directory) override;
   bool MoveOver(const std::string& from, const std::string& to) override;
+  Outcome MoveNew(const std::string& from, const std::string& to, bool& exists) override;
   std::string ModulePath() override;
   std::string WindowsDirectory() override;
   std::string SystemDirectory() override;
@@ -296,6 +308,9 @@ class FakePlatform : public Platform {
   std::string systemDir_ = "C:\\WINDOWS\\system32";
   OsVersion version_{5, 1};
   bool deleteAtRestartFails_ = false;
+  bool cancelDeleteAtRestartFails_ = false;
+  bool hashingFails_ = false;
+  std::map<std::string, std::string> appearing_;  // folded path -> content
   bool closeFails_ = false;
   bool terminationRequested_ = false;
   std::size_t writeBudget_ = static_cast<std::size_t>(-1);

@@ -221,6 +221,11 @@ class Platform {
   // request was registered.
   virtual bool DeleteAtRestart(const std::string& path) = 0;
 
+  // Withdraws every request to delete the file at `path` at the next restart,
+  // whoever made it and under whichever name the system has for the file;
+  // every other request stays exactly as it is. Succeeds when there was none.
+  virtual Outcome CancelDeleteAtRestart(const std::string& path) = 0;
+
   // Creates a new, empty file with a unique name in the directory and opens it
   // for writing. Null when that is impossible (a missing or read-only folder).
   virtual std::unique_ptr<OutputFile> CreateTemporaryFile(const std::string& directory) = 0;
@@ -228,6 +233,12 @@ class Platform {
   // Moves `from` over `to` in one step, replacing an existing `to`. False, with
   // both files unchanged, when that is impossible (for example a read-only `to`).
   virtual bool MoveOver(const std::string& from, const std::string& to) = 0;
+
+  // Moves `from` to `to` in one step where nothing is at `to`; never replaces
+  // anything. On failure both stay as they were, with the system's words, and
+  // `exists` says whether something is at `to` (it may have appeared since
+  // it was looked for).
+  virtual Outcome MoveNew(const std::string& from, const std::string& to, bool& exists) = 0;
 
   // The full path of the running program, however long.
   virtual std::string ModulePath() = 0;

@@ -3,6 +3,7 @@
 // held while it is used (places/data_tree.h).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,16 @@ CheckedFolder OpenQuarantine(Platform& platform);
 std::string ManifestPath(const std::string& folder);
 std::string ItemPath(const std::string& folder, std::string_view id);
 
-// The manifest's text; empty when there is none yet or it cannot be read.
-std::string ReadManifest(Platform& platform, const std::string& folder);
+// The most a manifest is read of: some hundred thousand items' lines.
+inline constexpr std::size_t kLargestManifest = 64 * 1024 * 1024;
+
+struct ManifestText {
+  std::string text;     // empty when there is none yet, or it cannot be read
+  std::string problem;  // why a manifest that is there cannot be read; empty otherwise
+};
+
+// The manifest's text, or why it cannot be read.
+ManifestText ReadManifest(Platform& platform, const std::string& folder);
 
 // Appends one event line to the manifest in `folder`.
 Outcome AppendEvent(Platform& platform, const std::string& folder, std::string_view line);

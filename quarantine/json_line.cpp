@@ -45,6 +45,16 @@ class Reader {
       if (static_cast<unsigned char>(c) < 0x20) {
         return false;
       }
+      if (static_cast<unsigned char>(c) >= 0x80) {
+        // Taken as it is only when it is UTF-8.
+        std::size_t end = at_ - 1;
+        if (!NextUtf8(text_, end)) {
+          return false;
+        }
+        out.append(text_.substr(at_ - 1, end - (at_ - 1)));
+        at_ = end;
+        continue;
+      }
       if (c != '\\') {
         out += c;
         continue;
@@ -218,7 +228,8 @@ std::optional<std::map<std::string, JsonField>> ParseJsonLine(std::string_view l
     do {
       std::string key;
       JsonField field;
-      if (!reader.String(key) || !reader.Take(':') || !reader.Value(field)) {
+      if (!reader.String(key) || !reader.Take(':') || !reader.Value(field) ||
+          fields.count(key) != 0) {
         return std::nullopt;
       }
       fields[key] = std::move(field);

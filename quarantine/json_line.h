@@ -36,7 +36,9 @@ struct JsonField {
 };
 
 // The fields of one line holding one such object; nothing when the line is
-// anything else (a line cut short by a power failure, say).
+// anything else: a line cut short by a power failure, say, text that is not
+// UTF-8, or a key given twice (which readers could take either way). A
+// "\u0000" in a text is a null character within it.
 std::optional<std::map<std::string, JsonField>> ParseJsonLine(std::string_view line);
 
 }  // namespace dizi

@@ -11,6 +11,8 @@
 //                   found again later gets a further line
 //   not kept        {"event","time","path","kind","reason","original"}
 //   restored        {"event","id","time","path","replaced","verified"}
+//   in place        {"event","id","time","path"}: the original's very bytes
+//                   were at its path already, and stay there for good
 //   restore failed  {"event","id","time","path","reason"}
 //   deleted         {"event","id","time"}: the item was removed for good
 //   delete failed   {"event","id","time","reason"}
@@ -20,6 +22,7 @@
 // Times are UTC, "2024-05-17T14:23:01Z"; paths are full paths in UTF-8.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,6 +43,7 @@ std::string NotKeptEvent(const UtcTime& time, std::string_view path, std::string
                          std::string_view reason, std::string_view original);
 std::string RestoredEvent(const UtcTime& time, std::string_view id, std::string_view path,
                           bool replaced, bool verified);
+std::string InPlaceEvent(const UtcTime& time, std::string_view id, std::string_view path);
 std::string RestoreFailedEvent(const UtcTime& time, std::string_view id, std::string_view path,
                                std::string_view reason);
 std::string DeletedEvent(const UtcTime& time, std::string_view id);
@@ -53,16 +57,39 @@ struct ManifestItem {
   std::string time;  // when it was kept
   std::string path;  // UTF-8
   std::uint64_t size = 0;
-  std::string sha256;  // empty when none was recorded
+  std::string sha256;  // 64 lower-case hexadecimal digits; empty when none was recorded
   std::string kind;
   // "kept" until its removal is noted, then what became of the original,
   // "restored" once it was put back.
   std::string state;
 };
 
-// The items kept and not deleted since, in the order they were kept. Lines
-// that are not one of the events above (cut short, or of a later version)
-// are passed over.
-std::vector<ManifestItem> ManifestItems(std::string_view manifest);
+// A line nothing is done with, as the restore window and a restore without
+// one report it.
+struct DamagedLine {
+  std::size_t number = 0;  // counted from 1
+  std::string id;          // the item's id when the line gives one that is fit
+  std::string reason;      // "its path ...": the end of a sentence about the line
+};
+
+// The most damaged lines told one by one: a manifest that is garbage
+// throughout would otherwise make a list as long as itself.
+inline constexpr std::size_t kMostDamagedLinesTold = 100;
+
+struct ManifestContents {
+  // The items kept and not deleted since, in the order they were kept.
+  std::vector<ManifestItem> items;
+  // The first kMostDamagedLinesTold damaged lines, and how many more there are.
+  std::vector<DamagedLine> damaged;
+  std::size_t moreDamaged = 0;
+};
+
+// Reads the manifest's events. A line that is not one JSON object (cut short
+// by a power failure, say), names no event, or is one of the events above
+// with a field that fails its check (manifest_checks.h) is damaged, and an
+// item whose "kept" line is damaged is not among the items, nor an earlier
+// one of the same id. A line of an event this version does not know is
+// passed over.
+ManifestContents ParseManifest(std::string_view manifest);
 
 }  // namespace dizi

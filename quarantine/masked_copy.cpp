@@ -9,17 +9,26 @@ constexpr std::size_t kChunk = 64 * 1024;
 }  // namespace
 
 MaskedCopy CopyThroughMask(Platform& platform, InputFile& input, OutputFile& output,
-                           MaskDirection direction) {
+                           MaskDirection direction, std::uint64_t most) {
   MaskedCopy copied;
   const std::unique_ptr<Sha256Stream> hash = platform.NewSha256();
   ByteMask mask;
   std::string chunk;
   for (;;) {
-    if (!input.Read(kChunk, chunk, copied.reason)) {
+    // Near the end of what may come, a byte more than that is asked for:
+    // enough to see that there is more.
+    const std::uint64_t room = most - copied.size;
+    const std::size_t wanted = room < kChunk ? static_cast<std::size_t>(room) + 1 : kChunk;
+    if (!input.Read(wanted, chunk, copied.reason)) {
       return copied;
     }
     if (chunk.empty()) {
       break;
+    }
+    if (chunk.size() > room) {
+      copied.tooLong = true;
+      copied.reason = "it holds more than " + std::to_string(most) + " bytes";
+      return copied;
     }
     copied.size += chunk.size();
     // The hash always takes the original's bytes.

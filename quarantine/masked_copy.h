@@ -19,12 +19,15 @@ struct MaskedCopy {
   bool ok = false;
   std::uint64_t size = 0;              // bytes of the original copied
   std::optional<Sha256Digest> digest;  // of the original's bytes; nothing when hashing failed
+  bool tooLong = false;                // the input held more than `most` bytes
   std::string reason;                  // when not ok: the system's words
 };
 
 // Copies the rest of `input` to `output`, each byte masked, and closes
-// `output` once everything is written.
+// `output` once everything is written. An input of more than `most` bytes
+// is not copied whole: the copy stops before the first byte beyond, and
+// fails.
 MaskedCopy CopyThroughMask(Platform& platform, InputFile& input, OutputFile& output,
-                           MaskDirection direction);
+                           MaskDirection direction, std::uint64_t most = UINT64_MAX);
 
 }  // namespace dizi

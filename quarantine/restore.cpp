@@ -19,9 +19,14 @@ constexpr std::size_t kLargestUndoFile = 16 * 1024 * 1024;
 constexpr std::string_view kUndoPrefix = "registry-undo-";
 constexpr std::string_view kUndoSuffix = ".reg";
 constexpr std::string_view k64BitViewSuffix = "-64-bit-view.reg";
+constexpr std::size_t kReadPiece = 64 * 1024;
 
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+bool Digits(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string Parent(const std::string& path) {
@@ -31,6 +36,13 @@ std::string Parent(const std::string& path) {
 
 RestoreOutcome Failed(std::string reason) {
   RestoreOutcome outcome;
+  outcome.reason = std::move(reason);
+  return outcome;
+}
+
+RestoreOutcome WithStatus(RestoreStatus status, std::string reason = {}) {
+  RestoreOutcome outcome;
+  outcome.status = status;
   outcome.reason = std::move(reason);
   return outcome;
 }
@@ -57,31 +69,103 @@ struct Written {
   std::string reason;
 };
 
-// The item's original bytes into `output`, checked against the record.
+// The item's original bytes into `output`, checked against the record; the
+// copy stops at the first byte beyond the recorded size.
 Written WriteOriginal(Platform& platform, InputFile& item, OutputFile& output,
                       const ManifestItem& record) {
   Written written;
   std::string bytes;
   if (!ReadExactly(item, kItemHeader.size(), bytes, written.reason)) {
+    written.reason = "the kept file cannot be read: " + written.reason;
     return written;
   }
   if (bytes != kItemHeader) {
     written.reason = "the kept file is not an item this program can read";
     return written;
   }
-  const MaskedCopy copied = CopyThroughMask(platform, item, output, MaskDirection::ToOriginal);
+  const MaskedCopy copied =
+      CopyThroughMask(platform, item, output, MaskDirection::ToOriginal, record.size);
+  if (copied.tooLong) {
+    written.reason = "the kept file is damaged: it holds more than the original's " +
+                     std::to_string(record.size) + " bytes";
+    return written;
+  }
   if (!copied.ok) {
     written.reason = copied.reason;
     return written;
   }
-  const bool recorded = !record.sha256.empty() && copied.digest;
-  if (copied.size != record.size || (recorded && HexDigest(*copied.digest) != record.sha256)) {
+  if (copied.size != record.size) {
+    written.reason = "the kept file is damaged: it holds " + std::to_string(copied.size) +
+                     " of the original's " + std::to_string(record.size) + " bytes";
+    return written;
+  }
+  const bool recorded = !record.sha256.empty();
+  if (recorded && !copied.digest) {
+    written.reason = "its SHA-256 could not be computed to check it";
+    return written;
+  }
+  if (recorded && HexDigest(*copied.digest) != record.sha256) {
     written.reason = "the kept file is damaged: its content differs from the original's";
     return written;
   }
   written.ok = true;
   written.verified = recorded;
   return written;
+}
+
+// Whether the file at `path` has the original's very bytes: its recorded
+// size and SHA-256. Empty when it has; otherwise `differs`, or why it cannot
+// be compared.
+std::string CompareWithOriginal(Platform& platform, const std::string& path,
+                                const ManifestItem& record, bool& differs) {
+  differs = false;
+  if (record.sha256.empty()) {
+    return "no SHA-256 was recorded to compare it with";
+  }
+  std::string reason;
+  const std::unique_ptr<InputFile> file = platform.OpenToRead(path, reason);
+  if (!file) {
+    return "it cannot be read: " + reason;
+  }
+  const std::unique_ptr<Sha256Stream> hash = platform.NewSha256();
+  std::uint64_t size = 0;
+  std::string bytes;
+  for (;;) {
+    if (!file->Read(kReadPiece, bytes, reason)) {
+      return "it cannot be read: " + reason;
+    }
+    if (bytes.empty()) {
+      break;
+    }
+    size += bytes.size();
+    if (size > record.size) {
+      differs = true;
+      return {};
+    }
+    hash->Add(bytes);
+  }
+  if (size != record.size) {
+    differs = true;
+    return {};
+  }
+  const std::optional<Sha256Digest> digest = hash->Finish();
+  if (!digest) {
+    return "its SHA-256 could not be computed";
+  }
+  differs = HexDigest(*digest) != record.sha256;
+  return {};
+}
+
+// Withdraws the pending deletion of a path that now holds the original.
+RestoreOutcome KeptForGood(Platform& platform, const std::string& path, RestoreOutcome done) {
+  const Outcome cancelled = platform.CancelDeleteAtRestart(path);
+  if (!cancelled) {
+    return Failed(
+        "it is at its path, but Windows may delete it again at the next restart: its deletion "
+        "then could not be withdrawn: " +
+        cancelled.reason);
+  }
+  return done;
 }
 
 RestoreOutcome Restore(Platform& platform, const std::string& folder, const QuarantineItem& item,
@@ -96,26 +180,19 @@ RestoreOutcome Restore(Platform& platform, const std::string& folder, const Quar
   if (!input) {
     return Failed("the kept file cannot be read: " + reason);
   }
-  bool replace = platform.FileExists(path);
-  std::unique_ptr<OutputFile> output;
-  if (!replace) {
-    // Created only where nothing is: a file that appeared meanwhile stays.
-    output = platform.CreateNewFile(path, reason, replace);
-    if (!output && !replace) {
-      return Failed(reason);
+  const bool replace = platform.FileExists(path);
+  if (replace && existing == ExistingFile::Keep) {
+    bool differs = false;
+    std::string uncompared = CompareWithOriginal(platform, path, item.record, differs);
+    if (!uncompared.empty() || differs) {
+      return WithStatus(RestoreStatus::TargetExists, std::move(uncompared));
     }
+    return KeptForGood(platform, path, WithStatus(RestoreStatus::InPlace));
   }
-  if (replace) {
-    if (existing == ExistingFile::Keep) {
-      RestoreOutcome outcome;
-      outcome.status = RestoreStatus::TargetExists;
-      return outcome;
-    }
-    // Written beside it first, then moved over it in one step.
-    output = platform.CreateTemporaryFile(Parent(path));
-    if (!output) {
-      return Failed("no new file can be made in " + Parent(path));
-    }
+  // Written beside the path first, then moved there in one step.
+  std::unique_ptr<OutputFile> output = platform.CreateTemporaryFile(Parent(path));
+  if (!output) {
+    return Failed("no new file can be made in " + Parent(path));
   }
   const Written written = WriteOriginal(platform, *input, *output, item.record);
   const std::string writtenPath = output->Path();
@@ -124,30 +201,127 @@ RestoreOutcome Restore(Platform& platform, const std::string& folder, const Quar
     platform.Delete(writtenPath);
     return Failed(written.reason);
   }
-  if (replace && !platform.MoveOver(writtenPath, path)) {
-    platform.Delete(writtenPath);
-    return Failed("the file at that path cannot be replaced");
+  if (replace) {
+    if (!platform.MoveOver(writtenPath, path)) {
+      platform.Delete(writtenPath);
+      return Failed("the file at that path cannot be replaced");
+    }
+  } else {
+    bool appeared = false;
+    const Outcome moved = platform.MoveNew(writtenPath, path, appeared);
+    if (!moved) {
+      platform.Delete(writtenPath);
+      if (appeared && existing == ExistingFile::Keep) {
+        return WithStatus(RestoreStatus::TargetExists);
+      }
+      // Nobody was asked about a file that came meanwhile: it stays.
+      return Failed(appeared ? "a file appeared at that path meanwhile; it was left as it is"
+                             : moved.reason);
+    }
   }
-  RestoreOutcome outcome;
-  outcome.status = RestoreStatus::Restored;
+  RestoreOutcome outcome = WithStatus(RestoreStatus::Restored);
   outcome.verified = written.verified;
   outcome.replaced = replace;
-  return outcome;
+  return KeptForGood(platform, path, outcome);
+}
+
+// The item files of the folder that no item names.
+std::vector<std::string> StrayItemFiles(Platform& platform, const std::string& folder,
+                                        const std::vector<QuarantineItem>& items) {
+  std::vector<std::string> stray;
+  for (std::string& name : platform.ListFiles(folder)) {
+    const std::string_view extension(kItemExtension);
+    if (name.size() <= extension.size() || !EndsWith(name, extension)) {
+      continue;
+    }
+    const std::string id = name.substr(0, name.size() - extension.size());
+    if (std::none_of(items.begin(), items.end(),
+                     [&](const QuarantineItem& item) { return item.record.id == id; })) {
+      stray.push_back(std::move(name));
+    }
+  }
+  std::sort(stray.begin(), stray.end());
+  return stray;
+}
+
+// "registry-undo-yyyymmdd-hhmmss[-NN][-64-bit-view].reg", as the repair
+// program names them.
+bool IsUndoFileName(std::string_view name) {
+  if (name.substr(0, kUndoPrefix.size()) != kUndoPrefix || !EndsWith(name, kUndoSuffix)) {
+    return false;
+  }
+  std::string_view stamp =
+      name.substr(kUndoPrefix.size(), name.size() - kUndoPrefix.size() - kUndoSuffix.size());
+  const std::string_view view = "-64-bit-view";
+  if (EndsWith(stamp, view)) {
+    stamp.remove_suffix(view.size());
+  }
+  const bool time = stamp.size() >= 15 && Digits(stamp.substr(0, 8)) && stamp[8] == '-' &&
+                    Digits(stamp.substr(9, 6));
+  const std::string_view number = stamp.substr(std::min<std::size_t>(stamp.size(), 15));
+  return time &&
+         (number.empty() || (number.size() == 3 && number[0] == '-' && Digits(number.substr(1))));
+}
+
+bool IsUndoFile(Platform& platform, const std::string& folder, const std::string& name) {
+  const std::string header = UndoFileHeader();
+  return IsUndoFileName(name) &&
+         platform.ReadFileStart(folder + "\\" + name, header.size()) == header;
 }
 
 }  // namespace
 
-std::vector<QuarantineItem> QuarantineItems(Platform& platform) {
-  std::vector<QuarantineItem> items;
+QuarantineContents ReadQuarantine(Platform& platform) {
+  QuarantineContents contents;
   const CheckedFolder quarantine = OpenQuarantine(platform);
   if (!quarantine) {
-    return items;
+    contents.manifestProblem = quarantine.Problem();
+    return contents;
   }
-  for (ManifestItem& record : ManifestItems(ReadManifest(platform, quarantine.Path()))) {
+  const std::string& folder = quarantine.Path();
+  const ManifestText manifest = ReadManifest(platform, folder);
+  contents.manifestProblem = manifest.problem;
+  ManifestContents parsed = ParseManifest(manifest.text);
+  for (ManifestItem& record : parsed.items) {
     std::optional<std::string> path = platform.Utf8ToAnsi(record.path);
-    items.push_back({std::move(record), std::move(path)});
+    contents.items.push_back({std::move(record), std::move(path)});
   }
-  return items;
+  contents.damaged = std::move(parsed.damaged);
+  contents.moreDamaged = parsed.moreDamaged;
+  // With no manifest that can be read, or one with damaged lines, what the
+  // folder holds may be all there is to tell.
+  if (manifest.text.empty() || contents.Incomplete()) {
+    contents.strayItemFiles = StrayItemFiles(platform, folder, contents.items);
+  }
+  return contents;
+}
+
+std::vector<std::string> ContentsProblems(const QuarantineContents& contents) {
+  std::vector<std::string> problems;
+  if (!contents.manifestProblem.empty()) {
+    problems.push_back("the quarantine's manifest could not be read: " + contents.manifestProblem);
+  }
+  for (const DamagedLine& line : contents.damaged) {
+    problems.push_back("line " + std::to_string(line.number) +
+                       " of the quarantine's manifest is damaged" +
+                       (line.id.empty() ? std::string() : " (item " + line.id + ")") +
+                       ", nothing is done with it: " + line.reason);
+  }
+  if (contents.moreDamaged > 0) {
+    problems.push_back(std::to_string(contents.moreDamaged) +
+                       (contents.moreDamaged == 1
+                            ? " more line of the quarantine's manifest is damaged"
+                            : " more lines of the quarantine's manifest are damaged"));
+  }
+  for (const std::string& name : contents.strayItemFiles) {
+    problems.push_back("the quarantine holds the item file " + name +
+                       ", which no line of its manifest describes");
+  }
+  return problems;
+}
+
+std::vector<QuarantineItem> QuarantineItems(Platform& platform) {
+  return ReadQuarantine(platform).items;
 }
 
 RestoreOutcome RestoreItem(Platform& platform, const QuarantineItem& item, ExistingFile existing) {
@@ -159,21 +333,39 @@ RestoreOutcome RestoreItem(Platform& platform, const QuarantineItem& item, Exist
   const RestoreOutcome outcome = Restore(platform, folder, item, existing);
   const std::string& id = item.record.id;
   const std::string& path = item.record.path;
-  if (outcome.status == RestoreStatus::Restored) {
-    AppendEvent(platform, folder,
-                RestoredEvent(UtcOf(platform.Now()), id, path, outcome.replaced, outcome.verified));
-  } else if (outcome.status == RestoreStatus::Failed) {
-    AppendEvent(platform, folder,
-                RestoreFailedEvent(UtcOf(platform.Now()), id, path, outcome.reason));
+  const UtcTime now = UtcOf(platform.Now());
+  switch (outcome.status) {
+    case RestoreStatus::Restored:
+      AppendEvent(platform, folder,
+                  RestoredEvent(now, id, path, outcome.replaced, outcome.verified));
+      break;
+    case RestoreStatus::InPlace:
+      AppendEvent(platform, folder, InPlaceEvent(now, id, path));
+      break;
+    case RestoreStatus::Failed:
+      AppendEvent(platform, folder, RestoreFailedEvent(now, id, path, outcome.reason));
+      break;
+    case RestoreStatus::TargetExists:
+      break;  // nothing was done
   }
   return outcome;
 }
 
 RestoreOutcome RestoreItemById(Platform& platform, const std::string& id, ExistingFile existing) {
-  for (const QuarantineItem& item : QuarantineItems(platform)) {
+  const QuarantineContents contents = ReadQuarantine(platform);
+  for (const QuarantineItem& item : contents.items) {
     if (item.record.id == id) {
       return RestoreItem(platform, item, existing);
     }
+  }
+  for (const DamagedLine& line : contents.damaged) {
+    if (line.id == id) {
+      return Failed("line " + std::to_string(line.number) +
+                    " of the quarantine's manifest, which names it, is damaged: " + line.reason);
+    }
+  }
+  if (!contents.manifestProblem.empty()) {
+    return Failed("the quarantine's manifest cannot be read: " + contents.manifestProblem);
   }
   return Failed("the quarantine holds no item " + id);
 }
@@ -206,14 +398,24 @@ Outcome DeleteItem(Platform& platform, const QuarantineItem& item) {
   return outcome;
 }
 
+std::string UndoFileHeader() {
+  std::string header = "\xFF\xFE";
+  for (const char c : std::string_view("Windows Registry Editor Version 5.00\r\n\r\n")) {
+    header += c;
+    header += '\0';
+  }
+  return header;
+}
+
 std::vector<std::string> UndoFiles(Platform& platform) {
   std::vector<std::string> names;
   const CheckedFolder quarantine = OpenQuarantine(platform);
   if (!quarantine) {
     return names;
   }
-  for (std::string& name : platform.ListFiles(quarantine.Path())) {
-    if (name.compare(0, kUndoPrefix.size(), kUndoPrefix) == 0 && EndsWith(name, kUndoSuffix)) {
+  const std::string& folder = quarantine.Path();
+  for (std::string& name : platform.ListFiles(folder)) {
+    if (IsUndoFile(platform, folder, name)) {
       names.push_back(std::move(name));
     }
   }
@@ -291,6 +493,9 @@ Outcome ImportUndoFile(Platform& platform, const SystemPaths& paths, const std::
   HivesToLoad hives;
   if (!ReadWhole(platform, path, kLargestUndoFile, bytes, reason)) {
     outcome.reason = "the file cannot be read: " + reason;
+  } else if (!IsUndoFile(platform, folder, name)) {
+    // Looked at again: the file may have changed since it was listed.
+    outcome.reason = "it is not an undo file of the repair program";
   } else if (hives = ReadHivesToLoad(bytes); !hives.damaged.empty()) {
     outcome.reason = "the file is damaged: " + hives.damaged;
   } else {

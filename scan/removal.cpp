@@ -134,10 +134,17 @@ void DeleteWithRetries(ScanContext& context, const std::string& path) {
   }
 }
 
-// What became of the file, never claiming a deletion that did not happen.
-FileOutcome Settle(Platform& platform, const std::string& path) {
+// What became of the file, never claiming a deletion that did not happen. A
+// file is registered for deletion at the next restart once in a run: a later
+// pass that finds it still there finds it registered already.
+FileOutcome Settle(ScanContext& context, const std::string& path) {
+  Platform& platform = context.platform;
   if (!platform.FileExists(path)) {
     return FileOutcome::Deleted;
+  }
+  const FoundFile* earlier = context.Result.Find(path);
+  if (earlier != nullptr && earlier->deleteAtRestartRegistered) {
+    return FileOutcome::DeletedAtRestart;
   }
   return platform.DeleteAtRestart(path) ? FileOutcome::DeletedAtRestart : FileOutcome::DeleteByHand;
 }
@@ -205,7 +212,7 @@ void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path
   // Whatever becomes of the copy, the removal goes on exactly as it would.
   const KeptFile kept = KeepOnce(context, kind, path);
   DeleteWithRetries(context, path);
-  const FileOutcome outcome = Settle(context.platform, path);
+  const FileOutcome outcome = Settle(context, path);
   LogOutcome(context, texts, path, outcome);
   // Under the outcome it completes: the last lines of the find.
   for (const std::string& setAside : kept.setAside) {
@@ -217,6 +224,7 @@ void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path
   file.quarantineId = kept.id;
   file.sha256 = kept.sha256;
   file.quarantineFailure = kept.reason;
+  file.deleteAtRestartRegistered |= outcome == FileOutcome::DeletedAtRestart;
 }
 
 }  // namespace dizi

@@ -30,6 +30,9 @@ struct FoundFile {
   // computed.
   std::string sha256;
   std::string quarantineFailure;
+  // Its deletion at the next restart was registered in this run (once, however
+  // many passes find it).
+  bool deleteAtRestartRegistered = false;
 };
 
 // One step of the system tools fix-up and whether it did what it is for: it

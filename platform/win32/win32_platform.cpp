@@ -4,12 +4,14 @@
 
 #include <vector>
 
+#include "platform/pending_renames.h"
 #include "platform/win32/crypto_sha256.h"
 #include "platform/win32/error_text.h"
 #include "platform/win32/folder_security.h"
 #include "platform/win32/hidden_process.h"
 #include "platform/win32/kernel_functions.h"
 #include "platform/win32/move_file_over.h"
+#include "platform/win32/pending_renames_value.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/token_groups.h"
 #include "platform/win32/user_hive.h"
@@ -132,6 +134,27 @@ bool Win32Platform::DeleteAtRestart(const std::string& path) {
   return ::MoveFileExA(NameForRestart(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
+Outcome Win32Platform::CancelDeleteAtRestart(const std::string& path) {
+  // Under the name DeleteAtRestart gives it, and under the path itself, as
+  // another program may have registered it; the system converts the names
+  // of MoveFileExA with the ANSI code page.
+  std::vector<std::u16string> names;
+  for (const std::string& name : {path, NameForRestart(path)}) {
+    const int length =
+        ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+    std::u16string wide(static_cast<std::size_t>(length > 0 ? length : 0), u'\0');
+    if (length <= 0 ||
+        ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()),
+                              reinterpret_cast<wchar_t*>(wide.data()), length) != length) {
+      return LastErrorOutcome();
+    }
+    for (std::u16string& form : PendingRenameNames(wide)) {
+      names.push_back(std::move(form));
+    }
+  }
+  return CancelPendingDeletions(names);
+}
+
 std::unique_ptr<OutputFile> Win32Platform::CreateTemporaryFile(const std::string& directory) {
   return CreateTemporaryIn(directory);
 }
@@ -141,6 +164,17 @@ bool Win32Platform::MoveOver(const std::string& from, const std::string& to) {
   // the call does, so MoveFileOver refuses too, and a read-only log stays as
   // it is wherever the program runs.
   return MoveFileOver(from, to);
+}
+
+Outcome Win32Platform::MoveNew(const std::string& from, const std::string& to, bool& exists) {
+  // Without MOVEFILE_REPLACE_EXISTING the move fails when anything is at `to`.
+  if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    exists = false;
+    return Outcome{true, {}};
+  }
+  const DWORD error = ::GetLastError();
+  exists = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+  return Outcome{false, DescribeError(error).text};
 }
 
 std::string Win32Platform::ModulePath() {

@@ -26,8 +26,10 @@ class Win32Platform final : public Platform {
   bool CanOpenForReading(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   bool DeleteAtRestart(const std::string& path) override;
+  Outcome CancelDeleteAtRestart(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateTemporaryFile(const std::string& directory) override;
   bool MoveOver(const std::string& from, const std::string& to) override;
+  Outcome MoveNew(const std::string& from, const std::string& to, bool& exists) override;
   std::string ModulePath() override;
   std::string WindowsDirectory() override;
   std::string SystemDirectory() override;

@@ -30,6 +30,16 @@ std::string RandomBytes(std::size_t size, unsigned seed) {
   return bytes;
 }
 
+std::string Hex(const std::string& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (const char c : bytes) {
+    hex += kDigits[static_cast<unsigned char>(c) >> 4];
+    hex += kDigits[static_cast<unsigned char>(c) & 0xF];
+  }
+  return hex;
+}
+
 // Where the first journal entry that begins with `prefix` is; the end when none.
 std::ptrdiff_t FirstEntry(const Machine& m, const std::string& prefix) {
   const auto& entries = m.journal.Entries();
@@ -275,6 +285,9 @@ TEST(QuarantineTest, TheSameFileFoundInThreePassesIsKeptOnce) {
   ASSERT_EQ(result.found.size(), 1u);
   EXPECT_EQ(result.found[0].quarantineId, kFirstId);
   EXPECT_EQ(result.found[0].sha256, HexDigest(PortableSha256Of("still here")));
+  // Its deletion at the next restart is registered once, by the first pass.
+  EXPECT_EQ(m.journal.With("delete-at-restart "), Texts{kWinkey + " -> ok"});
+  EXPECT_EQ(m.platform.PendingRestartDeletes(), Texts{kWinkey});
 
   // A later run is another run: the file is kept anew, as a new item (here in
   // the very second of the first keep, so under the next free id).
@@ -284,6 +297,34 @@ TEST(QuarantineTest, TheSameFileFoundInThreePassesIsKeptOnce) {
   EXPECT_EQ(m.journal.With("create-new "),
             (Texts{ItemFile(kFirstId) + " -> fail", ItemFile("20240517-142301-02") + " -> ok"}));
   EXPECT_EQ(again.found.at(0).quarantineId, "20240517-142301-02");
+  // That run registers the deletion of its own find (once).
+  EXPECT_EQ(m.journal.With("delete-at-restart "), Texts{kWinkey + " -> ok"});
+}
+
+TEST(QuarantineTest, ARegistrationThatFailedIsTriedAgainByTheNextPass) {
+  Machine m;
+  m.platform.AddFile(kWinkey, "still here");
+  m.platform.HoldOpen(kWinkey, kWinkey, /*survivesKills=*/true);
+  m.platform.FailDeleteAtRestart();
+  RemoveTarget(m.context, TargetKind::Server, kWinkey);
+  RemoveTarget(m.context, TargetKind::Server, kWinkey);
+  EXPECT_EQ(m.journal.With("delete-at-restart "), Texts(2, kWinkey + " -> fail"));
+}
+
+TEST(QuarantineTest, AnItemHasItsKnownBytes) {
+  // The header, then the original masked: nine zero bytes show the mask's
+  // first nine bytes, across two of its words.
+  Machine m;
+  m.platform.AddFile("C:\\zeros.bin", std::string(9, '\0'));
+  const KeptFile kept = KeepFile(m.platform, "C:\\zeros.bin", "server");
+  EXPECT_EQ(Hex(m.platform.Content(ItemFile(kept.id))),
+            "445a54515541521a0100000000000000"
+            "3ab624e1ab749a8bac");
+  m.platform.AddFile("C:\\mz.exe", std::string("MZ\x90\x00 the original bytes, 31 of them", 35));
+  const KeptFile mz = KeepFile(m.platform, "C:\\mz.exe", "server");
+  EXPECT_EQ(Hex(m.platform.Content(ItemFile(mz.id))),
+            "445a54515541521a0100000000000000"
+            "77ecb4e18b00f2ee8cdc930d412f7961c39bcf8b5734a4d23a63a5aa1e7c5566045a3a");
 }
 
 TEST(QuarantineTest, AFileThatAppearsAgainWhereOneWasDeletedIsKeptAsANewItem) {

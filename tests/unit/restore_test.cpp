@@ -1,6 +1,8 @@
 // Putting kept files back, deleting items and importing registry undo files:
-// exact bytes or nothing, never over a file without being asked, and every
-// action in the manifest.
+// exact bytes or nothing, checked beside the path before they reach it, never
+// over a file without being asked, for good (no deletion at the next restart
+// left pending), nothing done with a manifest line that fails its checks, and
+// every action in the manifest.
 #include "quarantine/restore.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <set>
 
+#include "quarantine/folder.h"
 #include "quarantine/keep.h"
 #include "quarantine/manifest.h"
 #include "quarantine/undo_hives.h"
@@ -21,6 +24,9 @@ using Texts = std::vector<std::string>;
 
 const std::string kPath = "C:\\WINDOWS\\krt32.exe";
 const std::string kBytes = std::string("MZ\x90\x00 the original", 17);
+const std::string kTemporary = "C:\\WINDOWS\\DTL1.tmp";
+constexpr char kInUse[] =
+    "The process cannot access the file because it is being used by another process. (error 32)";
 
 // A machine whose quarantine holds kPath, kept and then deleted.
 struct KeptMachine : Machine {
@@ -33,9 +39,34 @@ struct KeptMachine : Machine {
   }
   QuarantineItem Item() { return QuarantineItems(platform).at(0); }
   std::string LastEvent() const { return ManifestLines(platform).back(); }
+  // The item's file with other content.
+  void SetItem(const std::string& content) { platform.AddFile(ItemFile(kept.id), content); }
+  std::string ItemContent() const { return platform.Content(ItemFile(kept.id)); }
+  // Where the first journal entry that begins with `prefix` is; the end when none.
+  std::ptrdiff_t Entry(const std::string& prefix) const {
+    const auto& entries = journal.Entries();
+    return std::find_if(entries.begin(), entries.end(),
+                        [&](const std::string& e) { return e.rfind(prefix, 0) == 0; }) -
+           entries.begin();
+  }
+  // Bytes written to `path`, as the journal has them.
+  std::size_t WrittenTo(const std::string& path) const {
+    std::size_t bytes = 0;
+    for (const std::string& entry : journal.With("write " + path + " ")) {
+      bytes += std::stoul(entry);
+    }
+    return bytes;
+  }
 
   KeptFile kept;
 };
+
+// An item file's content for `original`, as KeepFile writes it.
+std::string ItemOf(std::string original) {
+  ByteMask mask;
+  mask.Apply(original);
+  return std::string(kItemHeader) + original;
+}
 
 TEST(RestoreTest, AKeptFileComesBackByteForByteVerifiedAndStaysKept) {
   KeptMachine m;
@@ -54,9 +85,16 @@ TEST(RestoreTest, AKeptFileComesBackByteForByteVerifiedAndStaysKept) {
                                m.kept.id +
                                R"(","path":"C:\\WINDOWS\\krt32.exe","replaced":false,)"
                                R"("verified":true})");
-  // Written straight to its place, never over anything.
-  EXPECT_EQ(m.journal.With("create-new "), Texts{kPath + " -> ok"});
+  // Written beside its place, closed, then moved there in one step where
+  // nothing is; only then is its deletion at the next restart withdrawn.
+  EXPECT_EQ(m.journal.With("create-temporary "), Texts{"C:\\WINDOWS -> " + kTemporary});
+  EXPECT_EQ(m.journal.With("move-new "), Texts{kTemporary + " => " + kPath + " -> ok"});
+  EXPECT_TRUE(m.journal.With("create-new ").empty());
   EXPECT_TRUE(m.journal.With("replace ").empty());
+  EXPECT_LT(m.Entry("close " + kTemporary), m.Entry("move-new "));
+  EXPECT_LT(m.Entry("move-new "), m.Entry("cancel-delete-at-restart " + kPath + " -> ok"));
+  EXPECT_LT(m.Entry("cancel-delete-at-restart "), m.Entry("append "));
+  EXPECT_EQ(m.platform.FilesIn("C:\\WINDOWS"), Texts{"krt32.exe"});
 
   // An empty file too; and by id, as a run without a window asks for it.
   Machine e;
@@ -67,8 +105,86 @@ TEST(RestoreTest, AKeptFileComesBackByteForByteVerifiedAndStaysKept) {
             RestoreStatus::Restored);
   EXPECT_TRUE(e.platform.HasFile("C:\\empty.dat"));
   EXPECT_EQ(e.platform.Content("C:\\empty.dat"), "");
-  EXPECT_EQ(RestoreItemById(e.platform, "no-such-id", ExistingFile::Keep).reason,
-            "the quarantine holds no item no-such-id");
+  EXPECT_EQ(RestoreItemById(e.platform, "20240101-000000-01", ExistingFile::Keep).reason,
+            "the quarantine holds no item 20240101-000000-01");
+}
+
+TEST(RestoreTest, ARestoredFileIsNoLongerDeletedAtTheNextRestart) {
+  KeptMachine m;
+  // The scan registered the file's deletion; another program registered
+  // another file's, and the file's own under its plain name too.
+  m.platform.AddPendingRestartDelete("C:\\other\\setup.tmp");
+  m.platform.AddPendingRestartDelete(kPath);
+  m.platform.AddPendingRestartDelete("c:\\windows\\KRT32.EXE");
+  EXPECT_EQ(RestoreItem(m.platform, m.Item(), ExistingFile::Keep).status, RestoreStatus::Restored);
+  EXPECT_EQ(m.platform.PendingRestartDeletes(), Texts{"C:\\other\\setup.tmp"});
+
+  // When that cannot be withdrawn, the restore is not done: it says that the
+  // file may go again.
+  KeptMachine f;
+  f.platform.AddPendingRestartDelete(kPath);
+  f.platform.FailCancelDeleteAtRestart();
+  const RestoreOutcome outcome = RestoreItem(f.platform, f.Item(), ExistingFile::Keep);
+  EXPECT_EQ(outcome.status, RestoreStatus::Failed);
+  EXPECT_EQ(outcome.reason,
+            "it is at its path, but Windows may delete it again at the next restart: its "
+            "deletion then could not be withdrawn: Access is denied. (error 5)");
+  EXPECT_NE(f.LastEvent().find(R"("event":"restore failed")"), std::string::npos);
+  EXPECT_EQ(f.platform.PendingRestartDeletes(), Texts{kPath});
+}
+
+TEST(RestoreTest, TheOriginalThereAlreadyStaysForGood) {
+  // A file held open survived the scan, registered for deletion at restart.
+  KeptMachine m;
+  m.platform.AddFile(kPath, kBytes);
+  m.platform.HoldOpen(kPath, "C:\\WINDOWS\\holder.exe", /*survivesKills=*/true);
+  m.platform.DeleteAtRestart(kPath);
+  const RestoreOutcome outcome = RestoreItem(m.platform, m.Item(), ExistingFile::Keep);
+  EXPECT_EQ(outcome.status, RestoreStatus::InPlace);
+  EXPECT_TRUE(m.platform.PendingRestartDeletes().empty());
+  EXPECT_EQ(m.platform.Content(kPath), kBytes);
+  EXPECT_TRUE(m.journal.With("create-temporary ").empty());
+  EXPECT_EQ(m.LastEvent(), R"({"event":"in place","time":"2024-05-17T14:23:01Z","id":")" +
+                               m.kept.id + R"(","path":"C:\\WINDOWS\\krt32.exe"})");
+  EXPECT_EQ(m.Item().record.state, "restored");
+
+  // Anything else there is another file: left as it is, and its deletion too.
+  for (const std::string& other : {kBytes + "x", kBytes.substr(0, 16), std::string("MZ")}) {
+    KeptMachine o;
+    o.platform.AddFile(kPath, other);
+    o.platform.DeleteAtRestart(kPath);
+    const RestoreOutcome differs = RestoreItem(o.platform, o.Item(), ExistingFile::Keep);
+    EXPECT_EQ(differs.status, RestoreStatus::TargetExists);
+    EXPECT_EQ(differs.reason, "");
+    EXPECT_EQ(o.platform.PendingRestartDeletes(), Texts{kPath});
+    EXPECT_TRUE(o.journal.With("append ").empty());
+  }
+
+  // One that cannot be compared says why.
+  KeptMachine u;
+  u.platform.AddFile(kPath, kBytes);
+  u.platform.MarkUnreadable(kPath);
+  EXPECT_EQ(RestoreItem(u.platform, u.Item(), ExistingFile::Keep).reason,
+            std::string("it cannot be read: ") + kInUse);
+  u.platform.AddFile(kPath, kBytes);
+  u.platform.LockAgainstReading(kPath);
+  EXPECT_EQ(RestoreItem(u.platform, u.Item(), ExistingFile::Keep).reason,
+            "it cannot be read: The process cannot access the file because another process has "
+            "locked a portion of the file. (error 33)");
+  u.platform.AddFile(kPath, kBytes);
+  u.platform.FailHashing();
+  const RestoreOutcome unhashed = RestoreItem(u.platform, u.Item(), ExistingFile::Keep);
+  EXPECT_EQ(unhashed.status, RestoreStatus::TargetExists);
+  EXPECT_EQ(unhashed.reason, "its SHA-256 could not be computed");
+
+  Machine n;
+  n.platform.AddDirectory(kQuarantine);
+  n.platform.AddFile(ItemFile("20240517-142301-01"), ItemOf("abc"));
+  n.platform.AppendToFile(kManifest, KeptEvent({2024, 5, 17, 14, 23, 1}, "20240517-142301-01",
+                                               "C:\\a.exe", 3, "", "server"));
+  n.platform.AddFile("C:\\a.exe", "abc");
+  EXPECT_EQ(RestoreItemById(n.platform, "20240517-142301-01", ExistingFile::Keep).reason,
+            "no SHA-256 was recorded to compare it with");
 }
 
 TEST(RestoreTest, AFileAtThePathIsReplacedOnlyWhenAskedAndThenInOneStep) {
@@ -83,7 +199,7 @@ TEST(RestoreTest, AFileAtThePathIsReplacedOnlyWhenAskedAndThenInOneStep) {
   EXPECT_EQ(replaced.status, RestoreStatus::Restored);
   EXPECT_TRUE(replaced.replaced);
   EXPECT_EQ(m.platform.Content(kPath), kBytes);
-  EXPECT_EQ(m.journal.With("replace "), Texts{"C:\\WINDOWS\\DTL1.tmp => " + kPath + " -> ok"});
+  EXPECT_EQ(m.journal.With("replace "), Texts{kTemporary + " => " + kPath + " -> ok"});
   EXPECT_EQ(m.platform.FilesIn("C:\\WINDOWS"), Texts{"krt32.exe"});
   EXPECT_NE(m.LastEvent().find(R"("replaced":true,"verified":true)"), std::string::npos);
 
@@ -99,55 +215,244 @@ TEST(RestoreTest, AFileAtThePathIsReplacedOnlyWhenAskedAndThenInOneStep) {
   EXPECT_NE(r.LastEvent().find(R"("event":"restore failed")"), std::string::npos);
 }
 
-TEST(RestoreTest, ADamagedItemRestoresNothing) {
+TEST(RestoreTest, AFileThatAppearsBetweenTheCheckAndTheMoveIsNeverOverwritten) {
   KeptMachine m;
-  std::string item = m.platform.Content(ItemFile(m.kept.id));
-  item[item.size() - 1] ^= 1;
-  m.platform.AddFile(ItemFile(m.kept.id), item);
-  const RestoreOutcome outcome = RestoreItem(m.platform, m.Item(), ExistingFile::Keep);
-  EXPECT_EQ(outcome.status, RestoreStatus::Failed);
-  EXPECT_EQ(outcome.reason, "the kept file is damaged: its content differs from the original's");
-  EXPECT_FALSE(m.platform.HasFile(kPath));
-  EXPECT_NE(m.LastEvent().find(R"("event":"restore failed")"), std::string::npos);
-
-  // Cut short, over an existing file: that file stays as it was.
-  m.platform.AddFile(ItemFile(m.kept.id), item.substr(0, item.size() - 2));
-  m.platform.AddFile(kPath, "left as it is");
-  EXPECT_EQ(RestoreItem(m.platform, m.Item(), ExistingFile::Replace).status, RestoreStatus::Failed);
-  EXPECT_EQ(m.platform.Content(kPath), "left as it is");
+  m.platform.AppearAfterCheck(kPath, "arrived meanwhile");
+  const RestoreOutcome kept = RestoreItem(m.platform, m.Item(), ExistingFile::Keep);
+  EXPECT_EQ(kept.status, RestoreStatus::TargetExists);
+  EXPECT_EQ(m.platform.Content(kPath), "arrived meanwhile");
+  EXPECT_EQ(m.journal.With("move-new "), Texts{kTemporary + " => " + kPath + " -> fail"});
   EXPECT_EQ(m.platform.FilesIn("C:\\WINDOWS"), Texts{"krt32.exe"});
 
-  // Not an item at all.
-  m.platform.AddFile(ItemFile(m.kept.id), kBytes);
-  m.platform.Delete(kPath);
-  EXPECT_EQ(RestoreItem(m.platform, m.Item(), ExistingFile::Keep).reason,
-            "the kept file is not an item this program can read");
-  EXPECT_FALSE(m.platform.HasFile(kPath));
+  // Even when replacing was asked for: nobody was asked about that file.
+  KeptMachine r;
+  r.platform.AppearAfterCheck(kPath, "arrived meanwhile");
+  const RestoreOutcome replace = RestoreItem(r.platform, r.Item(), ExistingFile::Replace);
+  EXPECT_EQ(replace.status, RestoreStatus::Failed);
+  EXPECT_EQ(replace.reason, "a file appeared at that path meanwhile; it was left as it is");
+  EXPECT_EQ(r.platform.Content(kPath), "arrived meanwhile");
+  EXPECT_EQ(r.platform.FilesIn("C:\\WINDOWS"), Texts{"krt32.exe"});
+}
 
-  // Gone from the folder.
+TEST(RestoreTest, DamagedBytesNeverReachThePath) {
+  KeptMachine m;
+  const std::string good = m.ItemContent();
+  const auto failsWith = [&](const std::string& reason) {
+    const RestoreOutcome outcome = RestoreItem(m.platform, m.Item(), ExistingFile::Keep);
+    EXPECT_EQ(outcome.status, RestoreStatus::Failed);
+    EXPECT_EQ(outcome.reason, reason);
+    EXPECT_FALSE(m.platform.HasFile(kPath));
+    EXPECT_TRUE(m.journal.With("move-new ").empty());
+    EXPECT_TRUE(m.platform.FilesIn("C:\\WINDOWS").empty());  // the temporary file is gone
+    EXPECT_NE(m.LastEvent().find(R"("event":"restore failed")"), std::string::npos);
+    m.journal.Clear();
+  };
+
+  std::string flipped = good;
+  flipped.back() ^= 1;
+  m.SetItem(flipped);
+  failsWith("the kept file is damaged: its content differs from the original's");
+
+  m.SetItem(good.substr(0, good.size() - 2));
+  failsWith("the kept file is damaged: it holds 15 of the original's 17 bytes");
+
+  // Longer than recorded, by far: the copy stops at the first byte beyond,
+  // having written no more than the original's size beside the path.
+  m.SetItem(ItemOf(kBytes + std::string(1 << 20, 'x')));
+  failsWith("the kept file is damaged: it holds more than the original's 17 bytes");
+  m.SetItem(ItemOf(kBytes + std::string(1 << 20, 'x')));
+  RestoreItem(m.platform, m.Item(), ExistingFile::Keep);
+  const Texts temporary = m.journal.With("create-temporary C:\\WINDOWS -> ");
+  ASSERT_EQ(temporary.size(), 1u);
+  EXPECT_LE(m.WrittenTo(temporary[0]), kBytes.size());
+  m.journal.Clear();
+
+  m.SetItem(kBytes);
+  failsWith("the kept file is not an item this program can read");
+
+  m.SetItem(good);
+  m.platform.LockAgainstReading(ItemFile(m.kept.id));
+  failsWith(
+      "the kept file cannot be read: The process cannot access the file because another "
+      "process has locked a portion of the file. (error 33)");
+
+  // An item file gone already.
   m.platform.Delete(ItemFile(m.kept.id));
+  m.journal.Clear();
   EXPECT_EQ(RestoreItem(m.platform, m.Item(), ExistingFile::Keep).reason,
             "the kept file cannot be read: The system cannot find the file specified. (error 2)");
+  EXPECT_FALSE(m.platform.HasFile(kPath));
+}
+
+TEST(RestoreTest, AHashThatFailsAFullDiskOrAFailedCloseRestoreNothing) {
+  KeptMachine h;
+  h.platform.FailHashing();
+  const RestoreOutcome unhashed = RestoreItem(h.platform, h.Item(), ExistingFile::Keep);
+  EXPECT_EQ(unhashed.status, RestoreStatus::Failed);
+  EXPECT_EQ(unhashed.reason, "its SHA-256 could not be computed to check it");
+  EXPECT_FALSE(h.platform.HasFile(kPath));
+  EXPECT_TRUE(h.platform.FilesIn("C:\\WINDOWS").empty());
+
+  KeptMachine d;
+  d.platform.LimitWrites(5);
+  EXPECT_EQ(RestoreItem(d.platform, d.Item(), ExistingFile::Keep).reason,
+            "There is not enough space on the disk. (error 112)");
+  EXPECT_FALSE(d.platform.HasFile(kPath));
+  EXPECT_TRUE(d.platform.FilesIn("C:\\WINDOWS").empty());
+
+  KeptMachine c;
+  c.platform.AddFile(kPath, "stays");
+  c.platform.FailCloses();
+  EXPECT_EQ(RestoreItem(c.platform, c.Item(), ExistingFile::Replace).status, RestoreStatus::Failed);
+  EXPECT_EQ(c.platform.Content(kPath), "stays");
+  EXPECT_EQ(c.platform.FilesIn("C:\\WINDOWS"), Texts{"krt32.exe"});
 }
 
 TEST(RestoreTest, APathThisSystemCannotNameOrAMissingFolderRestoresNothing) {
   Machine m;
   m.platform.AddDirectory(kQuarantine);
-  m.platform.AddFile(ItemFile("x"), std::string(kItemHeader));
+  m.platform.AddFile(ItemFile("20240101-000000-01"), std::string(kItemHeader));
   // U+4E2D: no character of this system's code page.
-  m.platform.AppendToFile(
-      kManifest, KeptEvent({2024, 1, 1, 0, 0, 0}, "x", "C:\\\xE4\xB8\xAD\\a.exe", 0, "", "server"));
+  m.platform.AppendToFile(kManifest, KeptEvent({2024, 1, 1, 0, 0, 0}, "20240101-000000-01",
+                                               "C:\\\xE4\xB8\xAD\\a.exe", 0, "", "server"));
   const QuarantineItem item = QuarantineItems(m.platform).at(0);
   EXPECT_FALSE(item.path);
   EXPECT_EQ(RestoreItem(m.platform, item, ExistingFile::Keep).reason,
             "its path has characters this system's code page lacks");
 
   KeptMachine f;
-  f.platform.AddFile("C:\\elsewhere.txt");
   QuarantineItem moved = f.Item();
   moved.path = "C:\\No Such Folder\\krt32.exe";
   EXPECT_EQ(RestoreItem(f.platform, moved, ExistingFile::Keep).reason,
-            "The system cannot find the path specified. (error 3)");
+            "no new file can be made in C:\\No Such Folder");
+}
+
+// A quarantine with a line for each hostile shape a planted manifest could
+// have, each with an item file of real content beside it.
+struct PlantedMachine : Machine {
+  PlantedMachine() {
+    platform.AddDirectory(kQuarantine);
+    const std::string digest = HexDigest(PortableSha256Of("planted"));
+    const std::pair<std::string, std::string> lines[] = {
+        {"..\\..\\..\\users\\Public\\x", "C:\\WINDOWS\\planted.exe"},
+        {"20240517-142301-01", "C:\\windows\\system32\\drivers\\evil.sys:ads"},
+        {"20240517-142301-02", "\\\\?\\C:\\WINDOWS\\planted.exe"},
+        {"20240517-142301-03", "C:planted.exe"},
+        {"20240517-142301-04", std::string("C:\\WINDOWS\\planted.exe\0.txt", 27)},
+        {"20240517-142301-05", "C:\\WINDOWS\\..\\planted.exe"},
+        {"20240517-142301-06", "C:\\WINDOWS\\CON.exe"},
+        {"20240517-142301-07", "C:\\" + std::string(300, 'p')},
+    };
+    for (const auto& [id, path] : lines) {
+      platform.AddFile(kQuarantine + "\\" + id + ".dzq", ItemOf("planted"));
+      platform.AppendToFile(kManifest,
+                            KeptEvent({2024, 5, 17, 14, 23, 1}, id, path, 7, digest, "server"));
+    }
+    platform.AddFile("C:\\users\\Public\\x.dzq", ItemOf("planted"));
+    journal.Clear();
+  }
+};
+
+TEST(RestoreTest, ManifestLinesThatFailTheirChecksAreReportedAndNeverActedOn) {
+  PlantedMachine m;
+  const QuarantineContents contents = ReadQuarantine(m.platform);
+  EXPECT_TRUE(contents.items.empty());
+  std::vector<std::pair<std::size_t, std::string>> damaged;
+  for (const DamagedLine& line : contents.damaged) {
+    damaged.emplace_back(line.number, line.reason);
+  }
+  EXPECT_EQ(damaged, (std::vector<std::pair<std::size_t, std::string>>{
+                         {1, "its id is not one this program gives"},
+                         {2, "its path names a stream of a file (a colon after the drive's)"},
+                         {3,
+                          "its path is not a full path on a drive (C:\\...) or a network share "
+                          "(\\\\server\\share\\...)"},
+                         {4,
+                          "its path is not a full path on a drive (C:\\...) or a network share "
+                          "(\\\\server\\share\\...)"},
+                         {5, "its path holds a null character"},
+                         {6, "its path has a . or .. part"},
+                         {7,
+                          "its path names a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to "
+                          "LPT9, CONIN$ or CONOUT$)"},
+                         {8, "its path is longer than the 259 characters Windows allows"},
+                     }));
+  EXPECT_EQ(contents.damaged[1].id, "20240517-142301-01");
+  EXPECT_EQ(contents.strayItemFiles.size(), 7u);  // all but the one named outside the folder
+  EXPECT_TRUE(contents.Incomplete());
+
+  EXPECT_TRUE(RestoreAllItems(m.platform, ExistingFile::Replace).empty());
+  EXPECT_EQ(RestoreItemById(m.platform, "20240517-142301-01", ExistingFile::Replace).reason,
+            "line 2 of the quarantine's manifest, which names it, is damaged: its path names a "
+            "stream of a file (a colon after the drive's)");
+  // Nothing was read but the manifest, nothing written, moved or deleted.
+  EXPECT_EQ(m.journal.With("open-read "), Texts(3, kManifest + " -> ok"));
+  for (const char* effect : {"create-", "move-", "replace ", "delete ", "write ", "cancel-"}) {
+    SCOPED_TRACE(effect);
+    EXPECT_TRUE(m.journal.With(effect).empty());
+  }
+  EXPECT_FALSE(m.platform.HasFile("C:\\WINDOWS\\planted.exe"));
+  EXPECT_FALSE(m.platform.HasFile("C:\\windows\\system32\\drivers\\evil.sys"));
+}
+
+TEST(RestoreTest, AManifestThatCannotBeReadIsSaidWithTheItemFilesFound) {
+  KeptMachine m;
+  m.platform.MarkUnreadable(kManifest);
+  QuarantineContents contents = ReadQuarantine(m.platform);
+  EXPECT_TRUE(contents.items.empty());
+  EXPECT_EQ(contents.manifestProblem, kInUse);
+  EXPECT_EQ(contents.strayItemFiles, Texts{m.kept.id + ".dzq"});
+  EXPECT_EQ(ContentsProblems(contents),
+            (Texts{std::string("the quarantine's manifest could not be read: ") + kInUse,
+                   "the quarantine holds the item file " + m.kept.id +
+                       ".dzq, which no line of its manifest describes"}));
+  EXPECT_EQ(RestoreItemById(m.platform, m.kept.id, ExistingFile::Keep).reason,
+            std::string("the quarantine's manifest cannot be read: ") + kInUse);
+
+  // One that opens but fails while it is read.
+  KeptMachine l;
+  l.platform.LockAgainstReading(kManifest);
+  contents = ReadQuarantine(l.platform);
+  EXPECT_TRUE(contents.items.empty());
+  EXPECT_NE(contents.manifestProblem.find("(error 33)"), std::string::npos);
+
+  // None at all, with an item file left: nothing is said of a manifest, the
+  // file is listed.
+  KeptMachine g;
+  g.platform.Delete(kManifest);
+  contents = ReadQuarantine(g.platform);
+  EXPECT_EQ(contents.manifestProblem, "");
+  EXPECT_EQ(contents.strayItemFiles, Texts{g.kept.id + ".dzq"});
+
+  // Neither manifest nor items: nothing to tell.
+  Machine e;
+  contents = ReadQuarantine(e.platform);
+  EXPECT_FALSE(contents.Incomplete());
+  EXPECT_TRUE(ContentsProblems(contents).empty());
+
+  // A manifest whose lines are all in order: its stray files are not looked for.
+  KeptMachine s;
+  s.platform.AddFile(ItemFile("20240517-142301-77"), "left by a failed clean-up");
+  EXPECT_FALSE(ReadQuarantine(s.platform).Incomplete());
+  // With a damaged line they are: those no item names, and nothing else.
+  s.platform.AppendToFile(kManifest, "garbage\n");
+  s.platform.AddFile(kQuarantine + "\\.dzq", "");
+  s.platform.AddFile(kQuarantine + "\\notes.txt", "");
+  contents = ReadQuarantine(s.platform);
+  EXPECT_EQ(contents.items.size(), 1u);
+  EXPECT_EQ(contents.strayItemFiles, Texts{"20240517-142301-77.dzq"});
+}
+
+TEST(RestoreTest, AManifestTooLargeToBeOneIsNotRead) {
+  Machine m;
+  m.platform.AddFile(kManifest, std::string(kLargestManifest, '\n'));
+  ManifestText read = ReadManifest(m.platform, kQuarantine);
+  EXPECT_EQ(read.problem, "");
+  EXPECT_EQ(read.text.size(), kLargestManifest);
+  m.platform.AppendToFile(kManifest, "\n");
+  read = ReadManifest(m.platform, kQuarantine);
+  EXPECT_EQ(read.problem, "it is larger than 64 MB");
+  EXPECT_EQ(read.text, "");
 }
 
 TEST(RestoreTest, EveryItemCanBeRestoredWithoutAWindow) {
@@ -159,7 +464,7 @@ TEST(RestoreTest, EveryItemCanBeRestoredWithoutAWindow) {
   EXPECT_EQ(restored[0].id, m.kept.id);
   EXPECT_EQ(restored[0].outcome.status, RestoreStatus::Restored);
   EXPECT_EQ(restored[1].id, second.id);
-  EXPECT_EQ(restored[1].outcome.status, RestoreStatus::TargetExists);  // never deleted
+  EXPECT_EQ(restored[1].outcome.status, RestoreStatus::InPlace);  // never deleted
   EXPECT_EQ(m.platform.Content(kPath), kBytes);
 }
 
@@ -178,6 +483,56 @@ TEST(RestoreTest, DeletingAnItemRemovesItForGoodAndSaysWhenItCannot) {
   EXPECT_EQ(refused.reason, "the kept file " + ItemFile(r.kept.id) + " cannot be deleted");
   EXPECT_EQ(QuarantineItems(r.platform).size(), 1u);
   EXPECT_NE(r.LastEvent().find(R"("event":"delete failed")"), std::string::npos);
+
+  // An item file gone already is deleted as far as anyone can tell.
+  KeptMachine g;
+  const QuarantineItem item = g.Item();
+  g.platform.Delete(ItemFile(g.kept.id));
+  EXPECT_TRUE(DeleteItem(g.platform, item));
+  EXPECT_TRUE(QuarantineItems(g.platform).empty());
+}
+
+TEST(RestoreTest, OnlyTheRepairProgramsUndoFilesAreOfferedForImport) {
+  Machine m;
+  const std::string header = UndoFileHeader();
+  EXPECT_EQ(header.size(), 2u + 2 * 40);
+  EXPECT_EQ(header.substr(0, 8), std::string("\xFF\xFEW\0i\0n\0", 8));
+  EXPECT_EQ(header.substr(header.size() - 8), std::string("\r\0\n\0\r\0\n\0", 8));
+  for (const char* name :
+       {"registry-undo-20240517-142301-64-bit-view.reg", "registry-undo-20240517-142301.reg",
+        "registry-undo-20240101-000000.reg", "registry-undo-20240101-000000-02.reg",
+        "registry-undo-20240101-000000-02-64-bit-view.reg", "registry-undo-20991231-235959-99.reg",
+        // Not a name the repair program gives.
+        "registry-undo-.reg", "registry-undo-2024.reg", "registry-undo-20240517-1423011.reg",
+        "registry-undo-20240517-142301-2.reg", "registry-undo-20240517-142301-64-bit-view.reg.reg",
+        "registry-undo-20240517-142301-x.reg", "registry-undo-20240517_142301.reg",
+        "registry-undo-2024O517-142301.reg", "registry-undo-20240517-1423:1.reg",
+        "registry-undo-20240517-142301-x2.reg", "registry-undo-20240517-142301-/2.reg",
+        "registry-undo-20240517-142301-64-bit-view-64-bit-view.reg", "other.reg",
+        "registry-undo-20240517-142301.REG.txt", "manifest.jsonl", "20240517-142301-01.dzq"}) {
+    m.platform.AddFile(kQuarantine + "\\" + name, header + "[HKEY_LOCAL_MACHINE\\x]\r\n");
+  }
+  // The repair program's names, not its content.
+  const std::string other = kQuarantine + "\\registry-undo-20240202-000000";
+  m.platform.AddFile(other + ".reg", "Windows Registry Editor Version 5.00\r\n\r\n");
+  m.platform.AddFile(other + "-02.reg", header.substr(0, header.size() - 2));
+  m.platform.AddFile(other + "-03.reg", "");
+  m.platform.AddFile(other + "-04.reg", header);
+  m.platform.MarkUnreadable(other + "-04.reg");
+  const Texts files = UndoFiles(m.platform);
+  EXPECT_EQ(files,
+            (Texts{"registry-undo-20240101-000000-02-64-bit-view.reg",
+                   "registry-undo-20240101-000000-02.reg", "registry-undo-20240101-000000.reg",
+                   "registry-undo-20240517-142301-64-bit-view.reg",
+                   "registry-undo-20240517-142301.reg", "registry-undo-20991231-235959-99.reg"}));
+
+  // Looked at again when imported: a file changed since it was listed is not.
+  m.platform.AddFile(kQuarantine + "\\" + files[2], "REGEDIT4\r\n");
+  m.journal.Clear();
+  EXPECT_EQ(ImportUndoFile(m.platform, m.paths, files[2]).reason,
+            "it is not an undo file of the repair program");
+  EXPECT_TRUE(m.Started().empty());
+  EXPECT_NE(ManifestLines(m.platform).back().find(R"("event":"import failed")"), std::string::npos);
 }
 
 // An undo file's bytes as the repair program writes them: UTF-16LE with its
@@ -208,10 +563,6 @@ TEST(RestoreTest, UndoFilesAreImportedIntoTheViewTheyAreFor) {
     m.platform.AddFile(kQuarantine + "\\" + name, UndoBytes(kUndoHeader));
   }
   const Texts files = UndoFiles(m.platform);
-  EXPECT_EQ(files, (Texts{"registry-undo-20240101-000000.reg",
-                          "registry-undo-20240517-142301-64-bit-view.reg",
-                          "registry-undo-20240517-142301.reg"}));
-
   m.journal.Clear();
   EXPECT_TRUE(ImportUndoFile(m.platform, m.paths, files[2]));
   EXPECT_TRUE(ImportUndoFile(m.platform, m.paths, files[1]));

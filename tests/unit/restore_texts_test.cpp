@@ -31,5 +31,29 @@ TEST(RestoreTextsTest, APathTheSystemCannotNameIsShownWithQuestionMarks) {
   EXPECT_EQ(ShownPath(item), "C:\\?\\caf?.exe");
 }
 
+TEST(RestoreTextsTest, WhatARestoreDidIsToldOnePerOutcome) {
+  const QuarantineItem item = Item("C:\\WINDOWS\\krt32.exe", 1, "deleted");
+  RestoreOutcome outcome;
+  outcome.status = RestoreStatus::Restored;
+  outcome.verified = true;
+  EXPECT_EQ(RestoreReport(item, outcome),
+            "C:\\WINDOWS\\krt32.exe has been restored; its SHA-256 matches the kept file's.");
+  outcome.verified = false;
+  EXPECT_EQ(RestoreReport(item, outcome),
+            "C:\\WINDOWS\\krt32.exe has been restored; no SHA-256 was recorded to check it "
+            "against, its size matches.");
+  outcome.status = RestoreStatus::InPlace;
+  EXPECT_EQ(RestoreReport(item, outcome),
+            "C:\\WINDOWS\\krt32.exe is in place already: the file there has the kept file's "
+            "SHA-256, and stays.");
+  outcome.status = RestoreStatus::Failed;
+  outcome.reason = "the kept file is damaged: it holds 3 of the original's 4 bytes";
+  EXPECT_EQ(RestoreReport(item, outcome),
+            "C:\\WINDOWS\\krt32.exe could not be restored: the kept file is damaged: it holds "
+            "3 of the original's 4 bytes.");
+  EXPECT_EQ(ProblemRow("line 2 of the quarantine's manifest is damaged"),
+            "(line 2 of the quarantine's manifest is damaged)");
+}
+
 }  // namespace
 }  // namespace dizi

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "quarantine/keep.h"
+#include "quarantine/manifest.h"
 #include "quarantine_files.h"
 #include "test_machine.h"
 
@@ -67,6 +68,123 @@ TEST(SilentRestoreTest, AnotherFileInThePlaceIsNeverOverwritten) {
   EXPECT_EQ(m.platform.Content(kDownloader), "downloader bytes");
 }
 
+TEST(SilentRestoreTest, AHeldFileStillThereStaysForGoodAndOtherDeletionsStayPending) {
+  TwoKept m;
+  // The server file survived the scan, held open, its deletion registered.
+  m.platform.AddFile(kServer, std::string("MZ\x90\x00 server", 10));
+  m.platform.DeleteAtRestart(kServer);
+  m.platform.AddPendingRestartDelete("C:\\setup\\leftover.tmp");
+  const RestoreRun run = RestoreSilently(m.platform, std::nullopt);
+  EXPECT_EQ(run.exitCode, kExitRestored);
+  EXPECT_EQ(run.lines, (Texts{"already in place " + m.server.id + ": " + kServer,
+                              "restored " + m.downloader.id + ": " + kDownloader}));
+  EXPECT_EQ(m.platform.PendingRestartDeletes(), Texts{"C:\\setup\\leftover.tmp"});
+
+  // Said to be in place only once nothing will delete it.
+  TwoKept f;
+  f.platform.AddFile(kServer, std::string("MZ\x90\x00 server", 10));
+  f.platform.DeleteAtRestart(kServer);
+  f.platform.FailCancelDeleteAtRestart();
+  const RestoreRun failed = RestoreSilently(f.platform, f.server.id);
+  EXPECT_EQ(failed.exitCode, kExitNotRestored);
+  EXPECT_EQ(failed.lines,
+            Texts{"not restored " + f.server.id +
+                  ": it is at its path, but Windows may delete it again at the next restart: its "
+                  "deletion then could not be withdrawn: Access is denied. (error 5)"});
+
+  // A file there that cannot be read cannot be told apart from another's.
+  TwoKept u;
+  u.platform.AddFile(kServer, std::string("MZ\x90\x00 server", 10));
+  u.platform.MarkUnreadable(kServer);
+  EXPECT_EQ(RestoreSilently(u.platform, u.server.id).lines,
+            Texts{"not restored " + u.server.id + ": another file is at " + kServer +
+                  ", which cannot be compared with it: it cannot be read: The process cannot "
+                  "access the file because it is being used by another process. (error 32) (it "
+                  "was left as it is)"});
+}
+
+TEST(SilentRestoreTest, AManifestThatCannotBeReadIsSaidAndTheItemsFoundListed) {
+  const std::string kUnreadable =
+      "the quarantine's manifest could not be read: The process cannot access the file because "
+      "it is being used by another process. (error 32)";
+  TwoKept m;
+  m.platform.MarkUnreadable(kManifest);
+  RestoreRun run = RestoreSilently(m.platform, std::nullopt);
+  EXPECT_EQ(run.exitCode, kExitNotRestored);
+  EXPECT_EQ(run.lines, (Texts{kUnreadable,
+                              "the quarantine holds the item file " + m.server.id +
+                                  ".dzq, which no line of its manifest describes",
+                              "the quarantine holds the item file " + m.downloader.id +
+                                  ".dzq, which no line of its manifest describes"}));
+  EXPECT_FALSE(m.platform.HasFile(kServer));
+  // Asked for one item: whether it is there cannot be told either.
+  run = RestoreSilently(m.platform, m.server.id);
+  EXPECT_EQ(run.exitCode, kExitNotRestored);
+  EXPECT_EQ(run.lines.at(0), kUnreadable);
+
+  // Unreadable with nothing kept is still not "nothing to restore".
+  Machine e;
+  e.platform.AddFile(kManifest, "");
+  e.platform.MarkUnreadable(kManifest);
+  run = RestoreSilently(e.platform, std::nullopt);
+  EXPECT_EQ(run.exitCode, kExitNotRestored);
+  EXPECT_EQ(run.lines, Texts{kUnreadable});
+}
+
+TEST(SilentRestoreTest, DamagedLinesAreListedAndTheRestIsRestored) {
+  TwoKept m;
+  m.platform.AppendToFile(kManifest, "{\"event\":\"kept\",\"id\":\"20240517-142301-09\",\"ti");
+  m.platform.AppendToFile(kManifest, "\n");
+  m.platform.AppendToFile(kManifest, KeptEvent({2024, 5, 17, 14, 23, 1}, "20240517-142301-10",
+                                               "C:\\WINDOWS\\x.sys:ads", 1, "", "server"));
+  RestoreRun run = RestoreSilently(m.platform, std::nullopt);
+  EXPECT_EQ(run.exitCode, kExitNotRestored);
+  EXPECT_EQ(run.lines,
+            (Texts{"restored " + m.server.id + ": " + kServer,
+                   "restored " + m.downloader.id + ": " + kDownloader,
+                   "line 3 of the quarantine's manifest is damaged, nothing is done with it: it is "
+                   "not one JSON object in UTF-8 on one line (cut short, say)",
+                   "line 4 of the quarantine's manifest is damaged (item 20240517-142301-10), "
+                   "nothing is done with it: its path names a stream of a file (a colon after "
+                   "the drive's)"}));
+  EXPECT_FALSE(m.platform.HasFile("C:\\WINDOWS\\x.sys"));
+
+  // By id: an item in order is restored as ever; the damaged one says why.
+  TwoKept i;
+  i.platform.AppendToFile(kManifest, KeptEvent({2024, 5, 17, 14, 23, 1}, "20240517-142301-10",
+                                               "C:\\WINDOWS\\x.sys:ads", 1, "", "server"));
+  run = RestoreSilently(i.platform, i.downloader.id);
+  EXPECT_EQ(run.exitCode, kExitRestored);
+  EXPECT_EQ(run.lines, Texts{"restored " + i.downloader.id + ": " + kDownloader});
+  run = RestoreSilently(i.platform, std::string("20240517-142301-10"));
+  EXPECT_EQ(run.exitCode, kExitNotRestored);
+  EXPECT_EQ(run.lines.size(), 1u);
+  run = RestoreSilently(i.platform, std::string("20240517-142301-11"));
+  EXPECT_EQ(run.exitCode, kExitNoSuchItem);
+
+  // More damaged lines than are told: the rest are counted, and any id may
+  // be among them.
+  for (int line = 0; line < 105; ++line) {
+    i.platform.AppendToFile(kManifest, "garbage\n");
+  }
+  run = RestoreSilently(i.platform, std::nullopt);
+  EXPECT_EQ(run.exitCode, kExitNotRestored);
+  EXPECT_EQ(run.lines.back(), "6 more lines of the quarantine's manifest are damaged");
+  EXPECT_EQ(run.lines.size(), 2u + 100u + 1u);
+  EXPECT_EQ(RestoreSilently(i.platform, std::string("20240517-142301-11")).exitCode,
+            kExitNotRestored);
+
+  // One more than are told.
+  Machine one;
+  one.platform.AddDirectory(kQuarantine);
+  for (std::size_t line = 0; line <= kMostDamagedLinesTold; ++line) {
+    one.platform.AppendToFile(kManifest, "garbage\n");
+  }
+  run = RestoreSilently(one.platform, std::string("20240517-142301-11"));
+  EXPECT_EQ(run.exitCode, kExitNotRestored);
+  EXPECT_EQ(run.lines.back(), "1 more line of the quarantine's manifest is damaged");
+}
+
 TEST(SilentRestoreTest, AnUnknownIdAnEmptyQuarantineAndMissingRightsDoNothing) {
   TwoKept m;
   RestoreRun run = RestoreSilently(m.platform, std::string("20240101-000000-01"));
@@ -83,6 +201,18 @@ TEST(SilentRestoreTest, AnUnknownIdAnEmptyQuarantineAndMissingRightsDoNothing) {
   run = RestoreSilently(empty.platform, std::nullopt);
   EXPECT_EQ(run.exitCode, kExitRestored);
   EXPECT_EQ(run.lines, Texts{"the quarantine holds nothing to restore"});
+
+  // No manifest, but an item file: something kept cannot be restored.
+  Machine stray;
+  stray.platform.AddFile(ItemFile("20240517-142301-01"), std::string(kItemHeader));
+  run = RestoreSilently(stray.platform, std::nullopt);
+  EXPECT_EQ(run.exitCode, kExitNotRestored);
+  EXPECT_EQ(run.lines, Texts{"the quarantine holds the item file 20240517-142301-01.dzq, which no "
+                             "line of its manifest describes"});
+  EXPECT_EQ(RestoreSilently(stray.platform, std::string("20240517-142301-01")).exitCode,
+            kExitNotRestored);
+  EXPECT_EQ(RestoreSilently(stray.platform, std::string("20240517-142301-02")).exitCode,
+            kExitNoSuchItem);
 }
 
 // A quarantine folder that passed into other hands: its owner is a user.

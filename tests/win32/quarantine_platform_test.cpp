@@ -4,6 +4,7 @@
 // After windows.h, which it needs.
 #include <sddl.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -253,9 +254,141 @@ TEST_CASE(AFileIsKeptInTheCommonApplicationDataAndRestoredByteForByte) {
   CHECK(restored.status == RestoreStatus::Restored);
   CHECK(restored.verified);
   CHECK(ReadText(path) == bytes);
+  // Its very bytes there: in place already.
+  CHECK(RestoreItemById(platform, kept.id, ExistingFile::Keep).status == RestoreStatus::InPlace);
+  WriteText(path, "another file");
   CHECK(RestoreItemById(platform, kept.id, ExistingFile::Keep).status ==
         RestoreStatus::TargetExists);
   CHECK(platform.CommonAppDataDirectory().size() > 3);
+}
+
+// --- The list of what to do at the next restart --------------------------
+
+constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
+
+// A name in UTF-16 LE with its null.
+std::string Name(const std::string& ascii) {
+  std::string bytes;
+  for (const char c : ascii) {
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes + std::string(2, '\0');
+}
+
+// The value's data, and its type in `type`; nothing when there is no value.
+std::optional<std::string> PendingRenames(DWORD& type) {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) !=
+      ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  const ScopedRegistryKey held{key};
+  DWORD size = 0;
+  if (::RegQueryValueExW(key, kPendingRenames, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  std::string data(size, '\0');
+  if (::RegQueryValueExW(key, kPendingRenames, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  data.resize(size);
+  return data;
+}
+
+std::optional<std::string> PendingRenames() {
+  DWORD type = 0;
+  return PendingRenames(type);
+}
+
+void SetPendingRenames(const std::string& data) {
+  HKEY key = nullptr;
+  ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key);
+  const ScopedRegistryKey held{key};
+  ::RegSetValueExW(key, kPendingRenames, 0, REG_MULTI_SZ,
+                   reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+}
+
+void ClearPendingRenames() {
+  HKEY key = nullptr;
+  ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key);
+  const ScopedRegistryKey held{key};
+  ::RegDeleteValueW(key, kPendingRenames);
+}
+
+TEST_CASE(ARestoredFilesPendingDeletionsAreWithdrawnAndNothingElse) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  const std::string path = folder / "held.exe";
+  WriteText(path, "MZ");
+  std::string lower = path;
+  for (char& c : lower) {
+    c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
+  }
+  const std::string others = Name("\\??\\C:\\setup.tmp") + Name("") + Name("\\??\\C:\\old.dll") +
+                             Name("\\??\\C:\\new.dll") + Name("\\??\\" + path) +
+                             Name("\\??\\C:\\moved.exe");
+  SetPendingRenames(Name("\\??\\" + path) + Name("") + others + Name(lower) + Name("") + Name("") +
+                    "\x41");
+  const Outcome cancelled = platform.CancelDeleteAtRestart(path);
+  CHECK_EQ(cancelled.reason, std::string());
+  DWORD type = 0;
+  CHECK(PendingRenames(type) == others + Name("") + "\x41");
+  CHECK_EQ(type, DWORD{REG_MULTI_SZ});
+
+  // The system's own registration, and withdrawing it.
+  SetPendingRenames(others + Name(""));
+  CHECK(platform.DeleteAtRestart(path));
+  CHECK(PendingRenames() != others + Name(""));
+  CHECK(platform.CancelDeleteAtRestart(path).ok);
+  CHECK(PendingRenames() == others + Name(""));
+
+  // Nothing left to do: no list at all. No list: nothing to withdraw.
+  SetPendingRenames(Name("\\??\\" + path) + Name("") + Name(""));
+  CHECK(platform.CancelDeleteAtRestart(path).ok);
+  CHECK(!PendingRenames());
+  CHECK(platform.CancelDeleteAtRestart(path).ok);
+  CHECK(Exists(path));
+}
+
+TEST_CASE(AHeldFileKeptAndRestoredInPlaceIsNoLongerDeletedAtRestart) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  const std::string path = folder / "winkey.dll";
+  WriteText(path, "held open");
+  const KeptFile kept = KeepFile(platform, path, "server");
+  ClearPendingRenames();
+  CHECK(platform.DeleteAtRestart(path));
+  CHECK(PendingRenames().has_value());
+  CHECK(RestoreItemById(platform, kept.id, ExistingFile::Keep).status == RestoreStatus::InPlace);
+  CHECK(!PendingRenames());
+}
+
+TEST_CASE(AMoveToANewNameNeverReplaces) {
+  Win32Platform platform;
+  ScratchFolder folder;
+  WriteText(folder / "new", "restored");
+  WriteText(folder / "there", "someone's");
+  bool exists = false;
+  const Outcome refused = platform.MoveNew(folder / "new", folder / "there", exists);
+  CHECK(!refused.ok);
+  CHECK(exists);
+  CHECK(refused.reason.find("(error ") != std::string::npos);
+  CHECK_EQ(ReadText(folder / "there"), std::string("someone's"));
+  CHECK_EQ(ReadText(folder / "new"), std::string("restored"));
+
+  const Outcome moved = platform.MoveNew(folder / "new", folder / "free", exists);
+  CHECK(moved.ok);
+  CHECK(!exists);
+  CHECK_EQ(ReadText(folder / "free"), std::string("restored"));
+  CHECK(!Exists(folder / "new"));
+
+  const Outcome missing = platform.MoveNew(folder / "free", folder / "missing\\x", exists);
+  CHECK(!missing.ok);
+  CHECK(!exists);
+  CHECK(Exists(folder / "free"));
 }
 
 }  // namespace
