@@ -179,6 +179,39 @@ class FakePlatform : public Platform {
   // The inverse of AnsiToUtf8 (Windows-1252).
   std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
 
+  // --- Runs that leave a trace ------------------------------------------------
+  // One entry the program wrote to the event log.
+  struct Event {
+    std::string source;
+    EventKind kind;
+    unsigned id;
+    std::vector<std::string> texts;
+  };
+  // Setting up: a 64-bit Windows, whose folder for 32-bit programs is
+  // "<Windows>\SysWOW64"; writes to the registry or the event log that fail;
+  // whether a program started at the next sign-in gets the program's rights
+  // (it does unless told otherwise). RandomNumber gives `first`, then each
+  // next number one more.
+  void SetWow64(bool wow64) { wow64_ = wow64; }
+  void FailRegistryWrites() { registryFails_ = true; }
+  void FailEvents() { eventsFail_ = true; }
+  void SetSignInGetsTheseRights(bool gets) { signInGetsRights_ = gets; }
+  void SetRandomNumbers(std::uint32_t first) { nextRandom_ = first; }
+  // Reading the outcome: a value written (nothing when none was), and the
+  // event log's entries in order.
+  std::optional<RegistryValue> RegistryValueOf(RegistryRoot root, const std::string& key,
+                                               const std::string& name) const;
+  const std::vector<Event>& Events() const { return events_; }
+
+  std::uint32_t RandomNumber() override;
+  bool Is64BitWindows() override { return wow64_; }
+  std::string RealPath(const std::string& path) override;
+  Outcome SetRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
+                           const RegistryValue& value) override;
+  Outcome WriteEvent(const std::string& source, EventKind kind, unsigned id,
+                     const std::vector<std::string>& texts) override;
+  bool SignInGetsTheseRights() override { return signInGetsRights_; }
+
  private:
   class FakeOutputFile;
   class FakeLockedFile;
@@ -252,6 +285,13 @@ class FakePlatform : public Platform {
   std::map<std::string, FolderState> folderStates_;  // folded paths
   std::map<std::string, unsigned long> exitCodes_;   // folded application paths
   std::map<std::string, std::string> outputs_;       // folded application paths
+  bool wow64_ = false;
+  bool registryFails_ = false;
+  bool eventsFail_ = false;
+  bool signInGetsRights_ = true;
+  std::uint32_t nextRandom_ = 0x00a1b2c3;
+  std::map<std::string, RegistryValue> registry_;  // folded "root\key\name"
+  std::vector<Event> events_;
 };
 
 }  // namespace dizi
