@@ -1,9 +1,9 @@
 #include "log/log_file.h"
 
 #include "log/activity_log.h"
+#include "places/system_paths.h"
 #include "platform/file_in_one_step.h"
 #include "platform/platform.h"
-#include "places/system_paths.h"
 
 namespace dizi {
 
@@ -15,7 +15,9 @@ constexpr char kSavingErrorText[] =
     "distribution";
 constexpr char kSavingErrorCaption[] = "Saving Error";
 
-std::string Content(const ActivityLog& log) {
+}  // namespace
+
+std::string LogFileText(const ActivityLog& log) {
   std::string content;
   for (const std::string& line : log.Lines()) {
     content += line;
@@ -24,14 +26,12 @@ std::string Content(const ActivityLog& log) {
   return content;
 }
 
-}  // namespace
-
 std::string LogFilePath(const SystemPaths& paths) {
   return ProgramDir(paths) + "\\DiziTarvix_Log.txt";
 }
 
 bool SaveLogFile(Platform& platform, const SystemPaths& paths, const ActivityLog& log) {
-  if (!ReplaceInOneStep(platform, ProgramDir(paths), LogFilePath(paths), Content(log))) {
+  if (!ReplaceInOneStep(platform, ProgramDir(paths), LogFilePath(paths), LogFileText(log))) {
     platform.ShowMessage(kSavingErrorText, kSavingErrorCaption, BoxIcon::Error);
     return false;
   }

@@ -19,6 +19,10 @@ struct SystemPaths {
   // checks made them; empty for the files beside the program.
   std::string KillToolCopy;
   std::string RepairProgramCopy;
+  // The program's own verified copy there, with the read-me and the clean
+  // msconfig.exe beside it, which a scan after the restart starts; empty
+  // when none could be made.
+  std::string ProgramCopy;
 };
 
 // Fills every text from the platform's module path and directories.

@@ -322,7 +322,10 @@ bool FakePlatform::Launch(const Command& command) {
                            command.commandLine);
   }
   journal_.Add("start " + command.commandLine);
-  if (!Find(command.application)) {
+  if (!Find(command.application) ||
+      std::any_of(failedStarts_.begin(), failedStarts_.end(), [&](const std::string& failed) {
+        return Fold(failed) == Fold(command.application);
+      })) {
     return false;
   }
   EndProcessesSelectedBy(command);

@@ -62,6 +62,9 @@ class FakePlatform : public Platform {
   // Programs started from `application` keep running until something ends
   // them: they outlast every wait.
   void KeepRunning(const std::string& application) { keptRunning_.push_back(application); }
+  // Programs started from `application` cannot be created, though the file
+  // is there (the system refuses, say).
+  void FailStarts(const std::string& application) { failedStarts_.push_back(application); }
   // Requests to delete at the next restart fail.
   void FailDeleteAtRestart() { deleteAtRestartFails_ = true; }
   // Writing stops once this many more bytes have been written (a full disk).
@@ -262,8 +265,9 @@ class FakePlatform : public Platform {
   std::map<std::string, File> files_;        // keyed by the folded path
   std::map<std::string, bool> directories_;  // folded path -> read-only
   std::vector<std::string> pendingDeletes_;
-  std::vector<std::string> processes_;    // image files of the running processes
-  std::vector<std::string> keptRunning_;  // programs that outlast every wait
+  std::vector<std::string> processes_;     // image files of the running processes
+  std::vector<std::string> keptRunning_;   // programs that outlast every wait
+  std::vector<std::string> failedStarts_;  // programs that cannot be created
   bool restartAfterAborts_ = false;
   bool abortInFlight_ = false;
   std::string modulePath_ = "C:\\Tools\\DiziTarvix.exe";
