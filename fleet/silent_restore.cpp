@@ -1,6 +1,7 @@
 #include "fleet/silent_restore.h"
 
 #include "platform/platform.h"
+#include "quarantine/folder.h"
 #include "quarantine/restore.h"
 #include "report/exit_code.h"
 
@@ -68,6 +69,21 @@ RestoreRun RestoreSilently(Platform& platform, const std::optional<std::string>&
     run.lines.push_back(
         "nothing restored: restoring needs administrator rights (elevated) or SYSTEM");
     return run;
+  }
+  {
+    // Checked (and, where it failed its check, set aside) before anything in
+    // it is read: what was set aside is said, and a quarantine that cannot be
+    // used restores nothing and says why.
+    const CheckedFolder quarantine = OpenQuarantine(platform);
+    for (const std::string& line : quarantine.SetAside()) {
+      run.lines.push_back(line + ".");
+    }
+    if (!quarantine) {
+      run.exitCode = kExitNotRestored;
+      run.lines.push_back("nothing restored: the quarantine cannot be used: " +
+                          quarantine.Problem());
+      return run;
+    }
   }
   bool everyOne = true;
   bool any = false;

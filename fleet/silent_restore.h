@@ -25,7 +25,9 @@ struct RestoreRun {
 // never over a file that is there: a file at the original's path with the
 // item's very bytes counts as put back already, any other stays as it is and
 // the item is not restored. Every restore is noted in the quarantine's
-// manifest. Without administrator rights nothing is done (exit code 4).
+// manifest. Without administrator rights nothing is done (exit code 4). A
+// quarantine folder that failed its check is set aside first, and said so;
+// one that cannot be used restores nothing (exit code 3) and says why.
 RestoreRun RestoreSilently(Platform& platform, const std::optional<std::string>& id);
 
 }  // namespace dizi

@@ -95,10 +95,12 @@ class DataTreeWalk {
     for (int attempt = 0; attempt < 2; ++attempt) {
       FolderLook look = platform_.HoldFolder(path);
       if (look.kind == FolderLook::Kind::Missing) {
-        if (const Outcome made = platform_.MakeProtectedFolder(path); !made) {
+        const Outcome made = platform_.MakeProtectedFolder(path);
+        look = platform_.HoldFolder(path);
+        // Made meanwhile by another run, it is judged like any other.
+        if (!made && look.kind == FolderLook::Kind::Missing) {
           return Fail(path + " cannot be made: " + made.reason);
         }
-        look = platform_.HoldFolder(path);
       }
       const std::string why = Distrust(look, trustedOwner_);
       if (why.empty()) {

@@ -32,8 +32,12 @@ Command KillToolCommand(const SystemPaths& paths, const std::string& path) {
                  "-f \"" + path + "\"");
 }
 
-Command TaskKillCommand(const SystemPaths& paths, const std::string& imageName) {
-  return Started(InSystemDir(paths, "taskkill.exe"), "/F /T /IM " + imageName);
+Command TaskKillCommand(const SystemPaths& paths, const std::vector<unsigned long>& processIds) {
+  std::string arguments = "/F";
+  for (const unsigned long id : processIds) {
+    arguments += " /PID " + std::to_string(id);
+  }
+  return Started(InSystemDir(paths, "taskkill.exe"), arguments);
 }
 
 Command ShutdownAbortCommand(const SystemPaths& paths) {

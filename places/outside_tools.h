@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -16,9 +17,9 @@ inline constexpr char kRepairProgramName[] = "fservice.exe";
 // The shipped kill tool (its verified copy, where the start-up made one) for
 // every process whose image is the file at `path` (a full path), and no other.
 Command KillToolCommand(const SystemPaths& paths, const std::string& path);
-// The system's task-kill tool, forced, with the process tree, for every
-// process of that image name wherever its file lies.
-Command TaskKillCommand(const SystemPaths& paths, const std::string& imageName);
+// The system's task-kill tool, forced, for exactly the processes of these ids
+// (one "/PID" each): never by image name, never with the process tree.
+Command TaskKillCommand(const SystemPaths& paths, const std::vector<unsigned long>& processIds);
 // Aborts a pending system shutdown.
 Command ShutdownAbortCommand(const SystemPaths& paths);
 // A forced restart in 10 seconds, with a comment asking for a rescan.

@@ -1,6 +1,7 @@
 #include "platform/fake_platform.h"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 #include "platform/utf8.h"
@@ -210,13 +211,40 @@ void FakePlatform::MarkReadOnly(const std::string& path) {
   dir->second = true;
 }
 
-void FakePlatform::HoldOpen(const std::string& path, const std::string& image, bool survivesKills) {
+unsigned long FakePlatform::RunProcess(const std::string& image, Resists resists) {
+  const unsigned long id = nextProcessId_;
+  nextProcessId_ += 4;
+  processes_.push_back(Process{id, image, resists});
+  return id;
+}
+
+void FakePlatform::MarkCritical(unsigned long processId) {
+  for (Process& process : processes_) {
+    if (process.id == processId) {
+      process.critical = true;
+      return;
+    }
+  }
+  throw std::invalid_argument("no such fake process: " + std::to_string(processId));
+}
+
+unsigned long FakePlatform::HoldOpen(const std::string& path, const std::string& image,
+                                     bool survivesKills) {
+  return HoldOpen(path, image, survivesKills ? Resists::EveryKill : Resists::Nothing);
+}
+
+unsigned long FakePlatform::HoldOpen(const std::string& path, const std::string& image,
+                                     Resists resists) {
   File* file = Find(path);
   if (!file) {
     throw std::invalid_argument("no such fake file: " + path);
   }
-  file->holder = image;
-  file->holderSurvivesKills = survivesKills;
+  file->holder = RunProcess(image, resists);
+  return file->holder;
+}
+
+bool FakePlatform::IsHeld(const File& file) const {
+  return file.holder != 0 && IsProcessRunning(file.holder);
 }
 
 bool FakePlatform::HasFile(const std::string& path) const {
@@ -270,31 +298,94 @@ bool Selects(const std::string& wanted, const std::string& image) {
 }  // namespace
 
 bool FakePlatform::IsRunning(const std::string& image) const {
-  for (const std::string& process : processes_) {
-    if (Fold(process) == Fold(image)) {
-      return true;
-    }
-  }
-  return false;
+  return std::any_of(processes_.begin(), processes_.end(),
+                     [&](const Process& process) { return Fold(process.image) == Fold(image); });
 }
 
-// The kill tools end every process their last argument selects: kill.exe by
-// "-f" and a quoted full path or a bare name, taskkill.exe by "/IM" and a name.
-void FakePlatform::EndProcessesSelectedBy(const Command& killCommand) {
-  const std::string tool = Fold(BaseName(killCommand.application));
-  const std::string arguments = ArgumentsOf(killCommand);
-  const std::string option = tool == "kill.exe" ? "-f " : "/F /T /IM ";
-  if ((tool != "kill.exe" && tool != "taskkill.exe") ||
-      arguments.compare(0, option.size(), option) != 0) {
+bool FakePlatform::IsProcessRunning(unsigned long processId) const {
+  return std::any_of(processes_.begin(), processes_.end(),
+                     [&](const Process& process) { return process.id == processId; });
+}
+
+void FakePlatform::EndProcess(unsigned long processId, const std::string& tool) {
+  const auto process = std::find_if(processes_.begin(), processes_.end(),
+                                    [&](const Process& p) { return p.id == processId; });
+  if (process == processes_.end()) {
     return;
   }
-  const std::string wanted = arguments.substr(option.size());
-  for (auto& [key, file] : files_) {
-    if (!file.holder.empty() && !file.holderSurvivesKills && Selects(wanted, file.holder)) {
-      file.holder.clear();
+  journal_.Add("ended " + std::to_string(processId) + " " + process->image + " by " + tool);
+  processes_.erase(process);
+}
+
+// kill.exe -f, with a quoted full path or a bare name: it ends each process
+// it selects and writes what the real tool writes: a line for each, and for
+// one it could not end the line the scan reads. Windows' own programs are not
+// modelled; a critical process is left running.
+void FakePlatform::RunKillTool(const std::string& arguments, Launched& launched) {
+  if (arguments.compare(0, 3, "-f ") != 0) {
+    launched.wroteOutput = true;
+    launched.output = "usage: kill -f <image name> | kill -f \"<full path>\"\r\n";
+    launched.exitCode = 2;
+    return;
+  }
+  const std::string wanted = arguments.substr(3);
+  std::vector<Process> selected;
+  std::copy_if(processes_.begin(), processes_.end(), std::back_inserter(selected),
+               [&](const Process& process) { return Selects(wanted, process.image); });
+  std::string& out = launched.output;
+  int ended = 0;
+  for (const Process& process : selected) {
+    const std::string named =
+        BaseName(process.image) + " (process " + std::to_string(process.id) + ")";
+    if (process.critical) {
+      out += "kill: left " + named +
+             " running: Windows marks it critical, and ending it would stop the system\r\n";
+    } else if (process.resists != Resists::Nothing) {
+      out += "kill: could not end " + named + ": " + kAccessDenied + "\r\n";
+      out += "kill: not ended: process " + std::to_string(process.id) + "\r\n";
+    } else {
+      EndProcess(process.id, "kill.exe");
+      out += "kill: ended " + named + "\r\n";
+      ++ended;
     }
   }
-  std::erase_if(processes_, [&](const std::string& image) { return Selects(wanted, image); });
+  if (selected.empty()) {
+    out += wanted.front() == '"' ? "kill: no running process has the image " +
+                                       wanted.substr(1, wanted.size() - 2) + "\r\n"
+                                 : "kill: no process named " + wanted + " is running\r\n";
+  }
+  launched.wroteOutput = true;
+  launched.exitCode = ended > 0 ? 0 : 1;
+}
+
+// taskkill.exe: "/PID <id>" ends that process, "/IM <name>" every process of
+// that image name; a process that resists every kill survives.
+void FakePlatform::RunTaskKill(const std::string& arguments) {
+  std::vector<std::string> words;
+  for (std::size_t at = 0; at < arguments.size();) {
+    const std::size_t end = std::min(arguments.find(' ', at), arguments.size());
+    if (end > at) {
+      words.push_back(arguments.substr(at, end - at));
+    }
+    at = end + 1;
+  }
+  std::vector<unsigned long> chosen;
+  for (std::size_t i = 0; i + 1 < words.size(); ++i) {
+    const std::string option = Fold(words[i]);
+    for (const Process& process : processes_) {
+      if ((option == "/pid" && std::to_string(process.id) == words[i + 1]) ||
+          (option == "/im" && Fold(BaseName(process.image)) == Fold(words[i + 1]))) {
+        chosen.push_back(process.id);
+      }
+    }
+  }
+  for (const unsigned long id : chosen) {
+    const auto process = std::find_if(processes_.begin(), processes_.end(),
+                                      [&](const Process& p) { return p.id == id; });
+    if (process != processes_.end() && process->resists != Resists::EveryKill) {
+      EndProcess(id, "taskkill.exe");
+    }
+  }
 }
 
 void FakePlatform::NoteShutdown(const Command& command, bool waitedFor) {
@@ -313,7 +404,7 @@ void FakePlatform::NoteShutdown(const Command& command, bool waitedFor) {
   }
 }
 
-bool FakePlatform::Launch(const Command& command) {
+FakePlatform::Launched FakePlatform::Launch(const Command& command) {
   // The command line must begin with the program's path, quoted, so that the
   // path alone decides what runs.
   const std::string quoted = "\"" + command.application + "\"";
@@ -322,40 +413,46 @@ bool FakePlatform::Launch(const Command& command) {
                            command.commandLine);
   }
   journal_.Add("start " + command.commandLine);
+  Launched launched;
   if (!Find(command.application) ||
       std::any_of(failedStarts_.begin(), failedStarts_.end(), [&](const std::string& failed) {
         return Fold(failed) == Fold(command.application);
       })) {
-    return false;
+    return launched;
   }
-  EndProcessesSelectedBy(command);
-  for (const std::string& kept : keptRunning_) {
-    if (Fold(kept) == Fold(command.application)) {
-      processes_.push_back(command.application);
-    }
+  launched.started = true;
+  const std::string tool = Fold(BaseName(command.application));
+  if (tool == "kill.exe") {
+    RunKillTool(ArgumentsOf(command), launched);
+  } else if (tool == "taskkill.exe") {
+    RunTaskKill(ArgumentsOf(command));
   }
-  return true;
+  const bool kept = std::any_of(keptRunning_.begin(), keptRunning_.end(), [&](auto& application) {
+    return Fold(application) == Fold(command.application);
+  });
+  if (kept) {
+    launched.keptRunning = RunProcess(command.application);
+  }
+  return launched;
 }
 
 bool FakePlatform::StartHidden(const Command& command) {
-  if (!Launch(command)) {
+  if (!Launch(command).started) {
     return false;
   }
   NoteShutdown(command, /*waitedFor=*/false);
   return true;
 }
 
-RunResult FakePlatform::RunHidden(const Command& command, unsigned milliseconds,
-                                  AtTimeLimit atLimit) {
+RunResult FakePlatform::Wait(const Command& command, const Launched& launched,
+                             unsigned milliseconds, AtTimeLimit atLimit) {
   RunResult result = RunResult::NotStarted;
-  if (Launch(command)) {
-    const auto running = std::find_if(processes_.begin(), processes_.end(), [&](auto& image) {
-      return Fold(image) == Fold(command.application);
-    });
-    if (running == processes_.end()) {
+  if (launched.started) {
+    if (launched.keptRunning == 0 || !IsProcessRunning(launched.keptRunning)) {
       result = RunResult::Finished;
     } else if (atLimit == AtTimeLimit::End) {
-      processes_.erase(running);
+      std::erase_if(processes_,
+                    [&](const Process& process) { return process.id == launched.keptRunning; });
       result = RunResult::Ended;
     } else {
       result = RunResult::StillRunning;
@@ -368,10 +465,15 @@ RunResult FakePlatform::RunHidden(const Command& command, unsigned milliseconds,
   return result;
 }
 
+RunResult FakePlatform::RunHidden(const Command& command, unsigned milliseconds,
+                                  AtTimeLimit atLimit) {
+  return Wait(command, Launch(command), milliseconds, atLimit);
+}
+
 bool FakePlatform::Delete(const std::string& path) {
   File* file = Find(path);
   bool deleted = false;
-  if (file && file->holder.empty() && file->locks == 0 && !file->readOnly) {
+  if (file && !IsHeld(*file) && file->locks == 0 && !file->readOnly) {
     if (file->failingDeletes == 0) {
       files_.erase(Fold(path));
       deleted = true;
@@ -399,7 +501,7 @@ Outcome FakePlatform::Copy(const std::string& from, const std::string& to) {
 
 Outcome FakePlatform::WriteOver(const std::string& to, const std::string& content) {
   const File* existing = Find(to);
-  if (existing && (!existing->holder.empty() || existing->locks > 0)) {
+  if (existing && (IsHeld(*existing) || existing->locks > 0)) {
     return Outcome{false, kInUse};
   }
   if (!IsWritableDirectory(Parent(to)) || IsDirectory(to) || (existing && existing->readOnly)) {
@@ -468,7 +570,7 @@ bool FakePlatform::MoveOver(const std::string& from, const std::string& to) {
   const File* target = Find(to);
   const bool ok = source && source->locks == 0 && IsWritableDirectory(Parent(to)) &&
                   !IsDirectory(to) &&
-                  !(target && (target->readOnly || !target->holder.empty() || target->locks > 0));
+                  !(target && (target->readOnly || IsHeld(*target) || target->locks > 0));
   if (ok) {
     File moved = *source;
     moved.name = to;
@@ -815,7 +917,7 @@ void FakePlatform::HoldExclusivelyElsewhere(const std::string& path) {
 ExclusiveOpen FakePlatform::OpenExclusive(const std::string& path) {
   ExclusiveOpen opened;
   const File* file = Find(path);
-  if (file && (file->exclusive || !file->holder.empty() || file->locks > 0)) {
+  if (file && (file->exclusive || file->holder != 0 || file->locks > 0)) {
     opened.inUse = true;
     opened.reason = kInUse;
   } else if (!file && !IsWritableDirectory(Parent(path))) {
@@ -939,17 +1041,22 @@ std::vector<std::string> FakePlatform::ListFiles(const std::string& directory) {
 
 CommandRun FakePlatform::RunHiddenForOutput(const Command& command, unsigned milliseconds,
                                             AtTimeLimit atLimit) {
+  const Launched launched = Launch(command);
   CommandRun run;
-  run.result = RunHidden(command, milliseconds, atLimit);
+  run.result = Wait(command, launched, milliseconds, atLimit);
   if (run.result == RunResult::NotStarted) {
     return run;
   }
   if (const auto output = outputs_.find(Fold(command.application)); output != outputs_.end()) {
     run.output = output->second.substr(0, kMostCommandOutput);
+  } else if (launched.wroteOutput) {
+    run.output = launched.output.substr(0, kMostCommandOutput);
   }
   if (run.result == RunResult::Finished) {
     const auto code = exitCodes_.find(Fold(command.application));
-    run.exitCode = code == exitCodes_.end() ? 0 : code->second;
+    run.exitCode = code != exitCodes_.end() ? code->second
+                   : launched.wroteOutput   ? launched.exitCode
+                                            : 0;
   }
   return run;
 }

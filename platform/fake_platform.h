@@ -52,13 +52,27 @@ class FakePlatform : public Platform {
   // A read-only file can be neither deleted nor replaced; a read-only folder
   // takes no new files.
   void MarkReadOnly(const std::string& path);
-  // A running process holds the file open without delete sharing: reading
-  // works, deleting fails until the process ends. `image` is the process's
-  // image file: a full path, or a bare image name when its folder does not
-  // matter. Unless it survives kills, a kill command that selects it ends it.
-  void HoldOpen(const std::string& path, const std::string& image, bool survivesKills);
-  // A process runs from the image file `image` (a full path).
-  void RunProcess(const std::string& image) { processes_.push_back(image); }
+  // How a running process meets the kill commands. The kill tool ("kill.exe
+  // -f" and a quoted full path, or a bare image name) reaches the processes
+  // of that image, the system's task-kill tool those of each "/PID" given (or,
+  // with "/IM", of that image name, wherever their file lies).
+  enum class Resists {
+    Nothing,    // any kill command that reaches it ends it
+    KillTool,   // the kill tool cannot end it and says so; task-kill by id can
+    EveryKill,  // nothing ends it
+  };
+  // A process runs from the image file `image`: a full path, or a bare image
+  // name when its folder does not matter. Its process id, unique on the
+  // machine, comes back.
+  unsigned long RunProcess(const std::string& image, Resists resists = Resists::Nothing);
+  // Windows marks the process critical: the kill tool leaves it running and
+  // says why.
+  void MarkCritical(unsigned long processId);
+  // A process runs from `image` (as RunProcess) and holds the file open
+  // without delete sharing: reading works, deleting fails until the process
+  // ends. Unless it survives kills, the kill tool ends it when it selects it.
+  unsigned long HoldOpen(const std::string& path, const std::string& image, bool survivesKills);
+  unsigned long HoldOpen(const std::string& path, const std::string& image, Resists resists);
   // Programs started from `application` keep running until something ends
   // them: they outlast every wait.
   void KeepRunning(const std::string& application) { keptRunning_.push_back(application); }
@@ -89,6 +103,8 @@ class FakePlatform : public Platform {
   bool TerminationRequested() const { return terminationRequested_; }
   // True when a process runs from the image file `image` (a full path).
   bool IsRunning(const std::string& image) const;
+  // True while the process with that id runs.
+  bool IsProcessRunning(unsigned long processId) const;
   // True while this program holds the file locked (OpenLocked).
   bool IsLocked(const std::string& path) const;
   // True when the system surely has a restart pending: one was requested
@@ -140,7 +156,9 @@ class FakePlatform : public Platform {
   // not say) and a program's exit code (0 unless set).
   void SetCommonAppDataDirectory(std::string path);
   void SetExitCode(const std::string& application, unsigned long code);
-  // What a program writes to its standard output when it runs.
+  // What a program writes to its standard output when it runs. The kill
+  // tool writes what the real one does (a line for each process it selects)
+  // unless an output is set for it here.
   void SetOutput(const std::string& application, std::string output);
   // Another process has locked the file's bytes: it opens, but reading it
   // fails.
@@ -238,9 +256,8 @@ class FakePlatform : public Platform {
     bool readLocked = false;
     bool readOnly = false;
     int failingDeletes = 0;
-    std::string holder;  // image of the process holding it open, if any
-    bool holderSurvivesKills = false;
-    int locks = 0;  // handles of this program's OpenLocked on it
+    unsigned long holder = 0;  // id of the process holding it open; 0: none
+    int locks = 0;             // handles of this program's OpenLocked on it
     bool writtenElsewhere = false;
     bool exclusive = false;  // open by one process alone
   };
@@ -249,10 +266,35 @@ class FakePlatform : public Platform {
   const File* Find(const std::string& path) const;
   bool IsDirectory(const std::string& path) const;
   bool IsWritableDirectory(const std::string& path) const;
-  // Starts the program: false when its file is missing. A kept-running
-  // program stays among the processes; a kill tool ends what it selects.
-  bool Launch(const Command& command);
-  void EndProcessesSelectedBy(const Command& killCommand);
+  struct Process {
+    unsigned long id;
+    std::string image;
+    Resists resists;
+    bool critical = false;
+  };
+  // What starting a program did.
+  struct Launched {
+    bool started = false;
+    unsigned long keptRunning = 0;  // id of its process when it outlasts waits
+    std::string output;             // what a kill tool wrote
+    bool wroteOutput = false;
+    unsigned long exitCode = 0;  // a kill tool's, when it wrote output
+  };
+  // Starts the program: not started when its file is missing. A
+  // kept-running program stays among the processes; a kill tool ends what it
+  // selects.
+  Launched Launch(const Command& command);
+  // How the wait for a launched program ends (journaled).
+  RunResult Wait(const Command& command, const Launched& launched, unsigned milliseconds,
+                 AtTimeLimit atLimit);
+  // The kill tool's and the system task-kill tool's effect; what the kill
+  // tool writes.
+  void RunKillTool(const std::string& arguments, Launched& launched);
+  void RunTaskKill(const std::string& arguments);
+  // Ends the process (journaled, with the tool that ended it).
+  void EndProcess(unsigned long processId, const std::string& tool);
+  // True while a running process holds the file open.
+  bool IsHeld(const File& file) const;
   // The effect of a shutdown command on the pending restart.
   void NoteShutdown(const Command& command, bool waitedFor);
   // Appends up to the write budget; false when not everything fit.
@@ -265,7 +307,8 @@ class FakePlatform : public Platform {
   std::map<std::string, File> files_;        // keyed by the folded path
   std::map<std::string, bool> directories_;  // folded path -> read-only
   std::vector<std::string> pendingDeletes_;
-  std::vector<std::string> processes_;     // image files of the running processes
+  std::vector<Process> processes_;         // the running processes
+  unsigned long nextProcessId_ = 1000;     // as Windows does, multiples of 4
   std::vector<std::string> keptRunning_;   // programs that outlast every wait
   std::vector<std::string> failedStarts_;  // programs that cannot be created
   bool restartAfterAborts_ = false;

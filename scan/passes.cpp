@@ -34,7 +34,7 @@ bool SweepTable(ScanContext& context, const std::array<Signature, N>& table, Tar
       if (context.Mode == ScanMode::ScanOnly) {
         ReportTarget(context, kind, target);
       } else {
-        RemoveTarget(context, kind, target, table[i]);
+        RemoveTarget(context, kind, target);
       }
     }
   }
@@ -46,9 +46,6 @@ bool SweepTable(ScanContext& context, const std::array<Signature, N>& table, Tar
 void RunFixUp(ScanContext& context) {
   const FixUpOutcome outcome =
       FixUpSystemTools(context.platform, context.paths, context.Companions.msconfig, context.log);
-  if (outcome.repairProgram == RunResult::StillRunning) {
-    context.RepairProgramMayBeRunning = true;
-  }
   context.Result.repairs = {
       {"task_manager", outcome.taskManagerCommandStarted},
       {"registry_editor", outcome.registryToolsCommandStarted},

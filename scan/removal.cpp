@@ -1,12 +1,14 @@
 #include "scan/removal.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "log/activity_log.h"
 #include "places/outside_tools.h"
 #include "platform/platform.h"
 #include "quarantine/keep.h"
-#include "scan/image_names.h"
+#include "scan/kill_tool_output.h"
 #include "scan/scan_context.h"
-#include "scan/signatures.h"
 
 namespace dizi {
 
@@ -43,57 +45,74 @@ const KindTexts& TextsFor(TargetKind kind) {
   return kind == TargetKind::Server ? kServerTexts : kDownloaderTexts;
 }
 
-// The second signal is never started where it would reach a process that is
-// not the family's: it selects by image name only.
-constexpr char kSecondSignalWithheld[] =
-    "   +-> Killing signal 2/2 was not sent: it would also end ";
-constexpr char kWindowsOwn[] = "Windows' own ";
-constexpr char kRepairProgramOwn[] = "Diri Tarvix's own ";
-constexpr char kStillRunning[] = ", which is still running";
+constexpr char kFirstSignalSent[] = "   +-> Killing signal 1/2 has been sent";
+constexpr char kFirstSignalNotSent[] =
+    "   +-> Killing signal 1/2 could not be sent: the kill tool could not be started";
+constexpr char kSecondSignalSent[] =
+    "   +-> Killing signal 2/2 has been sent in case of failure of 1/2";
+constexpr char kBothSignalsSent[] = "   +-> Killing signals has been sent. 1,2/2";
+constexpr char kSecondSignalWithoutTargets[] =
+    "   +-> Killing signal 2/2 was not sent: without the kill tool no process is known to "
+    "run the file";
+constexpr char kSecondSignalNotNeeded[] =
+    "   +-> Killing signal 2/2 was not needed: the kill tool reported no process of the file "
+    "that it could not end";
+constexpr char kSecondSignalNotSent[] =
+    "   +-> Killing signal 2/2 could not be sent: the system's task-kill tool could not be "
+    "started";
 
-// How long an abort and a kill that could reach the program's own repair
-// program may take before they are ended.
+// How long an abort and the system's task-kill tool may take before they are ended.
 constexpr unsigned kCommandWaitMs = 5000;
 // How long the kill tool may take: it waits up to 3 seconds for each process
 // it ends, so that the file is free when it exits.
 constexpr unsigned kKillToolWaitMs = 10000;
+// Process ids given to one task-kill command, which keeps its command line short.
+constexpr std::size_t kIdsPerTaskKill = 32;
 
-// Why the image name must not be killed by name, as the end of the withheld
-// line; empty when nothing stands in the way.
-std::string WhoElseRunsAs(const ScanContext& context, const std::string& imageName) {
-  if (IsWindowsProcessName(imageName)) {
-    return kWindowsOwn + imageName;
+// The system's task-kill tool for exactly these processes, each batch waited
+// for, so that it is over before anything the scan starts later could be
+// given an id it names. True when every batch was started.
+bool EndByProcessId(ScanContext& context, const std::vector<unsigned long>& ids) {
+  bool started = true;
+  for (std::size_t first = 0; first < ids.size(); first += kIdsPerTaskKill) {
+    const std::size_t last = std::min(ids.size(), first + kIdsPerTaskKill);
+    const std::vector<unsigned long> batch(ids.begin() + static_cast<std::ptrdiff_t>(first),
+                                           ids.begin() + static_cast<std::ptrdiff_t>(last));
+    started = context.platform.RunHidden(TaskKillCommand(context.paths, batch), kCommandWaitMs,
+                                         AtTimeLimit::End) != RunResult::NotStarted &&
+              started;
   }
-  if (context.RepairProgramMayBeRunning && SameImageName(imageName, kRepairProgramName)) {
-    return kRepairProgramOwn + imageName + kStillRunning;
-  }
-  return {};
+  return started;
 }
 
-// The kill tool by the file's full path, then the system's by its image name.
-void SendKillSignals(ScanContext& context, const std::string& path, const std::string& imageName) {
+// The kill tool for the processes whose image is the file at `path`; then,
+// for those of them it identified but could not end, and only those, the
+// system's task-kill tool by process id. Each line says what really happened.
+void SendKillSignals(ScanContext& context, const std::string& path) {
   ActivityLog& log = context.log;
-  Platform& platform = context.platform;
   log.AddLogLine(true, "   -> Sending killing signal...");
   // Waited for: the tool reads the file's identity to choose the processes,
-  // and the deletion must not find the file still open by it.
-  platform.RunHidden(KillToolCommand(context.paths, path), kKillToolWaitMs, AtTimeLimit::Leave);
-  log.AddLogLine(false, "   +-> Killing signal 1/2 has been sent");
-
-  const std::string other = WhoElseRunsAs(context, imageName);
-  if (!other.empty()) {
-    log.AddLogLine(false, kSecondSignalWithheld + other);
+  // the deletion must not find the file still open by it, and what it
+  // reports chooses the second signal's processes.
+  const CommandRun first = context.platform.RunHiddenForOutput(KillToolCommand(context.paths, path),
+                                                               kKillToolWaitMs, AtTimeLimit::Leave);
+  if (first.result == RunResult::NotStarted) {
+    log.AddLogLine(false, kFirstSignalNotSent);
+    log.AddLogLine(false, kSecondSignalWithoutTargets);
     return;
   }
-  const Command byName = TaskKillCommand(context.paths, imageName);
-  if (SameImageName(imageName, kRepairProgramName)) {
-    // Over before the fix-up starts the program's own repair program.
-    platform.RunHidden(byName, kCommandWaitMs, AtTimeLimit::End);
-  } else {
-    platform.StartHidden(byName);
+  log.AddLogLine(false, kFirstSignalSent);
+  const std::vector<unsigned long> notEnded = NotEndedProcesses(first.output);
+  if (notEnded.empty()) {
+    log.AddLogLine(false, kSecondSignalNotNeeded);
+    return;
   }
-  log.AddLogLine(false, "   +-> Killing signal 2/2 has been sent in case of failure of 1/2");
-  log.AddLogLine(false, "   +-> Killing signals has been sent. 1,2/2");
+  if (!EndByProcessId(context, notEnded)) {
+    log.AddLogLine(false, kSecondSignalNotSent);
+    return;
+  }
+  log.AddLogLine(false, kSecondSignalSent);
+  log.AddLogLine(false, kBothSignalsSent);
 }
 
 // Waited for, so that no abort can cancel a restart requested after it.
@@ -178,12 +197,11 @@ KeptFile KeepOnce(ScanContext& context, TargetKind kind, const std::string& path
 
 }  // namespace
 
-void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path,
-                  const Signature& entry) {
+void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path) {
   const KindTexts& texts = TextsFor(kind);
   context.log.AddLogLine(true, texts.detected);
   context.log.AddLogLine(false, kPathPrefix + path);
-  SendKillSignals(context, path, ImageName(entry));
+  SendKillSignals(context, path);
   if (kind == TargetKind::Server) {
     AbortPendingShutdown(context);
   }

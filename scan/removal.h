@@ -8,11 +8,11 @@
 namespace dizi {
 
 struct ScanContext;
-struct Signature;
 
-// Logs the find, starts the kill commands (the kill tool for the file's path;
-// the system's for its image name, unless that would also reach Windows' own
-// processes or the program's running repair program), for a server file aborts
+// Logs the find, sends the kill signals (the kill tool for the file's path,
+// which ends that file's processes, but never one of Windows' own programs nor
+// a process marked critical; then the system's task-kill tool for exactly the
+// processes the kill tool identified and could not end), for a server file aborts
 // any pending shutdown and waits for that, keeps a copy of the file in the
 // quarantine (once per run), deletes the file under the program-wide retry
 // budget and logs what really became of it: deleted, deleted at the next
@@ -20,8 +20,7 @@ struct Signature;
 // quarantine item it was kept as or why it could not be kept. The outcome and
 // the item are also recorded in the run's result and the quarantine's
 // manifest.
-void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path,
-                  const Signature& entry);
+void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path);
 
 // What a scan that only looks does with a find: logs it as the removal does
 // and records it as found, touching nothing (no kill, no copy, no deletion,

@@ -47,10 +47,6 @@ struct ScanContext {
   // scan of the program's run, and never reset.
   int DeleteRetryBudget = 1;
 
-  // Set once the repair program outlived the fix-up's wait for it: from then
-  // on no kill by its image name is sent, since it could end it half-way.
-  bool RepairProgramMayBeRunning = false;
-
   // What the scan run under way has done so far.
   ScanResult Result;
 

@@ -1,11 +1,15 @@
-# The companion programs' portable parts (argument handling, process choice and
-# image file matching of kill.exe; autostart matching, list rewriting and report
-# lines of fservice.exe): built into the programs and, natively, into their unit
-# tests.
+# The companion programs' portable parts (argument handling, process choice,
+# image file matching, what to leave running and the report lines of kill.exe;
+# autostart matching, list rewriting and report lines of fservice.exe): built
+# into the programs and, natively, into their unit tests.
 add_library(dizi_tools_portable STATIC
   ${CMAKE_CURRENT_LIST_DIR}/kill/kill_arguments.cpp
   ${CMAKE_CURRENT_LIST_DIR}/kill/process_choice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/kill/image_match.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/kill/process_verdict.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/kill/kill_report.cpp
+  # Windows' own process names, as the scan keeps them.
+  ${PROJECT_SOURCE_DIR}/scan/image_names.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fservice/family_names.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fservice/wide_buffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fservice/program_path.cpp

@@ -438,7 +438,35 @@ ExclusiveOpen Win32Platform::OpenExclusive(const std::string& path) {
   return opened;
 }
 
+namespace {
+
+// False when `path` names a link that the system, asked to open the link
+// itself, opens what it leads to instead: Wine shows a Unix symbolic link as
+// a reparse point, but a handle opened on it holds the folder it leads to,
+// and renaming it moves that folder and leaves the link. Windows opens (and
+// renames) the link itself. True when it cannot be told: the rename then
+// says what is wrong.
+bool OpensLinkItself(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return true;
+  }
+  const ScopedFileHandle link{::CreateFileA(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
+  BY_HANDLE_FILE_INFORMATION opened{};
+  return !link || !::GetFileInformationByHandle(link.Get(), &opened) ||
+         (opened.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+}  // namespace
+
 Outcome Win32Platform::RenameAside(const std::string& path, const std::string& newPath) {
+  // A link is renamed itself or not at all: what it leads to (perhaps a
+  // user's own folder) is never moved.
+  if (!OpensLinkItself(path)) {
+    return Outcome{false, "this system would move the folder the link leads to, not the link"};
+  }
   // Without MOVEFILE_REPLACE_EXISTING: nothing at the new name is replaced.
   if (::MoveFileExA(path.c_str(), newPath.c_str(), 0)) {
     return Outcome{true, {}};

@@ -20,10 +20,10 @@ const Texts kRepairLines = {"  -Unlocking \"Msconfig\" -- 1/4", "  -Unlocking \"
                             "  -Fixing \"fservice.exe\" error -- 3/4",
                             "  -Fixing \"sservice.exe\" error -- 4/4"};
 
+// No process runs the files: the kill tool ends none, and the system's
+// task-kill tool has nothing to reach.
 Texts KillCommands(const std::string& path, bool server) {
-  const std::string image = path.substr(path.rfind('\\') + 1);
-  Texts commands = {"\"C:\\Tools\\kill.exe\" -f \"" + path + "\"",
-                    "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM " + image};
+  Texts commands = {"\"C:\\Tools\\kill.exe\" -f \"" + path + "\""};
   if (server) {
     commands.push_back("\"C:\\WINDOWS\\system32\\shutdown.exe\" -a");
   }

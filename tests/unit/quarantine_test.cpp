@@ -10,7 +10,6 @@
 #include "quarantine_files.h"
 #include "scan/removal.h"
 #include "scan/scan_run.h"
-#include "scan/signatures.h"
 #include "test_machine.h"
 
 namespace dizi::test {
@@ -19,7 +18,6 @@ namespace {
 using Texts = std::vector<std::string>;
 
 const std::string kWinkey = std::string(kWindows) + "\\winkey.dll";
-const Signature& kWinkeyEntry = ServerSignatures[24];
 const std::string kKservice = std::string(kSystem) + "\\kservice.exe";
 const std::string kFirstId = "20240517-142301-01";
 
@@ -59,7 +57,7 @@ Texts RemovalEntries(const Machine& m) {
 TEST(QuarantineTest, AFoundFileIsKeptAfterTheKillsAndBeforeItsFirstDeletionAttempt) {
   Machine m;
   m.platform.AddFile(kWinkey, "the server's bytes");
-  RemoveTarget(m.context, TargetKind::Server, kWinkey, kWinkeyEntry);
+  RemoveTarget(m.context, TargetKind::Server, kWinkey);
 
   const std::ptrdiff_t abort = FirstEntry(m, "start \"C:\\WINDOWS\\system32\\shutdown.exe\" -a");
   const std::ptrdiff_t read = FirstEntry(m, "open-read " + kWinkey);
@@ -128,12 +126,12 @@ TEST(QuarantineTest, TheManifestRecordsTheItemAndThenWhatBecameOfTheOriginal) {
   // A path beyond ASCII is recorded as UTF-8: the fake's code page has é as 0xE9.
   const std::string path = std::string(kWindows) + "\\caf\xE9\\winkey.dll";
   m.platform.AddFile(path, "abc");
-  RemoveTarget(m.context, TargetKind::Server, path, kWinkeyEntry);
+  RemoveTarget(m.context, TargetKind::Server, path);
   m.platform.SetClock({2024, 5, 17, 16, 25, 0, 120});
   const std::string held = std::string(kSystem) + "\\kservice.exe";
   m.platform.AddFile(held, "");
   m.platform.FailDeletes(held, FakePlatform::kForever);
-  RemoveTarget(m.context, TargetKind::Downloader, held, DownloaderSignatures[5]);
+  RemoveTarget(m.context, TargetKind::Downloader, held);
 
   EXPECT_EQ(ManifestLines(m.platform),
             (Texts{
@@ -192,7 +190,7 @@ TEST(QuarantineTest, AFileThatCannotBeReadIsNotKeptAndTheRemovalGoesOnExactlyAsB
   Machine u;
   u.platform.AddFile(kKservice);
   u.platform.MarkUnreadable(kKservice);
-  RemoveTarget(u.context, TargetKind::Downloader, kKservice, DownloaderSignatures[5]);
+  RemoveTarget(u.context, TargetKind::Downloader, kKservice);
   EXPECT_EQ(u.Lines().back(),
             "   +-> could not be kept in quarantine: The process cannot access the file because "
             "it is being used by another process. (error 32)");
@@ -203,12 +201,12 @@ TEST(QuarantineTest, AFullDiskLeavesNoPartialItemAndTheRemovalGoesOnExactlyAsBef
   const std::string original = RandomBytes(100000, 7);
   Machine plain;
   plain.platform.AddFile(kWinkey, original);
-  RemoveTarget(plain.context, TargetKind::Server, kWinkey, kWinkeyEntry);
+  RemoveTarget(plain.context, TargetKind::Server, kWinkey);
 
   Machine m;
   m.platform.AddFile(kWinkey, original);
   m.platform.LimitWrites(30000);  // the disk fills up during the copy
-  RemoveTarget(m.context, TargetKind::Server, kWinkey, kWinkeyEntry);
+  RemoveTarget(m.context, TargetKind::Server, kWinkey);
 
   EXPECT_EQ(m.Lines().back(),
             "   +-> could not be kept in quarantine: There is not enough space on the disk. "
@@ -227,7 +225,7 @@ TEST(QuarantineTest, AFullDiskLeavesNoPartialItemAndTheRemovalGoesOnExactlyAsBef
   Machine f;
   f.platform.AddFile(kWinkey, "abc");
   f.platform.LimitWrites(kItemHeader.size() + 3);
-  RemoveTarget(f.context, TargetKind::Server, kWinkey, kWinkeyEntry);
+  RemoveTarget(f.context, TargetKind::Server, kWinkey);
   EXPECT_EQ(f.Lines().back(),
             "   +-> could not be kept in quarantine: the manifest cannot be written: There is not "
             "enough space on the disk. (error 112)");
@@ -240,7 +238,7 @@ TEST(QuarantineTest, AQuarantineFolderThatCannotBeMadeIsReportedAndTheRemovalGoe
   m.platform.AddDirectory(common);
   m.platform.MarkReadOnly(common);
   m.platform.AddFile(kWinkey);
-  RemoveTarget(m.context, TargetKind::Server, kWinkey, kWinkeyEntry);
+  RemoveTarget(m.context, TargetKind::Server, kWinkey);
   EXPECT_EQ(m.Lines().back(), "   +-> could not be kept in quarantine: " + common +
                                   "\\DiziTarvix cannot be made: Access is denied. (error 5)");
   EXPECT_FALSE(m.platform.HasFile(kWinkey));
@@ -248,7 +246,7 @@ TEST(QuarantineTest, AQuarantineFolderThatCannotBeMadeIsReportedAndTheRemovalGoe
   Machine n;
   n.platform.SetCommonAppDataDirectory("");
   n.platform.AddFile(kWinkey);
-  RemoveTarget(n.context, TargetKind::Server, kWinkey, kWinkeyEntry);
+  RemoveTarget(n.context, TargetKind::Server, kWinkey);
   EXPECT_EQ(n.Lines().back(),
             "   +-> could not be kept in quarantine: Windows does not say where its common "
             "application data folder is");
@@ -291,11 +289,11 @@ TEST(QuarantineTest, TheSameFileFoundInThreePassesIsKeptOnce) {
 TEST(QuarantineTest, AFileThatAppearsAgainWhereOneWasDeletedIsKeptAsANewItem) {
   Machine m;
   m.platform.AddFile(kWinkey, "the first copy");
-  RemoveTarget(m.context, TargetKind::Server, kWinkey, kWinkeyEntry);
+  RemoveTarget(m.context, TargetKind::Server, kWinkey);
   ASSERT_FALSE(m.platform.HasFile(kWinkey));
   // Put back by a process of the family between two passes, other bytes.
   m.platform.AddFile(kWinkey, "reinstalled, other bytes");
-  RemoveTarget(m.context, TargetKind::Server, kWinkey, kWinkeyEntry);
+  RemoveTarget(m.context, TargetKind::Server, kWinkey);
 
   ASSERT_EQ(m.context.Result.found.size(), 1u);
   const std::string second = m.context.Result.found[0].quarantineId;

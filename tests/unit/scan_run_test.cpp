@@ -164,44 +164,83 @@ TEST(ScanRunTest, NoAbortCanCancelTheRestartTheRunEndsWith) {
 }
 
 // The repair program has the image name of the family's system-folder file.
+// The second signal reaches only the family file's own process, by its id,
+// and is over before the fix-up starts the repair program; a repair program
+// still running from an earlier pass is never reached.
 TEST(ScanRunTest, NoKillReachesTheProgramsOwnRepairProgram) {
   const std::string found = "C:\\WINDOWS\\system32\\fservice.exe";
-  const std::string byName = "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /T /IM fservice.exe";
   const std::string repair = "\"C:\\Tools\\fservice.exe\"";
   for (const bool repairHangs : {false, true}) {
     SCOPED_TRACE(repairHangs ? "a repair program that hangs" : "a repair program that finishes");
     Machine m;
     m.platform.AddFile(found);
-    m.platform.HoldOpen(found, "C:\\Elsewhere\\holder.exe", /*survivesKills=*/true);
+    const unsigned long family =
+        m.platform.HoldOpen(found, found, FakePlatform::Resists::EveryKill);
     if (repairHangs) {
       m.platform.KeepRunning("C:\\Tools\\fservice.exe");
     }
     RunScan(m.context, m.scanView);
 
-    // Every kill by name has ended before the repair program starts, and none
-    // starts while it may still run.
+    const std::string byId =
+        "\"C:\\WINDOWS\\system32\\taskkill.exe\" /F /PID " + std::to_string(family);
     Texts story;
     const Texts& entries = m.journal.Entries();
     for (std::size_t i = 0; i + 1 < entries.size(); ++i) {
-      if (entries[i] == "start " + byName || entries[i] == "start " + repair) {
+      if (entries[i].rfind("start \"C:\\WINDOWS\\system32\\taskkill.exe\"", 0) == 0 ||
+          entries[i] == "start " + repair) {
         story.push_back(entries[i].substr(6) + " / " + entries[i + 1]);
       }
     }
-    const std::string killed = byName + " / wait 5000 ms -> finished";
-    if (repairHangs) {
-      EXPECT_EQ(story, (Texts{killed, repair + " / wait 10000 ms -> still running",
-                              repair + " / wait 10000 ms -> still running",
-                              repair + " / wait 10000 ms -> still running"}));
-      EXPECT_TRUE(m.platform.IsRunning("C:\\Tools\\fservice.exe"));
-      EXPECT_EQ(CountOf(m.Lines(),
-                        "   +-> Killing signal 2/2 was not sent: it would also end "
-                        "Diri Tarvix's own fservice.exe, which is still running"),
-                2u);
-    } else {
-      const std::string finished = repair + " / wait 10000 ms -> finished";
-      EXPECT_EQ(story, (Texts{killed, finished, killed, finished, killed, finished}));
+    const std::string killed = byId + " / wait 5000 ms -> finished";
+    const std::string ran = repair + (repairHangs ? " / wait 10000 ms -> still running"
+                                                  : " / wait 10000 ms -> finished");
+    EXPECT_EQ(story, (Texts{killed, ran, killed, ran, killed, ran}));
+    EXPECT_EQ(m.platform.IsRunning("C:\\Tools\\fservice.exe"), repairHangs);
+    EXPECT_EQ(m.journal.With("ended "), Texts{});
+    EXPECT_TRUE(m.platform.IsProcessRunning(family));
+  }
+}
+
+// Every file of the family runs, in a process the kill tool cannot end, beside
+// a vendor's program of the same name and, for the repair program's name, the
+// repair program itself: the system's task-kill tool only ever gets family
+// processes, by id, and no program of another file is ever ended.
+TEST(ScanRunTest, OnlyTheFoundFilesOwnProcessesAreEverEnded) {
+  Machine m;
+  m.platform.KeepRunning("C:\\Tools\\fservice.exe");
+  Texts expected;
+  std::vector<unsigned long> familyIds;
+  std::vector<unsigned long> others;
+  auto plant = [&](const Signature& entry) {
+    const std::string path = TargetPath(m.paths, entry);
+    m.platform.AddFile(path);
+    familyIds.push_back(m.platform.RunProcess(path, FakePlatform::Resists::KillTool));
+    expected.push_back("/F /PID " + std::to_string(familyIds.back()));
+    const std::string vendor = "C:\\Program Files\\Vendor" + std::string(entry.entry);
+    others.push_back(m.platform.RunProcess(vendor));
+  };
+  std::for_each(ServerSignatures.begin(), ServerSignatures.end(), plant);
+  std::for_each(DownloaderSignatures.begin(), DownloaderSignatures.end(), plant);
+  others.push_back(m.platform.RunProcess(std::string(kSystem) + "\\services.exe"));
+  RunScan(m.context, m.scanView);
+
+  Texts taskKills;
+  for (const std::string& started : m.Started()) {
+    if (started.rfind("\"C:\\WINDOWS\\system32\\taskkill.exe\" ", 0) == 0) {
+      taskKills.push_back(started.substr(started.find("\" ") + 2));
     }
   }
+  // One for each file, found once, with exactly its own process.
+  std::sort(taskKills.begin(), taskKills.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(taskKills, expected);
+  for (const unsigned long id : familyIds) {
+    EXPECT_FALSE(m.platform.IsProcessRunning(id)) << id;
+  }
+  for (const unsigned long id : others) {
+    EXPECT_TRUE(m.platform.IsProcessRunning(id)) << id;
+  }
+  EXPECT_TRUE(m.platform.IsRunning("C:\\Tools\\fservice.exe"));
 }
 
 TEST(ScanRunTest, ASecondRunAppendsAnIdenticalBlockAndSavesBoth) {

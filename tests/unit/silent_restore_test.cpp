@@ -85,5 +85,42 @@ TEST(SilentRestoreTest, AnUnknownIdAnEmptyQuarantineAndMissingRightsDoNothing) {
   EXPECT_EQ(run.lines, Texts{"the quarantine holds nothing to restore"});
 }
 
+// A quarantine folder that passed into other hands: its owner is a user.
+TEST(SilentRestoreTest, AQuarantineOthersCouldChangeIsSetAsideUnreadAndSaidSo) {
+  TwoKept m;
+  const std::string user = "S-1-5-21-1004336348-1177238915-682003330-1001";
+  m.platform.SetFolderOwner(kQuarantine, user);
+  const RestoreRun run = RestoreSilently(m.platform, std::nullopt);
+  const std::string aside = kQuarantine + ".set-aside-20240517-142301";
+  EXPECT_EQ(run.exitCode, kExitRestored);
+  EXPECT_EQ(run.lines,
+            (Texts{kQuarantine +
+                       " was not used: it belongs to an account that is not Administrators or "
+                       "SYSTEM: " +
+                       user + "; it was set aside as " + aside + ", as it is, and made anew.",
+                   "the quarantine holds nothing to restore"}));
+  EXPECT_FALSE(m.platform.HasFile(kServer));
+  EXPECT_FALSE(m.platform.HasFile(kDownloader));
+  EXPECT_TRUE(m.platform.HasFile(aside + "\\" + m.server.id + ".dzq"));
+}
+
+TEST(SilentRestoreTest, AQuarantineThatCannotBeUsedRestoresNothingAndSaysWhy) {
+  TwoKept m;
+  m.platform.SetFolderOwner(kQuarantine, "S-1-5-21-1004336348-1177238915-682003330-1001");
+  m.platform.FailRenames(kQuarantine);
+  for (const std::optional<std::string>& id :
+       {std::optional<std::string>(), std::optional(m.server.id)}) {
+    const RestoreRun run = RestoreSilently(m.platform, id);
+    EXPECT_EQ(run.exitCode, kExitNotRestored);
+    ASSERT_EQ(run.lines.size(), 1u);
+    EXPECT_EQ(run.lines[0].rfind("nothing restored: the quarantine cannot be used: " + kQuarantine +
+                                     " is not used: it belongs to an account",
+                                 0),
+              0u)
+        << run.lines[0];
+    EXPECT_FALSE(m.platform.HasFile(kServer));
+  }
+}
+
 }  // namespace
 }  // namespace dizi::test

@@ -5,6 +5,7 @@ include(${PROJECT_SOURCE_DIR}/tools/portable.cmake)
 
 add_executable(tools_tests
   ${CMAKE_CURRENT_LIST_DIR}/kill_arguments_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/kill_decision_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/autostart_command_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/autostart_corpus_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_list_test.cpp

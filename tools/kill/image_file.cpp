@@ -7,10 +7,6 @@ namespace dizi::tools {
 
 namespace {
 
-// Not in the XP-level headers: the Vista-and-later right to query the image
-// path of any process, protected ones included.
-constexpr DWORD kQueryLimitedInformation = 0x1000;
-
 // The devices mapped to the drive letters in use, as "\Device\..." texts.
 class DriveDevices {
  public:
@@ -105,9 +101,9 @@ bool ReadImagePath(HANDLE process, PathText& out) {
 }
 
 ScopedHandle OpenToQuery(DWORD id) {
-  ScopedHandle process(OpenProcess(kQueryLimitedInformation, FALSE, id));
+  ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
   if (!process) {
-    process.Reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
+    process.Reset(OpenProcess(kQueryLimitedInformation, FALSE, id));
   }
   return process;
 }
@@ -128,6 +124,7 @@ FileIdentity IdentityOf(const char* path, bool asReported) {
     identity.volume = information.dwVolumeSerialNumber;
     identity.indexHigh = information.nFileIndexHigh;
     identity.indexLow = information.nFileIndexLow;
+    identity.links = information.nNumberOfLinks;
   }
   return identity;
 }

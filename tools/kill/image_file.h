@@ -22,7 +22,12 @@ bool ReadImagePathByDevice(HANDLE process, PathText& out);
 // (limited) information.
 bool ReadImagePath(HANDLE process, PathText& out);
 
-// Opens the process with the right to read its image path; empty on failure.
+// The Vista-and-later right to query the image path of any process, protected
+// ones included; not in the XP-level headers.
+inline constexpr DWORD kQueryLimitedInformation = 0x1000;
+
+// Opens the process with the right to read its image path and, where it is
+// granted, all other information; empty on failure.
 ScopedHandle OpenToQuery(DWORD id);
 
 // Which file `path` leads to, opened for its attributes only and sharing

@@ -64,13 +64,27 @@ bool ToWin32Path(std::string_view path, const DriveDevice* drives, std::size_t d
   return false;
 }
 
+bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
+  return a.known && b.known && a.volume == b.volume && a.indexHigh == b.indexHigh &&
+         a.indexLow == b.indexLow;
+}
+
 bool IsSameFile(const FileFacts& target, const FileFacts& image, bool pathsAmbiguous) {
-  if (target.identity.known && image.identity.known) {
-    return target.identity.volume == image.identity.volume &&
-           target.identity.indexHigh == image.identity.indexHigh &&
-           target.identity.indexLow == image.identity.indexLow;
+  const bool linked = target.identity.links > 1 || image.identity.links > 1;
+  if (!linked && target.identity.known && image.identity.known) {
+    return SameIdentity(target.identity, image.identity);
   }
   return !pathsAmbiguous && !target.path.empty() && EqualsIgnoringCase(target.path, image.path);
+}
+
+bool MoveToFolder(std::string_view path, std::string_view from, std::string_view to,
+                  PathText& out) {
+  out.Assign({});
+  if (from.empty() || to.empty() || path.size() <= from.size() + 1 ||
+      !StartsWithIgnoringCase(path, from) || path[from.size()] != '\\') {
+    return false;
+  }
+  return Join(to, After(path, from.size()), out);
 }
 
 }  // namespace dizi::tools

@@ -9,6 +9,8 @@ built with, read from log/publisher.h.
 import os
 import re
 
+from data_tree import companion_copy
+
 WINDOWS_DIR = "C:\\windows"
 SYSTEM_DIR = WINDOWS_DIR + "\\system32"
 LEGACY_SYSTEM_DIR = SYSTEM_DIR[:-2]
@@ -132,13 +134,20 @@ RESTART_COMMENT = ("Diri Tarvix System Restart -- Please rescan your computer wi
 POLICY_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System"
 
 
-def kill_command(program_dir, path):
+# The run starts the shipped kill tool and repair program from its verified
+# copies in the data tree, never from the folder the program was started from.
+KILL_TOOL = companion_copy("kill.exe")
+REPAIR_PROGRAM = companion_copy("fservice.exe")
+
+
+def kill_command(path):
     """The shipped kill tool for the processes whose image is the file at `path`."""
-    return f'"{program_dir}\\kill.exe" -f "{path}"'
+    return f'"{KILL_TOOL}" -f "{path}"'
 
 
-def taskkill_command(image):
-    return f'"{SYSTEM_DIR}\\taskkill.exe" /F /T /IM {image}'
+def taskkill_command(process_ids):
+    """The system's task-kill tool for exactly these processes, by id."""
+    return f'"{SYSTEM_DIR}\\taskkill.exe" /F' + "".join(f" /PID {pid}" for pid in process_ids)
 
 
 SHUTDOWN_ABORT = f'"{SYSTEM_DIR}\\shutdown.exe" -a'
@@ -149,12 +158,8 @@ ENABLE_REGISTRY_TOOLS = (f'"{SYSTEM_DIR}\\reg.exe" add {POLICY_KEY} /v DisableRe
                          "/t REG_DWORD /d 0 /f")
 
 
-def repair_command(program_dir):
-    return f'"{program_dir}\\fservice.exe"'
-
-
-def fix_up_commands(program_dir):
-    return [ENABLE_TASK_MANAGER, ENABLE_REGISTRY_TOOLS, repair_command(program_dir)]
+REPAIR_COMMAND = f'"{REPAIR_PROGRAM}"'
+FIX_UP_COMMANDS = [ENABLE_TASK_MANAGER, ENABLE_REGISTRY_TOOLS, REPAIR_COMMAND]
 
 
 def read_me_opened(program_dir):
@@ -199,11 +204,12 @@ def fix_up_lines(msconfig_line=FIX_UP_LINES[0]):
     return [msconfig_line] + FIX_UP_LINES[1:]
 
 
-# Windows runs processes of these names from its system folder: the system's
-# task-kill tool, which selects by name only, is not started for them.
-WINDOWS_PROCESS_NAMES = {"smss.exe", "csrss.exe", "wininit.exe", "winlogon.exe", "services.exe",
-                         "lsass.exe", "svchost.exe"}
-SECOND_SIGNAL_WITHHELD = "   +-> Killing signal 2/2 was not sent: it would also end Windows' own "
+FIRST_SIGNAL_SENT = "   +-> Killing signal 1/2 has been sent"
+SECOND_SIGNAL_SENT = "   +-> Killing signal 2/2 has been sent in case of failure of 1/2"
+BOTH_SIGNALS_SENT = "   +-> Killing signals has been sent. 1,2/2"
+# The kill tool ended every process of the file it could, or none ran it.
+SECOND_SIGNAL_NOT_NEEDED = ("   +-> Killing signal 2/2 was not needed: the kill tool reported no "
+                            "process of the file that it could not end")
 DELETED = {
     "server": "   => TarVix Server has been deleted from your computer.",
     "downloader": "   => TarVix Stealth Downloader has been deleted from your computer.",
@@ -257,11 +263,15 @@ class ScanModel:
     `found` lists each file found, once, as (path, kind, outcome) in the
     order first found. `quarantine` gives each found file's last line, the
     quarantine item it was kept as or why it was not ({path in lower case:
-    line}, see quarantine.log_lines)."""
+    line}, see quarantine.log_lines). `not_ended` gives the ids of the
+    processes the kill tool identifies as running a file and cannot end
+    ({path in lower case: [process id, ...]}): only they get the second
+    signal."""
 
     def __init__(self, program_dir, present=(), undeletable=(), msconfig_line=FIX_UP_LINES[0],
-                 no_reboot=False, quarantine=None):
+                 no_reboot=False, quarantine=None, not_ended=None):
         self.program_dir = program_dir
+        self.not_ended = not_ended or {}
         self.present = {p.lower() for p in present}
         self.undeletable = {p.lower() for p in undeletable}
         self.msconfig_line = msconfig_line
@@ -274,18 +284,19 @@ class ScanModel:
     def _add(self, top, text):
         self.lines.append((top, text))
 
-    def _remove(self, kind, path, image):
+    def _remove(self, kind, path):
         self._add(True, DETECTED[kind])
         self._add(False, "   +-> path: " + path)
         self._add(True, "   -> Sending killing signal...")
-        self.commands.append(kill_command(self.program_dir, path))
-        self._add(False, "   +-> Killing signal 1/2 has been sent")
-        if image.lower() in WINDOWS_PROCESS_NAMES:
-            self._add(False, SECOND_SIGNAL_WITHHELD + image)
+        self.commands.append(kill_command(path))
+        self._add(False, FIRST_SIGNAL_SENT)
+        not_ended = self.not_ended.get(path.lower())
+        if not_ended:
+            self.commands.append(taskkill_command(not_ended))
+            self._add(False, SECOND_SIGNAL_SENT)
+            self._add(False, BOTH_SIGNALS_SENT)
         else:
-            self.commands.append(taskkill_command(image))
-            self._add(False, "   +-> Killing signal 2/2 has been sent in case of failure of 1/2")
-            self._add(False, "   +-> Killing signals has been sent. 1,2/2")
+            self._add(False, SECOND_SIGNAL_NOT_NEEDED)
         if kind == "server":
             self._add(True, "   -> force shutdown may appear now so don't PANiC!")
             self._add(False, "   +-> Sending Diri Force shutdown -- (XP Only)")
@@ -306,11 +317,11 @@ class ScanModel:
             path = target_path(signature)
             if path.lower() in self.present:
                 found = True
-                self._remove(kind, path, signature[0][1:])
+                self._remove(kind, path)
         return found
 
     def fix_up(self):
-        self.commands.extend(fix_up_commands(self.program_dir))
+        self.commands.extend(FIX_UP_COMMANDS)
         for line in fix_up_lines(self.msconfig_line):
             self._add(True, line)
 
@@ -341,6 +352,14 @@ class ScanModel:
         self._add(True, DOWNLOADER_FINISH)
         self._add(True, saved_to_line(self.program_dir))
         self._add(True, BANNER_LINE)
+        return self
+
+    def note_first_keep(self, line):
+        """Adds `line` under the first find, before its quarantine line: what
+        the quarantine said of its folder when it first kept something."""
+        first = next(i for i, (top, text) in enumerate(self.lines)
+                     if not top and text == self.quarantine.get(next(iter(self.found)).lower()))
+        self.lines.insert(first, (False, line))
         return self
 
     @property

@@ -198,8 +198,10 @@ class TestMachine:
         """Puts the shipped folder's `files` (by default all, the msconfig.exe
         stand-in included) into `folder`. Each name in `recorded` is replaced by a recorder, so
         the journal shows when the program starts it; for names also in
-        `chained` the recorder then runs the real file, kept beside it as
-        "<name>.real.exe".
+        `chained` the recorder then runs the real file. The program starts
+        its companions from verified copies of its own (data_tree.PROGRAM_COPIES),
+        so that file is not beside the recorder but in C:\\e2e\\companions as
+        "<stem>.real.exe", where every recorder of that name finds it.
 
         The shipped DiziTarvix.exe runs only the kill.exe and fservice.exe it
         was built with, and copies no msconfig.exe its build did not record (the
@@ -220,9 +222,13 @@ class TestMachine:
                 raise RuntimeError("not built: " + source)
             shutil.copyfile(source, os.path.join(host, name))
         for name in recorded:
-            stem = name.rsplit(".", 1)[0]
+            real = self.host(prefixes.COMPANION_SETTINGS + "\\" + name.rsplit(".", 1)[0] +
+                             ".real.exe")
             if name in chained:
-                os.replace(os.path.join(host, name), os.path.join(host, stem + ".real.exe"))
+                os.makedirs(os.path.dirname(real), exist_ok=True)
+                shutil.copyfile(self.paths.shipped(name), real)
+            elif os.path.exists(real):
+                os.remove(real)
             self.install_test_program("recorder.exe", folder + "\\" + name)
         return folder
 
@@ -270,22 +276,36 @@ class TestMachine:
             time.sleep(interval)
 
 
-def wait_ready(process, timeout=20):
-    """Waits for a test program started with stdout=PIPE (sleeper.exe) to write
-    "ready"; False when it ended or stayed silent."""
+def _ready_line(process, timeout):
+    """The "ready <process id>" line a test program started with stdout=PIPE
+    (sleeper.exe) writes once it sleeps; None when it ended or stayed silent."""
     selector = selectors.DefaultSelector()
     selector.register(process.stdout, selectors.EVENT_READ)
     deadline = time.monotonic() + timeout
     seen = b""
     try:
-        while b"ready" not in seen:
+        while not (b"ready" in seen and b"\n" in seen[seen.index(b"ready"):]):
             remaining = deadline - time.monotonic()
             if remaining <= 0 or not selector.select(remaining):
-                return False
+                return None
             chunk = os.read(process.stdout.fileno(), 256)
             if not chunk:
-                return False
+                return None
             seen += chunk
-        return True
+        return seen[seen.index(b"ready"):].split(b"\n", 1)[0].decode("latin-1")
     finally:
         selector.close()
+
+
+def wait_ready(process, timeout=20):
+    """Waits for a test program started with stdout=PIPE (sleeper.exe) to write
+    "ready"; False when it ended or stayed silent."""
+    return _ready_line(process, timeout) is not None
+
+
+def ready_process_id(process, timeout=20):
+    """Waits as wait_ready does; the Windows process id the program wrote, or
+    None."""
+    line = _ready_line(process, timeout)
+    words = line.split() if line else []
+    return int(words[1]) if len(words) == 2 and words[1].isdigit() else None

@@ -10,6 +10,9 @@ Inside the prefix, C:\\e2e holds the journal and the recording handlers:
   C:\\e2e\\open-url.exe   the shell's "open" handler for http and https
   C:\\e2e\\open-txt.exe   the shell's "open" handler for .txt files
   C:\\e2e\\journal.txt    one line per start of any recorder (see recorder.cpp)
+  C:\\e2e\\companions     the recorders' settings ("kill.real.exe", "fservice.linger",
+      ...) for the copies of the companions that the program starts from its own
+      folder, where the tests put nothing
 """
 
 import os
@@ -24,6 +27,13 @@ E2E_FOLDER = "C:\\e2e"
 JOURNAL = E2E_FOLDER + "\\journal.txt"
 URL_HANDLER = E2E_FOLDER + "\\open-url.exe"
 TEXT_HANDLER = E2E_FOLDER + "\\open-txt.exe"
+COMPANION_SETTINGS = E2E_FOLDER + "\\companions"
+
+
+def companion_setting(name):
+    """Where a recorder standing in for a companion finds its setting file
+    `name` ("fservice.linger", ...)."""
+    return COMPANION_SETTINGS + "\\" + name
 SYSTEM_TOOLS = ("taskkill.exe", "shutdown.exe", "reg.exe")
 
 # With this, a program started under Wine runs the prefix's own taskkill.exe,

@@ -4,8 +4,9 @@ a 16-byte header, then the original masked with an xorshift32 sequence)."""
 
 import json
 
-# CSIDL_COMMON_APPDATA in a Wine prefix, for 32-bit programs on either layout.
-FOLDER = "C:\\ProgramData\\DiziTarvix\\Quarantine"
+import data_tree
+
+FOLDER = data_tree.QUARANTINE
 MANIFEST = FOLDER + "\\manifest.jsonl"
 HEADER = b"DZTQUAR\x1a\x01\x00\x00\x00\x00\x00\x00\x00"
 KEPT_LINE = "   +-> kept in quarantine as: "

@@ -58,7 +58,7 @@ def run(machine, checks):
     checks.equal("fix-up saves no log", machine.read_bytes(LOG_FILE), both.log_file())
     journal = machine.settled_journal()
     checks.equal("fix-up starts the registry tool twice and the repair program",
-                 [e.command_line for e in journal[1:]], expected.fix_up_commands(FOLDER))
+                 [e.command_line for e in journal[1:]], expected.FIX_UP_COMMANDS)
     checks.equal("the registry commands ran the system folder's reg.exe",
                  [e.module for e in journal[1:3]],
                  [machine.real_path(expected.SYSTEM_DIR + "\\reg.exe")] * 2)

@@ -19,6 +19,7 @@ is not copied into the Windows folder either."""
 
 import subprocess
 
+import data_tree
 import expected
 import quarantine
 from journal import command_lines
@@ -41,11 +42,11 @@ def started_from(journal, folder):
     return [e.command_line for e in journal if e.module.lower().startswith(folder.lower() + "\\")]
 
 
-def try_to_swap(machine, checks, label, shipped):
+def try_to_swap(machine, checks, label, shipped, folder=FOLDER):
     """Another program in the prefix tries to overwrite, delete and rename each
-    held program; each must stay as shipped."""
+    held program in `folder`; each must stay as shipped."""
     for name in sorted(COMPANIONS):
-        path = FOLDER + "\\" + name
+        path = folder + "\\" + name
         for command in (["copy", "/y", IMPOSTOR, path], ["del", path],
                         ["ren", path, name + ".old"]):
             machine.run_wine(["cmd", "/c"] + command)
@@ -96,9 +97,12 @@ def held_while_running(machine, checks):
     journal = machine.settled_journal()[before:]
     checks.equal("scan: nothing from the program's folder recorded a start",
                  started_from(journal, FOLDER), [])
+    checks.equal("scan: nor from the copies the run starts them from",
+                 started_from(journal, data_tree.PROGRAM_COPIES), [])
     checks.equal("scan: the system's tools were started as documented",
                  command_lines(journal),
-                 [c for c in model.commands if not c.startswith(f'"{FOLDER}\\')])
+                 [c for c in model.commands
+                  if not c.startswith(f'"{data_tree.PROGRAM_COPIES}\\')])
     checks.equal("scan: the stand-in is not copied into the system folder",
                  machine.read_bytes(MSCONFIG), SYSTEM_COPY)
     try_to_swap(machine, checks, "after the scan", shipped)

@@ -28,7 +28,7 @@ def fix_up(machine, checks, label, before_check=lambda: None):
     before_check()
     checks.equal(f"{label}: the registry commands and the repair program ran",
                  command_lines(machine.settled_journal()[before:]),
-                 expected.fix_up_commands(FOLDER))
+                 expected.FIX_UP_COMMANDS)
     checks.equal(f"{label}: the system's msconfig.exe byte for byte",
                  machine.read_bytes(MSCONFIG), SYSTEM_COPY)
     return lines[-4:]

@@ -3,12 +3,16 @@ any case, and no other; "kill -f "FULL PATH"" ends only the processes whose
 image is that file (in any case, or in the "\\?\" form), never one of the same
 name from another folder (on a 64-bit Windows: the system folder's file is the
 one in SysWOW64, never the 64-bit system folder's of the same name); it never
-ends itself; its exit codes (0 ended, 1 nothing ended, 2 wrong command line)
-and its usage line."""
+ends itself, nor Wine's own services.exe asked for by name, and says why; a
+process that denies the right to end it is reported, with the line the scan
+reads ("kill: not ended: process <id>"), and runs on; its exit codes (0 ended,
+1 nothing ended, 2 wrong command line) and its usage line."""
 
 import subprocess
 
-from machine import wait_ready
+import expected
+from machine import ready_process_id, wait_ready
+from processes import wine_processes
 
 FOLDER = "C:\\DiziTarvix"
 KILL = FOLDER + "\\kill.exe"
@@ -73,6 +77,40 @@ def check_redirected_system_folder(machine, checks):
                 native.poll() is None)
 
 
+def windows_own_services(machine):
+    own = (expected.SYSTEM_DIR + "\\services.exe").lower()
+    return sorted(pid for pid, name in wine_processes(machine.prefix) if name.lower() == own)
+
+
+def check_left_running(machine, checks):
+    own = windows_own_services(machine)
+    checks.equal("Wine's own services.exe runs", len(own), 1)
+    code, out, _ = machine.run_wine([KILL, "-f", "services.exe"])
+    lines = out.decode("latin-1").splitlines()
+    checks.equal("kill -f services.exe: exit code 1 (nothing ended)", code, 1)
+    checks.true("it says why Wine's own services.exe is left running",
+                len(lines) == 1 and lines[0].startswith("kill: left services.exe (process ") and
+                lines[0].endswith(") running: " + expected.SYSTEM_DIR +
+                                  "\\services.exe is one of Windows' own programs"), repr(lines))
+    checks.equal("Wine's own services.exe runs on with the same process id",
+                 windows_own_services(machine), own)
+
+    guarded_path = "C:\\e2e\\guarded\\delta.exe"
+    machine.install_test_program("sleeper.exe", guarded_path)
+    guarded = machine.start_wine([guarded_path, guarded_path, "protect"], stdout=subprocess.PIPE)
+    pid = ready_process_id(guarded)
+    if not checks.true("a process that denies the right to end it runs", pid is not None):
+        return
+    code, out, _ = machine.run_wine([KILL, "-f", guarded_path])
+    lines = out.decode("latin-1").splitlines()
+    checks.equal("kill -f on its file: exit code 1 (nothing ended)", code, 1)
+    checks.true("it is reported as not ended, with the line the scan reads",
+                len(lines) == 2 and
+                lines[0].startswith(f"kill: could not end delta.exe (process {pid}): ") and
+                lines[1] == f"kill: not ended: process {pid}", repr(lines))
+    checks.true("and it runs on", guarded.poll() is None)
+
+
 def run(machine, checks):
     machine.install_program(FOLDER, files=("kill.exe",))
     if machine.layout.native_system_dir:
@@ -105,6 +143,7 @@ def run(machine, checks):
     checks.true("beta.exe still runs after all of that", beta.poll() is None)
 
     check_path_form(machine, checks, beta)
+    check_left_running(machine, checks)
 
     for args in ([], ["-f"], ["alpha.exe"], ["-x", "alpha.exe"], ["-f", "e2e\\beta.exe"],
                  ["-f", "C:\\e2e\\"], ["-f", "alpha.exe", "beta.exe"]):

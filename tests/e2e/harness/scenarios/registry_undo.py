@@ -8,7 +8,8 @@ the user's and the default user's; on a 64-bit Windows the values of the
 null cannot be written in a registry editor's file: the undo file keeps it as
 comments and it stays deleted. Every import is in the manifest. While no undo
 file can be written (a file stands where the quarantine folder goes), the
-repair program changes nothing and says why for each value."""
+repair program changes nothing, says that the folder is not used, and says why
+for each value."""
 
 import os
 import re
@@ -31,6 +32,8 @@ USER_POLICIES = "HKCU" + VERSION + "Policies\\System"
 DEFAULT_POLICIES = "HKU\\.Default" + VERSION + "Policies\\System"
 REG_QWORD = 11
 HIDDEN = "Legit\0hidden"
+FOLDER_REFUSED = (f"fservice: the folder {quarantine.FOLDER} is not used: it is not a folder "
+                  "(Diri Tarvix sets it aside and makes it anew when it runs)")
 
 # Values the repair program changes or deletes, of every type it meets.
 PLANTED = {
@@ -84,10 +87,14 @@ def run(machine, checks):
     if wide:
         checks.equal("without an undo file: nothing changed in the 64-bit view",
                      view64(driver, PLANTED_64), before64)
+    checks.equal("without an undo file: the folder reported not used, and why",
+                 reports[:1], [FOLDER_REFUSED])
     checks.true("without an undo file: each value reported left as it is, and why",
-                reports and all(re.fullmatch(r'fservice: left .* as it is: its value could not be '
-                                             r'saved in the undo file first: .*\(error \d+\)', line)
-                                for line in reports), "\n".join(reports))
+                reports[1:] and all(re.fullmatch(r'fservice: left .* as it is: its value could '
+                                                 r'not be saved in the undo file first: '
+                                                 r'.*\(error \d+\)', line)
+                                    for line in reports[1:]),
+                "\n".join(reports))
     os.remove(machine.host(quarantine.FOLDER))
 
     code, _ = run_repair(machine)

@@ -11,6 +11,7 @@ import os
 import subprocess
 
 import expected
+import prefix as prefixes
 import quarantine
 from scenarios.common import pending_renames, read_report, run_silent, silent_log
 from machine import wait_ready
@@ -62,7 +63,7 @@ def run(machine, checks):
     before = len(machine.journal())
     # The repair program takes a while, so that the run is still going when
     # the others start.
-    machine.write_bytes(FOLDER + "\\fservice.linger", b"8000")
+    machine.write_bytes(prefixes.companion_setting("fservice.linger"), b"8000")
     report = REPORTS + "\\noreboot.json"
     driver = machine.driver()
     first = machine.launch(FOLDER, args=["/silent", "/noreboot", "/report:" + report])

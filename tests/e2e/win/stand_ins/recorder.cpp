@@ -6,14 +6,20 @@
 //   <creation time, 100 ns units>\t<own full path>\t<whole command line>\r\n
 //
 // so that the tests know exactly what was started, by which file, in which
-// order. A copy with a file "<own name>.real.exe" beside it then runs that
-// file with the same arguments and returns its exit code (used to record the
-// shipped kill tool and repair program while they still do their work).
+// order. A copy with a file "<own name>.real.exe" then runs that file with the
+// same arguments, handing it the recorder's standard handles, and returns its
+// exit code (used to record the shipped kill tool and repair program while
+// they still do their work).
 //
-// A copy with a file "<own name>.linger" beside it first waits, as a slow tool
-// would, before it writes its line: the file holds the milliseconds, and
-// optionally, after a space, the only arguments for which to wait (for
-// example "2500 -a").
+// A copy with a file "<own name>.linger" first waits, as a slow tool would,
+// before it writes its line: the file holds the milliseconds, and optionally,
+// after a space, the only arguments for which to wait (for example
+// "2500 -a").
+//
+// Each of those files is looked for beside the copy and, when it is not
+// there, in C:\e2e\companions: the program under test starts its companions
+// from copies it makes itself in a folder of its own, where the tests put
+// nothing.
 #include <windows.h>
 
 #include <string>
@@ -23,6 +29,7 @@
 namespace {
 
 constexpr char kJournal[] = "C:\\e2e\\journal.txt";
+constexpr char kSettingsFolder[] = "C:\\e2e\\companions\\";
 
 std::string CreationTime() {
   FILETIME creation, exit, kernel, user;
@@ -73,9 +80,25 @@ std::string SmallFile(const std::string& path) {
   return std::string(text, read);
 }
 
-// Waits as "<stem>.linger" asks, if it is there.
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The file "<stem><suffix>" for the copy whose path without its extension is
+// `stem`: beside it, or else in the settings folder; empty when neither is.
+std::string Setting(const std::string& stem, const char* suffix) {
+  const std::string beside = stem + suffix;
+  if (Exists(beside)) {
+    return beside;
+  }
+  const std::string kept = kSettingsFolder + stem.substr(stem.find_last_of('\\') + 1) + suffix;
+  return Exists(kept) ? kept : std::string();
+}
+
+// Waits as "<stem>.linger" asks, if there is one.
 void Linger(const std::string& stem, const std::string& arguments) {
-  const std::string setting = SmallFile(stem + ".linger");
+  const std::string file = Setting(stem, ".linger");
+  const std::string setting = file.empty() ? std::string() : SmallFile(file);
   const std::size_t space = setting.find(' ');
   const std::string only = space == std::string::npos ? "" : setting.substr(space + 1);
   const std::size_t first = arguments.find_first_not_of(' ');
@@ -89,6 +112,15 @@ DWORD RunReal(const std::string& real, const std::string& commandLine) {
   std::string line = "\"" + real + "\"" + Arguments(commandLine);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
+  // What the real program writes goes where the recorder's own output would:
+  // to the pipe of a program that reads it (the scan reads the kill tool's).
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output != nullptr && output != INVALID_HANDLE_VALUE) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = output;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  }
   PROCESS_INFORMATION info = {};
   if (!CreateProcessA(real.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                       nullptr, &startup, &info)) {
@@ -113,8 +145,8 @@ int main() {
   Linger(stem, Arguments(commandLine));
   AppendToJournal(CreationTime() + "\t" + self + "\t" + commandLine + "\r\n");
 
-  const std::string real = stem + ".real.exe";
-  if (GetFileAttributesA(real.c_str()) != INVALID_FILE_ATTRIBUTES) {
+  const std::string real = Setting(stem, ".real.exe");
+  if (!real.empty()) {
     return static_cast<int>(RunReal(real, commandLine));
   }
   return 0;
