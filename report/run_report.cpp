@@ -83,7 +83,7 @@ std::string ReportText(const RunRecord& record, Platform& platform) {
   json.Field("version",
              std::to_string(record.windows.major) + "." + std::to_string(record.windows.minor));
   json.Key("build").Unsigned(record.windows.build);
-  json.Field("bits", record.windows64 ? 64 : 32);
+  json.Field("64_bit", record.windows64);
   json.EndObject();
   json.Key("switches").BeginArray();
   for (const std::string& given : record.switches) {

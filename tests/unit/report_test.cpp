@@ -52,10 +52,10 @@ TEST(ReportTest, AnInfectedMachinesReportHoldsEveryFieldInOrder) {
   EXPECT_EQ(report["computer"].text, "PC-042");
   EXPECT_EQ(report["user"].text, "SYSTEM");
   EXPECT_EQ(report["run_id"].text, kFirstRunId);
-  EXPECT_EQ(report["windows"].Keys(), (std::vector<std::string>{"version", "build", "bits"}));
+  EXPECT_EQ(report["windows"].Keys(), (std::vector<std::string>{"version", "build", "64_bit"}));
   EXPECT_EQ(report["windows"]["version"].text, "6.1");
   EXPECT_EQ(report["windows"]["build"].number, 7601);
-  EXPECT_EQ(report["windows"]["bits"].number, 64);
+  EXPECT_TRUE(report["windows"]["64_bit"].boolean);
   EXPECT_EQ(Texts(report["switches"]), (std::vector<std::string>{"/silent", "/report:" + kReport}));
   EXPECT_FALSE(report["after_restart"].boolean);
   EXPECT_EQ(report["follows"].kind, Json::Kind::Null);
