@@ -34,7 +34,8 @@ SCENARIOS = ["smoke", "kill", "fservice", "clean", "infected", "held_open", "sta
              "read_only_log", "window", "fservice_views", "fservice_users", "windows_name",
              "restart_order", "fix_up", "companions", "silent", "silent_infected",
              "silent_restart", "restore", "registry_undo", "hard_link", "vendor_process",
-             "data_folder", "quarantine_link", "program_folder_swap", "lock_squat"]
+             "data_folder", "quarantine_link", "program_folder_swap", "lock_squat",
+             "after_restart", "scan_only"]
 
 
 class ChecksFailed(Exception):

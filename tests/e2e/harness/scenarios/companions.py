@@ -82,7 +82,8 @@ def held_while_running(machine, checks):
     state = driver.click("Scan")
     model = expected.ScanModel(FOLDER, present=[RUNNING_TARGET],
                                msconfig_line=expected.MSCONFIG_NOT_RECORDED,
-                               quarantine=quarantine.log_lines(machine)).scan()
+                               quarantine=quarantine.log_lines(machine),
+                               run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("scan: the documented log, msconfig.exe not restored for want of a record",
                  list_items(state), model.texts)
     checks.true("scan: the family's program was ended by kill.exe",

@@ -7,7 +7,9 @@ process id and its file stays. No task-kill is started."""
 
 import os
 
+import data_tree
 import expected
+import prefix as prefixes
 import quarantine
 from journal import command_lines
 from processes import wine_processes
@@ -37,7 +39,8 @@ def run(machine, checks):
     own = windows_own_running(machine)
     checks.equal("before: one services.exe of Wine's own runs", len(own), 1)
 
-    code, out, _ = machine.run_wine([FOLDER + "\\kill.real.exe", "-f", LINKED])
+    # The real kill tool lies where the recorders standing in for it find it.
+    code, out, _ = machine.run_wine([prefixes.companion_setting("kill.real.exe"), "-f", LINKED])
     checks.equal(f'kill -f "{LINKED}": exit code 1 (nothing ended)', code, 1)
     checks.equal("it says no process has that image", out.decode("latin-1").splitlines(),
                  ["kill: no running process has the image " + LINKED])
@@ -47,7 +50,8 @@ def run(machine, checks):
     code, windows = run_silent(machine, ["/silent"], FOLDER)
     undeletable = [LINKED] if machine.exists(LINKED) else []
     model = expected.ScanModel(FOLDER, present=[LINKED], undeletable=undeletable,
-                               quarantine=quarantine.log_lines(machine)).scan()
+                               quarantine=quarantine.log_lines(machine),
+                               run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("scan: exit code (found; removed, or a restart is needed)", code,
                  2 if undeletable else 1)
     checks.equal("scan: no window", windows, [])

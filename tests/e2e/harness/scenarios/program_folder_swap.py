@@ -56,7 +56,8 @@ def run(machine, checks):
 
     state = machine.driver().click("Scan")
     model = expected.ScanModel(LINK, present=[TARGET],
-                               quarantine=quarantine.log_lines(machine)).scan()
+                               quarantine=quarantine.log_lines(machine),
+                               run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("the list: first that the program's folder is a link, then the scan",
                  list_items(state), [LINK_NOTE] + model.texts)
     journal = machine.settled_journal()[before:]
