@@ -34,7 +34,8 @@ class Evidence {
         reportPath_(reportPath),
         store_(context.platform),
         stem_(ReportFileStem(context.platform, record)),
-        linesSaved_(context.log.Lines().size()) {
+        linesSaved_(context.log.Lines().size()),
+        savedBeside_(record.logSaved) {
     for (const std::string& line : store_.SetAside()) {
       context_.log.AddLogLine(true, "  " + line + ".");
     }
@@ -42,6 +43,9 @@ class Evidence {
 
   void Write(int round) {
     Platform& platform = context_.platform;
+    // The log first: where it could not be saved beside the program, the
+    // computer's copy is the run's log.
+    KeepLog();
     const Outcome kept = KeepReport();
     if (!reportPath_.empty()) {
       const Outcome written = WriteToTarget(round);
@@ -64,7 +68,7 @@ class Evidence {
         !event) {
       context_.log.AddLogLine(true, kEventFailed + event.reason);
     }
-    SaveLogs();
+    FinishLogs();
     if (round == 1) {
       store_.Prune(record_.runId);
     }
@@ -106,17 +110,34 @@ class Evidence {
     return WriteNewFile(platform, shareFile_, text);
   }
 
-  // The computer's copy of the log first: a failure to keep it is said in
-  // the log beside the program, saved again where lines were added.
-  void SaveLogs() {
+  // The computer's copy of the log, as it now is. A failure to keep it is
+  // said in the log beside the program; a log not saved there is the run's
+  // log where it is kept.
+  void KeepLog() {
     ActivityLog& log = context_.log;
-    if (const Outcome kept = store_.Keep(stem_ + kLogExtension, LogFileText(log));
-        !kept && !notedNotKept_) {
-      notedNotKept_ = true;
-      log.AddLogLine(true, kLogNotKeptHere + store_.Path() + ": " + kept.reason);
+    logKept_ = store_.Keep(stem_ + kLogExtension, LogFileText(log));
+    if (!logKept_ && !notedLogNotKept_) {
+      notedLogNotKept_ = true;
+      log.AddLogLine(true, kLogNotKeptHere + store_.Path() + ": " + logKept_.reason);
     }
-    if (log.Lines().size() > linesSaved_) {
-      linesSaved_ = log.Lines().size();
+    if (logKept_ && !savedBeside_) {
+      record_.logSaved = true;
+      record_.logFile = store_.Path() + "\\" + stem_ + kLogExtension;
+    }
+  }
+
+  // Lines added since the logs were written: both written again (the one
+  // beside the program only where it could be saved before).
+  void FinishLogs() {
+    ActivityLog& log = context_.log;
+    if (log.Lines().size() == linesSaved_) {
+      return;
+    }
+    linesSaved_ = log.Lines().size();
+    if (logKept_) {
+      store_.Keep(stem_ + kLogExtension, LogFileText(log));
+    }
+    if (savedBeside_) {
       SaveLogFile(context_.platform, context_.paths, log);
     }
   }
@@ -127,8 +148,11 @@ class Evidence {
   ReportStore store_;
   std::string stem_;
   std::size_t linesSaved_;
+  bool savedBeside_;
+  Outcome logKept_;
   std::string shareFile_;
   bool notedNotKept_ = false;
+  bool notedLogNotKept_ = false;
 };
 
 }  // namespace

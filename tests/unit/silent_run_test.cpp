@@ -154,8 +154,17 @@ TEST(SilentRunTest, ExitCodesOfRunsThatScanned) {
        },
        {.noReboot = true},
        3},
-      {"a clean machine whose log cannot be saved",
+      {"a clean machine whose log is kept on the computer, not beside the program",
        [](Machine& m) { m.platform.MarkReadOnly("C:\\Tools"); },
+       {},
+       0},
+      {"a clean machine whose log cannot be saved anywhere",
+       [](Machine& m) {
+         m.platform.MarkReadOnly("C:\\Tools");
+         m.platform.AddDirectory(kReportsFolder);
+         m.platform.MarkReparsePoint(kReportsFolder);
+         m.platform.FailRenames(kReportsFolder);
+       },
        {},
        7},
       {"a log not saved does not hide a file left to delete by hand",
