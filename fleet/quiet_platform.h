@@ -112,6 +112,12 @@ class QuietPlatform final : public Platform {
     return machine_.WriteEvent(source, kind, id, texts);
   }
   bool SignInGetsTheseRights() override { return machine_.SignInGetsTheseRights(); }
+  bool IsUserHiveLoaded(const std::string& name) override {
+    return machine_.IsUserHiveLoaded(name);
+  }
+  HiveLoad LoadUserHive(const std::string& name, const std::string& file) override {
+    return machine_.LoadUserHive(name, file);
+  }
 
  private:
   Platform& machine_;

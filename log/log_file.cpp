@@ -26,12 +26,16 @@ std::string LogFileText(const ActivityLog& log) {
   return content;
 }
 
+std::string LogFolder(const SystemPaths& paths) {
+  return paths.LogFolder.empty() ? ProgramDir(paths) : paths.LogFolder;
+}
+
 std::string LogFilePath(const SystemPaths& paths) {
-  return ProgramDir(paths) + "\\DiziTarvix_Log.txt";
+  return LogFolder(paths) + "\\DiziTarvix_Log.txt";
 }
 
 bool SaveLogFile(Platform& platform, const SystemPaths& paths, const ActivityLog& log) {
-  if (!ReplaceInOneStep(platform, ProgramDir(paths), LogFilePath(paths), LogFileText(log))) {
+  if (!ReplaceInOneStep(platform, LogFolder(paths), LogFilePath(paths), LogFileText(log))) {
     platform.ShowMessage(kSavingErrorText, kSavingErrorCaption, BoxIcon::Error);
     return false;
   }

@@ -9,7 +9,11 @@ class ActivityLog;
 class Platform;
 struct SystemPaths;
 
-// The full path of the log file: the program's folder and "\DiziTarvix_Log.txt".
+// The folder the log file is saved in: the program's folder, or the one the
+// start-up chose instead (SystemPaths::LogFolder).
+std::string LogFolder(const SystemPaths& paths);
+
+// The full path of the log file: its folder and "\DiziTarvix_Log.txt".
 std::string LogFilePath(const SystemPaths& paths);
 
 // The log file's content: every log line, each ended by CR LF.

@@ -63,6 +63,8 @@ struct HeldCompanions {
   // The program's own folder and every folder above it, held for the run so
   // that no link can be put in their place: the log is written there.
   std::vector<std::unique_ptr<HeldFolder>> programFolder;
+  // Where the log is saved instead, when a link is on that path.
+  CheckedFolder logFolder;
   // The data tree's Program folder, held for the run while the kill tool and
   // the repair program are started from their copies there, and the copies,
   // held too (each Verified only when it is what the run starts).

@@ -91,7 +91,9 @@ class DataTreeWalk {
   // A folder of the data tree: made when missing, set aside and made anew
   // when it fails its check.
   bool Take(const std::string& path) {
-    std::string firstWhy;
+    // Said of a folder set aside, once it is known whether the new one could
+    // be made and trusted.
+    std::string setAside;
     for (int attempt = 0; attempt < 2; ++attempt) {
       FolderLook look = platform_.HoldFolder(path);
       if (look.kind == FolderLook::Kind::Missing) {
@@ -99,16 +101,19 @@ class DataTreeWalk {
         look = platform_.HoldFolder(path);
         // Made meanwhile by another run, it is judged like any other.
         if (!made && look.kind == FolderLook::Kind::Missing) {
-          return Fail(path + " cannot be made: " + made.reason);
+          return Fail(path + " cannot be made: " + made.reason, setAside);
         }
       }
       const std::string why = Distrust(look, trustedOwner_);
       if (why.empty()) {
         folder_.held_.push_back(std::move(look.held));
+        if (!setAside.empty()) {
+          folder_.setAside_.push_back(setAside + ", and made anew");
+        }
         return true;
       }
       if (attempt > 0) {
-        return Fail(path + " is not used: even made anew, " + why);
+        return Fail(path + " is not used: even made anew, " + why, setAside);
       }
       // Released first: a folder held cannot be renamed.
       look.held.reset();
@@ -118,14 +123,17 @@ class DataTreeWalk {
         return Fail(path + " is not used: " + why +
                     "; it could not be set aside: " + renamed.reason);
       }
-      folder_.setAside_.push_back(path + " was not used: " + why + "; it was set aside as " +
-                                  aside + ", as it is, and made anew");
+      setAside = path + " was not used: " + why + "; it was set aside as " + aside + ", as it is";
     }
     return false;
   }
 
  private:
-  bool Fail(std::string problem) {
+  // `setAside`: what was set aside on the way, said without a new folder.
+  bool Fail(std::string problem, const std::string& setAside = {}) {
+    if (!setAside.empty()) {
+      folder_.setAside_.push_back(setAside);
+    }
     folder_.problem_ = std::move(problem);
     folder_.held_.clear();
     return false;

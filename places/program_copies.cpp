@@ -1,6 +1,7 @@
 #include "places/program_copies.h"
 
 #include "places/companions.h"
+#include "places/data_tree.h"
 #include "places/outside_tools.h"
 #include "places/system_paths.h"
 
@@ -117,7 +118,8 @@ void CopyTheProgram(Platform& platform, SystemPaths& paths, HeldCompanions& held
 
 }  // namespace
 
-void HoldProgramFolder(Platform& platform, const std::string& programDir, HeldCompanions& held) {
+void HoldProgramFolder(Platform& platform, SystemPaths& paths, HeldCompanions& held) {
+  const std::string programDir = ProgramDir(paths);
   std::string link;
   for (const std::string& folder : FoldersDownTo(programDir)) {
     FolderLook look = platform.HoldFolder(folder);
@@ -132,11 +134,22 @@ void HoldProgramFolder(Platform& platform, const std::string& programDir, HeldCo
   if (link.empty()) {
     return;
   }
-  held.notes.push_back(link.size() == programDir.size() || link == programDir
-                           ? "  The program's folder " + programDir + " is " + kLinkText +
-                                 " to another place."
-                           : "  The program's folder " + programDir + " lies under " + kLinkText +
-                                 ": " + link + ".");
+  held.notes.push_back(link == programDir ? "  The program's folder " + programDir + " is " +
+                                                kLinkText + " to another place."
+                                          : "  The program's folder " + programDir +
+                                                " lies under " + kLinkText + ": " + link + ".");
+  held.logFolder = OpenDataFolder(platform, DataFolder::Reports);
+  for (const std::string& line : held.logFolder.SetAside()) {
+    held.notes.push_back("  " + line + ".");
+  }
+  if (held.logFolder) {
+    paths.LogFolder = held.logFolder.Path();
+    held.notes.push_back("  So the log is saved in " + paths.LogFolder +
+                         ", where no link can lead it elsewhere.");
+  } else {
+    held.notes.push_back("  The log is saved beside the program all the same: " +
+                         held.logFolder.Problem());
+  }
 }
 
 void StartFromCopies(Platform& platform, SystemPaths& paths, const RecordedDigests& recorded,

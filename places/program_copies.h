@@ -16,9 +16,13 @@ struct HeldCompanions;
 struct RecordedDigests;
 struct SystemPaths;
 
-// Holds the program's folder `programDir` and every folder above it in
-// `held.programFolder`; a link on that path is noted in `held.notes`.
-void HoldProgramFolder(Platform& platform, const std::string& programDir, HeldCompanions& held);
+// Holds the program's folder (`paths` filled) and every folder above it in
+// `held.programFolder`. A link on that path is noted in `held.notes`, and the
+// log is then saved in the data tree's Reports folder (held in
+// `held.logFolder`), where it was checked, rather than where the link might
+// lead by the time it is written; beside the program all the same when that
+// folder cannot be had.
+void HoldProgramFolder(Platform& platform, SystemPaths& paths, HeldCompanions& held);
 
 // When the kill tool and the repair program are both verified and held, puts
 // the verified copy of each in the data tree's Program folder (a copy already

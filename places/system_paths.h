@@ -23,6 +23,12 @@ struct SystemPaths {
   // msconfig.exe beside it, which a scan after the restart starts; empty
   // when none could be made.
   std::string ProgramCopy;
+
+  // Where the log file is saved: empty for beside the program, as always,
+  // unless the program's folder is reached through a link, which could be
+  // pointed elsewhere while the program runs; then the data tree's Reports
+  // folder.
+  std::string LogFolder;
 };
 
 // Fills every text from the platform's module path and directories.

@@ -875,6 +875,8 @@ Outcome FakePlatform::MakeProtectedFolder(const std::string& path) {
   Outcome outcome;
   if (Find(path) || IsDirectory(path)) {
     outcome.reason = "Cannot create a file when that file already exists. (error 183)";
+  } else if (folderMakesFail_) {
+    outcome.reason = kDiskFull;
   } else if (!IsDirectory(Parent(path))) {
     outcome.reason = kPathNotFound;
   } else if (!IsWritableDirectory(Parent(path))) {
@@ -1183,6 +1185,68 @@ Outcome FakePlatform::WriteEvent(const std::string& source, EventKind kind, unsi
   journal_.Add("event " + source + " " + KindName(kind) + " " + std::to_string(id) +
                Result(outcome.ok));
   return outcome;
+}
+
+// A hive loaded by LoadUserHive: unloads itself once, as Windows would.
+class FakePlatform::FakeLoadedHive final : public LoadedHive {
+ public:
+  FakePlatform& platform;
+  std::string name;
+  bool loaded = true;
+
+  FakeLoadedHive(FakePlatform& owner, std::string hive) : platform(owner), name(std::move(hive)) {}
+  ~FakeLoadedHive() override {
+    if (loaded) {
+      Unload();
+    }
+  }
+  Outcome Unload() override {
+    Outcome outcome;
+    outcome.ok = platform.unloadFailures_.count(Fold(name)) == 0;
+    platform.journal_.Add("unload hive " + name + (outcome.ok ? " -> ok" : " -> failed"));
+    if (outcome.ok) {
+      platform.loadedHives_.erase(Fold(name));
+      loaded = false;
+    } else {
+      outcome.reason = "Access is denied. (error 5)";
+    }
+    return outcome;
+  }
+};
+
+void FakePlatform::AddLoadedHive(const std::string& name) {
+  loadedHives_.insert(Fold(name));
+}
+
+void FakePlatform::RefuseHiveLoad(const std::string& file, std::string reason) {
+  hiveRefusals_[Fold(file)] = std::move(reason);
+}
+
+void FakePlatform::FailHiveUnload(const std::string& name) {
+  unloadFailures_.insert(Fold(name));
+}
+
+bool FakePlatform::IsUserHiveLoaded(const std::string& name) {
+  return loadedHives_.count(Fold(name)) > 0;
+}
+
+HiveLoad FakePlatform::LoadUserHive(const std::string& name, const std::string& file) {
+  HiveLoad load;
+  const auto refused = hiveRefusals_.find(Fold(file));
+  if (refused != hiveRefusals_.end()) {
+    load.reason = refused->second;
+  } else if (!Find(file)) {
+    load.reason = "The system cannot find the file specified. (error 2)";
+  } else if (IsUserHiveLoaded(name)) {
+    load.reason = "Cannot create a file when that file already exists. (error 183)";
+  }
+  journal_.Add("load hive " + name + " from " + file +
+               (load.reason.empty() ? " -> ok" : " -> refused: " + load.reason));
+  if (load.reason.empty()) {
+    loadedHives_.insert(Fold(name));
+    load.hive = std::make_unique<FakeLoadedHive>(*this, name);
+  }
+  return load;
 }
 
 }  // namespace dizi

@@ -180,6 +180,8 @@ class FakePlatform : public Platform {
   void FailRenames(const std::string& path);
   // True while this program holds the folder.
   bool IsHeldFolder(const std::string& path) const;
+  // MakeProtectedFolder fails from now on (a full disk, say).
+  void FailFolderMakes() { folderMakesFail_ = true; }
   // Another process holds the file open alone (it is made when missing).
   void HoldExclusivelyElsewhere(const std::string& path);
   // The owner and access list a folder made by MakeProtectedFolder gets.
@@ -233,6 +235,18 @@ class FakePlatform : public Platform {
                      const std::vector<std::string>& texts) override;
   bool SignInGetsTheseRights() override { return signInGetsRights_; }
 
+  // --- Users' registry hives ------------------------------------------------
+  // Setting up: a hive loaded already (a signed-in user's); a hive file that
+  // cannot be loaded, and why; a loaded hive that cannot be unloaded.
+  void AddLoadedHive(const std::string& name);
+  void RefuseHiveLoad(const std::string& file, std::string reason);
+  void FailHiveUnload(const std::string& name);
+  // Reading the outcome: the hives loaded now, by their folded names.
+  const std::set<std::string>& LoadedHives() const { return loadedHives_; }
+
+  bool IsUserHiveLoaded(const std::string& name) override;
+  HiveLoad LoadUserHive(const std::string& name, const std::string& file) override;
+
  private:
   class FakeOutputFile;
   class FakeLockedFile;
@@ -249,6 +263,7 @@ class FakePlatform : public Platform {
     int holds = 0;
   };
   FolderState& StateOf(const std::string& path);
+  class FakeLoadedHive;
   struct File {
     std::string name;  // as created
     std::string content;
@@ -330,6 +345,7 @@ class FakePlatform : public Platform {
   std::string commonAppData_ = "C:\\Documents and Settings\\All Users\\Application Data";
   std::set<std::string> protectedDirectories_;       // folded paths
   std::map<std::string, FolderState> folderStates_;  // folded paths
+  bool folderMakesFail_ = false;
   std::map<std::string, unsigned long> exitCodes_;   // folded application paths
   std::map<std::string, std::string> outputs_;       // folded application paths
   bool wow64_ = false;
@@ -339,6 +355,9 @@ class FakePlatform : public Platform {
   std::uint32_t nextRandom_ = 0x00a1b2c3;
   std::map<std::string, RegistryValue> registry_;  // folded "root\key\name"
   std::vector<Event> events_;
+  std::set<std::string> loadedHives_;                // folded names
+  std::map<std::string, std::string> hiveRefusals_;  // folded file -> why
+  std::set<std::string> unloadFailures_;             // folded names
 };
 
 }  // namespace dizi

@@ -205,6 +205,25 @@ enum class EventKind {
   Error,
 };
 
+// --- Users' registry hives ------------------------------------------------
+
+// A user's registry hive this program loaded from its file under
+// HKEY_USERS; unloaded when destroyed, if it still is.
+class LoadedHive {
+ public:
+  virtual ~LoadedHive() = default;
+  // Unloads it now (Windows writes its changes back to its file); the
+  // system's words when it stays loaded.
+  virtual Outcome Unload() = 0;
+};
+
+// What LoadUserHive gives: the loaded hive, or the system's words for why it
+// could not be loaded.
+struct HiveLoad {
+  std::unique_ptr<LoadedHive> hive;
+  std::string reason;  // empty when loaded
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -390,6 +409,16 @@ class Platform {
   // not start a program that asks for them at sign-in) and for the system's
   // own account, which never signs in.
   virtual bool SignInGetsTheseRights() = 0;
+
+  // --- Users' registry hives ----------------------------------------------
+
+  // True when a hive is loaded as HKEY_USERS\<name> (a signed-in user's, by
+  // the user's SID).
+  virtual bool IsUserHiveLoaded(const std::string& name) = 0;
+
+  // Loads the registry hive file `file` (a full path) as HKEY_USERS\<name>,
+  // with the privileges that takes, for as long as the result holds it.
+  virtual HiveLoad LoadUserHive(const std::string& name, const std::string& file) = 0;
 };
 
 }  // namespace dizi

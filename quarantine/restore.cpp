@@ -6,12 +6,16 @@
 #include "quarantine/folder.h"
 #include "quarantine/item_format.h"
 #include "quarantine/masked_copy.h"
+#include "quarantine/undo_hives.h"
 
 namespace dizi {
 
 namespace {
 
 constexpr unsigned kImportWaitMs = 60000;
+// An undo file is a few kilobytes; one past this is no undo file of the
+// repair program's.
+constexpr std::size_t kLargestUndoFile = 16 * 1024 * 1024;
 constexpr std::string_view kUndoPrefix = "registry-undo-";
 constexpr std::string_view kUndoSuffix = ".reg";
 constexpr std::string_view k64BitViewSuffix = "-64-bit-view.reg";
@@ -222,6 +226,57 @@ Command ImportUndoCommand(const SystemPaths& paths, const std::string& folder,
   return ImportRegistryFileCommand(paths, folder + "\\" + name, EndsWith(name, k64BitViewSuffix));
 }
 
+namespace {
+
+// The whole file, up to `most` bytes; false, with why, when it cannot be read
+// or is larger.
+bool ReadWhole(Platform& platform, const std::string& path, std::size_t most, std::string& bytes,
+               std::string& reason) {
+  const std::unique_ptr<InputFile> input = platform.OpenToRead(path, reason);
+  if (!input) {
+    return false;
+  }
+  std::string piece;
+  do {
+    if (!input->Read(64 * 1024, piece, reason)) {
+      return false;
+    }
+    bytes += piece;
+    if (bytes.size() > most) {
+      reason = "it is larger than any undo file of the repair program";
+      return false;
+    }
+  } while (!piece.empty());
+  return true;
+}
+
+// Loads each hive the file needs that is not loaded (its user is not signed
+// in) into `loaded`; the reason when one cannot be.
+using LoadedHives = std::vector<std::pair<std::string, std::unique_ptr<LoadedHive>>>;
+
+std::string LoadHives(Platform& platform, const std::vector<HiveToLoad>& hives,
+                      LoadedHives& loaded) {
+  for (const HiveToLoad& hive : hives) {
+    if (platform.IsUserHiveLoaded(hive.sid)) {
+      continue;
+    }
+    const std::optional<std::string> file = platform.Utf8ToAnsi(hive.file);
+    if (!file) {
+      return "the registry hive of user " + hive.sid +
+             " cannot be loaded: its path has characters this system's code page lacks";
+    }
+    HiveLoad load = platform.LoadUserHive(hive.sid, *file);
+    if (!load.hive) {
+      return "the registry hive of user " + hive.sid + " could not be loaded from " + *file + ": " +
+             load.reason;
+    }
+    loaded.emplace_back(hive.sid, std::move(load.hive));
+  }
+  return {};
+}
+
+}  // namespace
+
 Outcome ImportUndoFile(Platform& platform, const SystemPaths& paths, const std::string& name) {
   Outcome outcome;
   const CheckedFolder quarantine = OpenQuarantine(platform);
@@ -230,16 +285,41 @@ Outcome ImportUndoFile(Platform& platform, const SystemPaths& paths, const std::
     return outcome;
   }
   const std::string& folder = quarantine.Path();
-  const CommandRun run = platform.RunHiddenForOutput(ImportUndoCommand(paths, folder, name),
-                                                     kImportWaitMs, AtTimeLimit::End);
-  if (run.result != RunResult::Finished) {
-    outcome.reason = "the registry tool could not be run, or did not finish within a minute";
-  } else if (run.exitCode != 0) {
-    outcome.reason =
-        "the registry tool reported a failure (exit code " + std::to_string(run.exitCode) + ")";
+  const std::string path = folder + "\\" + name;
+  std::string bytes;
+  std::string reason;
+  HivesToLoad hives;
+  if (!ReadWhole(platform, path, kLargestUndoFile, bytes, reason)) {
+    outcome.reason = "the file cannot be read: " + reason;
+  } else if (hives = ReadHivesToLoad(bytes); !hives.damaged.empty()) {
+    outcome.reason = "the file is damaged: " + hives.damaged;
+  } else {
+    // The hives of users who are not signed in are loaded for the import
+    // alone, and unloaded again whatever becomes of it.
+    LoadedHives loaded;
+    outcome.reason = LoadHives(platform, hives.hives, loaded);
+    if (outcome.reason.empty()) {
+      const CommandRun run = platform.RunHiddenForOutput(ImportUndoCommand(paths, folder, name),
+                                                         kImportWaitMs, AtTimeLimit::End);
+      if (run.result != RunResult::Finished) {
+        outcome.reason = "the registry tool could not be run, or did not finish within a minute";
+      } else if (run.exitCode != 0) {
+        outcome.reason =
+            "the registry tool reported a failure (exit code " + std::to_string(run.exitCode) + ")";
+      }
+    }
+    for (const auto& [sid, hive] : loaded) {
+      const Outcome unloaded = hive->Unload();
+      if (!unloaded && outcome.reason.empty()) {
+        outcome.reason = "its values were written, but the registry hive of user " + sid +
+                         " could not be unloaded again (restart the computer before that user "
+                         "signs in): " +
+                         unloaded.reason;
+      }
+    }
   }
   outcome.ok = outcome.reason.empty();
-  const std::string file = platform.AnsiToUtf8(folder + "\\" + name);
+  const std::string file = platform.AnsiToUtf8(path);
   AppendEvent(platform, folder,
               outcome.ok ? ImportedEvent(UtcOf(platform.Now()), file)
                          : ImportFailedEvent(UtcOf(platform.Now()), file, outcome.reason));

@@ -80,6 +80,9 @@ Command ImportUndoCommand(const SystemPaths& paths, const std::string& folder,
 
 // Imports the undo file `name` (one of UndoFiles) and waits for that, up to
 // a minute; fails when the tool reports a failure or does not end in time.
+// A user's hive the file asks to be loaded (see ReadHivesToLoad) that is not
+// loaded is loaded from its file for the import and unloaded again, however
+// the import ends; when one cannot be loaded, nothing is imported.
 Outcome ImportUndoFile(Platform& platform, const SystemPaths& paths, const std::string& name);
 
 }  // namespace dizi

@@ -18,7 +18,7 @@ const std::array<ExitCodeMeaning, 9> kExitCodeMeanings = {{
     {0, "clean: nothing was found"},
     {1, "found, and every file found is gone"},
     {2, "found; a restart is needed to finish"},
-    {3, "found; a file could not be removed (delete it by hand)"},
+    {3, "found; a file was left (delete it by hand) or a repair did not finish"},
     {4, "cannot run: a shipped file is missing or rights are lacking"},
     {kExitBadCommandLine, "bad command line, or the usage text was asked for"},
     {kExitAnotherRun, "another run is in progress"},
@@ -40,7 +40,8 @@ Verdict VerdictOf(const RunRecord& record) {
   if (record.afterRestart) {
     return Verdict::Returned;
   }
-  if (Any(scan, [](const FoundFile& f) { return f.outcome == FileOutcome::DeleteByHand; })) {
+  if (Any(scan, [](const FoundFile& f) { return f.outcome == FileOutcome::DeleteByHand; }) ||
+      !scan.repairUnfinished.empty()) {
     return Verdict::Incomplete;
   }
   // A server find is finished by the restart; one that was not asked for

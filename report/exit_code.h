@@ -13,7 +13,8 @@ enum class Verdict {
   Clean,          // nothing found (exit code 0)
   Removed,        // found, and every file found is gone (1)
   RestartNeeded,  // found; a restart is needed to finish (2)
-  Incomplete,     // found; a file could not be removed and must be deleted by hand (3)
+  Incomplete,     // found; a file could not be removed and must be deleted by hand, or
+                  // the repair of what the infection disabled did not finish (3)
   CannotRun,      // not scanned: a shipped file is missing or the rights are lacking (4)
   Returned,       // found again after the restart: removed again, never restarted (3)
   Found,          // found by a scan that changed nothing (8)

@@ -117,6 +117,18 @@ std::string ReportText(const RunRecord& record, Platform& platform) {
     json.BeginObject().Field("step", step.step).Field("ok", step.ok).EndObject();
   }
   json.EndArray();
+  json.Key("user_hives").BeginArray();
+  for (const UserHiveRepair& hive : record.scan.userHives) {
+    json.BeginObject().Field("hive", utf8(hive.hive)).Field("kind", HiveKindName(hive.kind));
+    json.Field("done", HiveDoneName(hive.done));
+    json.Field("values_changed", static_cast<long long>(hive.valuesChanged));
+    json.Field("tools_given_back", hive.tools == ToolsState::GivenBack);
+    json.Field("tools", ToolsStateName(hive.tools));
+    json.Key("reason");
+    hive.note.empty() ? json.Null() : json.String(utf8(hive.note));
+    json.EndObject();
+  }
+  json.EndArray();
   // As asked for before its command is started: a command that then cannot
   // start has the report written again.
   json.Field("restart_scheduled", record.scan.RestartScheduled());
@@ -135,6 +147,9 @@ std::string ReportText(const RunRecord& record, Platform& platform) {
   json.Key("errors").BeginArray();
   for (const std::string& error : record.errors) {
     json.String(utf8(error));
+  }
+  for (const std::string& why : record.scan.repairUnfinished) {
+    json.String(utf8("The repair did not finish: " + why));
   }
   json.EndArray();
   json.EndObject();

@@ -44,14 +44,16 @@ bool SweepTable(ScanContext& context, const std::array<Signature, N>& table, Tar
 }  // namespace
 
 void RunFixUp(ScanContext& context) {
-  const FixUpOutcome outcome =
+  FixUpOutcome outcome =
       FixUpSystemTools(context.platform, context.paths, context.Companions.msconfig, context.log);
   context.Result.repairs = {
-      {"task_manager", outcome.taskManagerCommandStarted},
-      {"registry_editor", outcome.registryToolsCommandStarted},
+      {"task_manager", outcome.taskManagerReset},
+      {"registry_editor", outcome.registryToolsReset},
       {"msconfig", outcome.msconfigRestored},
-      {"repair_program", outcome.repairProgram == RunResult::Finished},
+      {"repair_program", outcome.repairProgramSucceeded},
   };
+  MergeHiveRepairs(context.Result.userHives, std::move(outcome.summary.hives));
+  context.Result.repairUnfinished = std::move(outcome.unfinished);
 }
 
 void ScanForServer(ScanContext& context) {

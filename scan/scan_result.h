@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "repair/repair_summary.h"
+
 namespace dizi {
 
 enum class TargetKind { Server, Downloader };
@@ -43,7 +45,8 @@ enum class FollowUp {
   Failed,       // needed, but it could not be arranged (the log says why)
 };
 
-// One step of the system tools fix-up and whether it did what it is for.
+// One step of the system tools fix-up and whether it did what it is for: it
+// finished and succeeded.
 struct RepairStep {
   const char* step;  // "task_manager", "registry_editor", "msconfig", "repair_program"
   bool ok;
@@ -55,6 +58,12 @@ struct ScanResult {
   std::vector<FoundFile> found;
   // The steps of the last fix-up the run made; empty when it made none.
   std::vector<RepairStep> repairs;
+  // What the fix-ups' repair program did in each user's hive, over the whole
+  // run (see MergeHiveRepairs).
+  std::vector<UserHiveRepair> userHives;
+  // Why the last fix-up did not finish (see FixUpOutcome::unfinished); empty
+  // when it did, or made none.
+  std::vector<std::string> repairUnfinished;
   // A server find asks for the forced restart: its command is started once
   // the run's log and reports are written, as the run's last act.
   bool restartWanted = false;

@@ -72,7 +72,7 @@ void RunStartupChecks(Platform& platform, SystemPaths& paths, const RecordedDige
   FillSystemPaths(platform, paths);
   const std::string programDir = ProgramDir(paths);
   // Held from now on: what is checked below stays what the run uses.
-  HoldProgramFolder(platform, programDir, held);
+  HoldProgramFolder(platform, paths, held);
   held.self = HoldAsItIs(platform, platform.ModulePath());
 
   // Every file is checked, and each missing one gets its own box.

@@ -19,6 +19,8 @@ add_library(dizi_tools_portable STATIC
   ${CMAKE_CURRENT_LIST_DIR}/fservice/autostart_value.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fservice/report_line.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fservice/undo_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fservice/hive_outcome.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/fservice/profile_judge.cpp
 )
 # The engine's signature tables come from its header alone (scan/signatures.h):
 # linking the engine would bring the C++ runtime's exception support along.

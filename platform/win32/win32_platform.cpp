@@ -12,6 +12,7 @@
 #include "platform/win32/move_file_over.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/token_groups.h"
+#include "platform/win32/user_hive.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_input_file.h"
 #include "platform/win32/win32_locked_file.h"
@@ -636,6 +637,14 @@ Outcome Win32Platform::WriteEvent(const std::string& source, EventKind kind, uns
 
 bool Win32Platform::SignInGetsTheseRights() {
   return !TokenIsMemberOf(WellKnownGroup::LocalSystem) && !TokenWasElevatedByConsent();
+}
+
+bool Win32Platform::IsUserHiveLoaded(const std::string& name) {
+  return UserHiveLoaded(name);
+}
+
+HiveLoad Win32Platform::LoadUserHive(const std::string& name, const std::string& file) {
+  return LoadHiveFile(name, file);
 }
 
 }  // namespace dizi

@@ -74,6 +74,10 @@ class Win32Platform final : public Platform {
                      const std::vector<std::string>& texts) override;
   bool SignInGetsTheseRights() override;
 
+  // --- Users' registry hives ----------------------------------------------
+  bool IsUserHiveLoaded(const std::string& name) override;
+  HiveLoad LoadUserHive(const std::string& name, const std::string& file) override;
+
  private:
   HWND mainWindow_ = nullptr;
   bool loopRunning_ = false;

@@ -50,8 +50,10 @@ def run(computer, run_id, finished, result="clean", exit_code=0, found=(), resta
     data.update({"started": finished, "run_id": run_id, "after_restart": follows is not None,
                  "follows": follows, "switches": ["/silent", "/report:\\\\srv\\r$\\"],
                  "windows": {"version": "10.0", "build": 19045, "64_bit": True},
-                 "user_hives": [{"hive": "S-1-5-21-1-2-3-1001", "done": "cleaned", "why": None,
-                                 "tools_given_back": True}]})
+                 "user_hives": [{"hive": "S-1-5-21-1-2-3-1001", "kind": "loaded",
+                                 "done": "cleaned", "values_changed": 2,
+                                 "tools_given_back": True, "tools": "given_back",
+                                 "reason": None}]})
     return data
 
 

@@ -228,6 +228,21 @@ TEST(DataTreeTest, WhatCannotBeSetAsideIsNeverUsedAndSaysWhy) {
   EXPECT_TRUE(t.platform.FilesIn(kRoot).empty());
 }
 
+TEST(DataTreeTest, AFolderSetAsideThatCannotBeMadeAnewIsSaidSoAndNothingIsUsed) {
+  Tree t;
+  t.AddUsersFolder(kRoot);
+  t.platform.FailFolderMakes();
+  const CheckedFolder folder = OpenDataFolder(t.platform, DataFolder::Root);
+  EXPECT_FALSE(folder);
+  EXPECT_EQ(folder.SetAside(),
+            (Texts{kRoot +
+                   " was not used: it belongs to an account that is not Administrators "
+                   "or SYSTEM: " +
+                   kUserSid + "; it was set aside as " + kRoot + kAsideSuffix + ", as it is"}));
+  EXPECT_EQ(folder.Problem(),
+            kRoot + " cannot be made: There is not enough space on the disk. (error 112)");
+}
+
 TEST(DataTreeTest, AFolderWhoseSecurityCannotBeReadIsSetAside) {
   Tree t;
   t.platform.AddDirectory(kRoot);

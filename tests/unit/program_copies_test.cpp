@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "log/log_file.h"
 #include "places/outside_tools.h"
 #include "places/program_copies.h"
 #include "scan/removal.h"
@@ -147,18 +148,41 @@ TEST(ProgramCopiesTest, TheProgramsFolderIsHeldAndALinkOnItsPathIsSaid) {
   }
   EXPECT_FALSE(m.platform.RenameAside("C:\\Users\\Bob\\Downloads\\DiziTarvix",
                                       "C:\\Users\\Bob\\Downloads\\Elsewhere"));
-  EXPECT_EQ(m.context.Companions.notes,
-            (Texts{"  The program's folder C:\\Users\\Bob\\Downloads\\DiziTarvix lies under a link "
-                   "(a junction or a symbolic link): C:\\Users\\Bob\\Downloads."}));
+  const std::string reports =
+      "C:\\Documents and Settings\\All Users\\Application Data\\DiziTarvix\\Reports";
+  EXPECT_EQ(
+      m.context.Companions.notes,
+      (Texts{"  The program's folder C:\\Users\\Bob\\Downloads\\DiziTarvix lies under a link "
+             "(a junction or a symbolic link): C:\\Users\\Bob\\Downloads.",
+             "  So the log is saved in " + reports + ", where no link can lead it elsewhere."}));
+  // The log goes to the checked folder, and the log says so where it says
+  // where the log is.
+  EXPECT_EQ(LogFilePath(m.paths), reports + "\\DiziTarvix_Log.txt");
+  EXPECT_TRUE(m.platform.IsHeldFolder(reports));
+  RunScan(m.context, m.scanView);
+  EXPECT_NE(m.platform.Content(reports + "\\DiziTarvix_Log.txt"), "");
+  EXPECT_FALSE(m.platform.HasFile("C:\\Users\\Bob\\Downloads\\DiziTarvix\\DiziTarvix_Log.txt"));
   m.context.Companions = {};
   EXPECT_FALSE(m.platform.IsHeldFolder("C:\\Users\\Bob\\Downloads\\DiziTarvix"));
 
   Machine linked("D:\\DiziTarvix");
   linked.platform.MarkReparsePoint("D:\\DiziTarvix");
   Start(linked);
-  EXPECT_EQ(linked.context.Companions.notes,
-            (Texts{"  The program's folder D:\\DiziTarvix is a link (a junction or a symbolic "
-                   "link) to another place."}));
+  ASSERT_FALSE(linked.context.Companions.notes.empty());
+  EXPECT_EQ(linked.context.Companions.notes[0],
+            "  The program's folder D:\\DiziTarvix is a link (a junction or a symbolic link) to "
+            "another place.");
+
+  // Without a usable data tree the log stays beside the program, and the
+  // list says so.
+  Machine nowhere("D:\\DiziTarvix");
+  nowhere.platform.MarkReparsePoint("D:\\DiziTarvix");
+  nowhere.platform.SetCommonAppDataDirectory("");
+  Start(nowhere);
+  EXPECT_EQ(LogFilePath(nowhere.paths), "D:\\DiziTarvix\\DiziTarvix_Log.txt");
+  EXPECT_EQ(nowhere.context.Companions.notes[1],
+            "  The log is saved beside the program all the same: Windows does not say where its "
+            "common application data folder is");
 
   Machine share("\\\\server\\netlogon\\DiziTarvix");
   Start(share);

@@ -17,20 +17,28 @@ TEST(RepairTest, ResetsThePoliciesReplacesMsconfigRunsTheRepairAndLogsFourLines)
   Machine m("C:\\Program Files\\Diri Tarvix");
   m.platform.AddFile("C:\\WINDOWS\\system32\\msconfig.exe", "tampered");
   m.HoldCompanions();
-  EXPECT_EQ(FixUp(m).repairProgram, RunResult::Finished);
+  const FixUpOutcome outcome = FixUp(m);
+  EXPECT_EQ(outcome.repairProgram, RunResult::Finished);
+  EXPECT_TRUE(outcome.taskManagerReset);
+  EXPECT_TRUE(outcome.registryToolsReset);
+  EXPECT_TRUE(outcome.repairProgramSucceeded);
+  EXPECT_TRUE(outcome.unfinished.empty());
 
   const std::string policy =
       "add HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System /v ";
+  // Each registry command is waited for before the next one starts.
   EXPECT_EQ(
       m.journal.Entries(),
       (Texts{"start \"C:\\WINDOWS\\system32\\reg.exe\" " + policy +
                  "DisableTaskMgr /t REG_DWORD /d 0 /f",
+             "wait 30000 ms -> finished",
              "start \"C:\\WINDOWS\\system32\\reg.exe\" " + policy +
                  "DisableRegistryTools /t REG_DWORD /d 0 /f",
+             "wait 30000 ms -> finished",
              "copy held C:\\Program Files\\Diri Tarvix\\msconfig.exe => "
              "C:\\WINDOWS\\system32\\msconfig.exe -> ok",
              "sleep 1000", "start \"C:\\Program Files\\Diri Tarvix\\fservice.exe\"",
-             "wait 10000 ms -> finished", "line   -Unlocking \"Msconfig\" -- 1/4",
+             "wait 60000 ms -> finished", "line   -Unlocking \"Msconfig\" -- 1/4",
              "line   -Unlocking \"RegEdit\" -- 2/4", "line   -Fixing \"fservice.exe\" error -- 3/4",
              "line   -Fixing \"sservice.exe\" error -- 4/4"}));
   EXPECT_EQ(m.platform.Content("C:\\WINDOWS\\system32\\msconfig.exe"), "shipped msconfig.exe");
@@ -54,8 +62,11 @@ TEST(RepairTest, WithoutACleanCopyMsconfigIsNotRestoredAndTheLogSaysWhy) {
   m.journal.Clear();
   EXPECT_EQ(FixUp(m).repairProgram, RunResult::NotStarted);
 
-  EXPECT_EQ(m.Lines(), WithLastThree("  -\"Msconfig\" was not restored -- 1/4: no clean "
-                                     "msconfig.exe was supplied beside the program"));
+  Texts lines = WithLastThree(
+      "  -\"Msconfig\" was not restored -- 1/4: no clean msconfig.exe was supplied beside the "
+      "program");
+  lines.push_back("  -Not finished: the repair program fservice.exe could not be started");
+  EXPECT_EQ(m.Lines(), lines);
   EXPECT_TRUE(m.journal.With("copy ").empty());
   EXPECT_EQ(m.platform.Content("C:\\WINDOWS\\system32\\msconfig.exe"), "system copy");
   EXPECT_TRUE(m.journal.With("box ").empty());
@@ -115,13 +126,21 @@ TEST(RepairTest, MsconfigNotRestoredIsReportedWithWhyNeverAsDone) {
   }
 }
 
-TEST(RepairTest, ARepairProgramThatHangsIsLeftRunning) {
+TEST(RepairTest, ARepairProgramThatHangsIsLeftRunningAndTheFixUpIsNotFinished) {
   Machine m;
   m.platform.KeepRunning("C:\\Tools\\fservice.exe");
-  EXPECT_EQ(FixUp(m).repairProgram, RunResult::StillRunning);
-  EXPECT_EQ(m.journal.With("wait "), Texts{"10000 ms -> still running"});
+  const FixUpOutcome outcome = FixUp(m);
+  EXPECT_EQ(outcome.repairProgram, RunResult::StillRunning);
+  EXPECT_FALSE(outcome.repairProgramSucceeded);
+  EXPECT_EQ(m.journal.With("wait "),
+            (Texts{"30000 ms -> finished", "30000 ms -> finished", "60000 ms -> still running"}));
   EXPECT_TRUE(m.platform.IsRunning("C:\\Tools\\fservice.exe"));
-  EXPECT_EQ(m.Lines().size(), 4u);
+  const Texts lines = m.Lines();
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[4],
+            "  -Not finished: the repair program fservice.exe was still running after 60 seconds; "
+            "it is left to finish on its own");
+  EXPECT_EQ(outcome.unfinished, Texts{lines[4].substr(17)});
 }
 
 // Put there only after the start: it was never checked, so it is not used.
@@ -152,6 +171,143 @@ TEST(RepairTest, TheCopyIsMadeFromTheFileHeldSinceTheStart) {
   EXPECT_TRUE(m.journal.With("copy C:").empty());
   // Held still, for a later fix-up.
   EXPECT_TRUE(m.platform.IsLocked("C:\\Tools\\msconfig.exe"));
+}
+
+// Done means finished and succeeded: a registry command that cannot start,
+// fails or hangs leaves the fix-up unfinished, and says why; the four lines
+// stay as they are.
+TEST(RepairTest, ARegistryCommandIsDoneOnlyWhenItFinishedAndSucceeded) {
+  const std::string reg = "C:\\WINDOWS\\system32\\reg.exe";
+  const std::string notFinished = "the registry command that re-enables ";
+  struct Case {
+    const char* what;
+    void (*arrange)(Machine&);
+    Texts unfinished;
+  };
+  const Case cases[] = {
+      {"missing",
+       [](Machine& m) { m.platform.Delete("C:\\WINDOWS\\system32\\reg.exe"); },
+       {notFinished + "Task Manager could not be started",
+        notFinished + "the registry editor could not be started"}},
+      {"failing",
+       [](Machine& m) {
+         m.platform.SetExitCode("C:\\WINDOWS\\system32\\reg.exe", 1);
+         m.platform.SetOutput("C:\\WINDOWS\\system32\\reg.exe",
+                              "\r\nERROR: Access is denied.\r\n\t\x81\r\n");
+       },
+       {notFinished + "Task Manager failed (exit code 1): ERROR: Access is denied.",
+        notFinished + "the registry editor failed (exit code 1): ERROR: Access is denied."}},
+      {"hanging",
+       [](Machine& m) { m.platform.KeepRunning("C:\\WINDOWS\\system32\\reg.exe"); },
+       {notFinished + "Task Manager did not finish within 30 seconds",
+        notFinished + "the registry editor did not finish within 30 seconds"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Machine m;
+    c.arrange(m);
+    m.HoldCompanions();
+    const FixUpOutcome outcome = FixUp(m);
+    EXPECT_FALSE(outcome.taskManagerReset);
+    EXPECT_FALSE(outcome.registryToolsReset);
+    EXPECT_TRUE(outcome.repairProgramSucceeded);
+    EXPECT_EQ(outcome.unfinished, c.unfinished);
+    // Started in their order, the second after the first ended.
+    const Texts started = m.Started();
+    ASSERT_EQ(started.size(), 3u);
+    EXPECT_NE(started[0].find("DisableTaskMgr"), std::string::npos);
+    EXPECT_NE(started[1].find("DisableRegistryTools"), std::string::npos);
+    const Texts lines = m.Lines();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(Texts(lines.begin() + 1, lines.begin() + 4), kLastThreeLines);
+    EXPECT_EQ(lines[4], "  -Not finished: " + c.unfinished[0]);
+    EXPECT_EQ(lines[5], "  -Not finished: " + c.unfinished[1]);
+  }
+  // A hanging command is ended, not left to change the registry later.
+  Machine m;
+  m.platform.KeepRunning(reg);
+  m.HoldCompanions();
+  FixUp(m);
+  EXPECT_FALSE(m.platform.IsRunning(reg));
+}
+
+constexpr char kRepair[] = "C:\\Tools\\fservice.exe";
+
+// What the repair program says it did in each user's hive comes after the
+// four lines: one line for each hive where something changed.
+TEST(RepairTest, EachUsersHiveWhereTheRepairChangedSomethingGetsALine) {
+  Machine m;
+  m.platform.SetOutput(kRepair,
+                       "fservice summary 1\n"
+                       "hive\tS-1-5-18\town\tnothing-found\t0\tnot-locked\t\n"
+                       "hive\tS-1-5-21-1-2-3-1001\tloaded\tcleaned\t3\tgiven-back\t\n"
+                       "hive\tS-1-5-21-1-2-3-1004\tloaded\tnothing-found\t0\tleft-locked\t\n"
+                       "hive\tS-1-5-21-1-2-3-1002\tprofile\tcleaned\t1\tnot-locked\t\n"
+                       "hive\tS-1-5-21-1-2-3-1003\tprofile\tskipped\t0\t-\tit is a temporary "
+                       "profile (C:\\Users\\TEMP)\n"
+                       "end\t0\n");
+  m.HoldCompanions();
+  const FixUpOutcome outcome = FixUp(m);
+  EXPECT_TRUE(outcome.repairProgramSucceeded);
+  EXPECT_EQ(outcome.summary.hives.size(), 5u);
+  const Texts lines = m.Lines();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(Texts(lines.begin() + 1, lines.begin() + 4), kLastThreeLines);
+  EXPECT_EQ(Texts(lines.begin() + 4, lines.end()),
+            (Texts{"  -User S-1-5-21-1-2-3-1001: 3 settings repaired, Task Manager and RegEdit "
+                   "unlocked",
+                   "  -User S-1-5-21-1-2-3-1002: 1 setting repaired (not signed in: its hive was "
+                   "loaded from its profile)"}));
+}
+
+// The repair program is done only when it finished, said it changed
+// everything it had to, and its summary was not cut short.
+TEST(RepairTest, TheRepairProgramIsDoneOnlyWhenItSucceeded) {
+  struct Case {
+    const char* what;
+    unsigned long exitCode;
+    std::string output;
+    Texts unfinished;
+  };
+  const std::string name = "the repair program fservice.exe";
+  const Case cases[] = {
+      {"no summary at all (an older program)", 0, "", {}},
+      {"a failure",
+       1,
+       "fservice summary 1\nfailed\tcannot remove HKU\\S-1-5-21-1-2-3-1001\\Software\\Microsoft\\"
+       "Windows\\CurrentVersion\\Run value \"x\": Access is denied. (error 5)\n"
+       "hive\tS-1-5-21-1-2-3-1001\tloaded\tincomplete\t0\tnot-locked\t\nend\t1\n",
+       {name + " could not read, save or change everything it had to (exit code 1)",
+        "fservice.exe: cannot remove HKU\\S-1-5-21-1-2-3-1001\\Software\\Microsoft\\Windows\\"
+        "CurrentVersion\\Run value \"x\": Access is denied. (error 5)"}},
+      {"nothing done",
+       2,
+       "fservice summary 1\nfailed\tWindows does not say where its folders are: nothing "
+       "changed\nend\t2\n",
+       {name + " changed nothing: Windows did not say where its folders are (exit code 2)",
+        "fservice.exe: Windows does not say where its folders are: nothing changed"}},
+      {"an unknown code", 3221225477ul, "", {name + " failed (exit code 3221225477)"}},
+      {"a summary cut short",
+       0,
+       "fservice summary 1\nhive\tS-1-5-18\town\tnoth",
+       {"the summary of " + name + " is cut short"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Machine m;
+    m.platform.SetExitCode(kRepair, c.exitCode);
+    m.platform.SetOutput(kRepair, c.output);
+    m.HoldCompanions();
+    const FixUpOutcome outcome = FixUp(m);
+    EXPECT_EQ(outcome.repairProgramSucceeded, c.unfinished.empty());
+    EXPECT_EQ(outcome.unfinished, c.unfinished);
+    EXPECT_TRUE(outcome.taskManagerReset);
+    const Texts lines = m.Lines();
+    ASSERT_EQ(lines.size(), 4u + c.unfinished.size());
+    for (std::size_t i = 0; i < c.unfinished.size(); ++i) {
+      EXPECT_EQ(lines[4 + i], "  -Not finished: " + c.unfinished[i]);
+    }
+  }
 }
 
 }  // namespace

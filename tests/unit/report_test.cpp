@@ -45,7 +45,7 @@ TEST(ReportTest, AnInfectedMachinesReportHoldsEveryFieldInOrder) {
   EXPECT_EQ(report.Keys(),
             (std::vector<std::string>{"program", "version", "run_id", "computer", "user", "windows",
                                       "switches", "started", "finished", "exit_code", "result",
-                                      "after_restart", "follows", "found", "repairs",
+                                      "after_restart", "follows", "found", "repairs", "user_hives",
                                       "restart_scheduled", "follow_up", "log_file", "errors"}));
   EXPECT_EQ(report["program"].text, "DiziTarvix");
   EXPECT_EQ(report["version"].text, "2.5");
@@ -91,6 +91,59 @@ TEST(ReportTest, AnInfectedMachinesReportHoldsEveryFieldInOrder) {
   EXPECT_TRUE(report["restart_scheduled"].boolean);
   EXPECT_EQ(report["log_file"].text, "C:\\Tools\\DiziTarvix_Log.txt");
   EXPECT_EQ(report["errors"].items.size(), 0u);
+}
+
+// What the repair program did in each user's hive, as it said it; a repair
+// that did not finish makes the run incomplete and says why.
+TEST(ReportTest, EachUsersHiveIsListedAndARepairNotFinishedMakesTheRunIncomplete) {
+  Machine m;
+  m.platform.AddDirectory("C:\\Reports");
+  m.platform.AddFile(std::string(kWindows) + "\\krt32.exe");
+  m.platform.SetExitCode(kProgramCopies + "\\fservice.exe", 1);
+  m.platform.SetOutput(
+      kProgramCopies + "\\fservice.exe",
+      "fservice summary 1\n"
+      "hive\tS-1-5-18\town\tnothing-found\t0\tnot-locked\t\n"
+      "hive\tS-1-5-21-1-2-3-1001\tloaded\tcleaned\t3\tgiven-back\t\n"
+      "hive\tS-1-5-21-1-2-3-1004\tloaded\tnothing-found\t0\tleft-locked\t\n"
+      "failed\tcannot remove HKU\\S-1-5-21-1-2-3-1002\\Software\\Run value \"x\": Access is "
+      "denied. (error 5)\n"
+      "hive\tS-1-5-21-1-2-3-1002\tprofile\tincomplete\t0\tnot-given-back\t\n"
+      "hive\tS-1-5-21-1-2-3-1003\tprofile\tskipped\t0\t-\tits NTUSER.DAT is in use "
+      "(C:\\Users\\G\xFCnter)\n"
+      "end\t1\n");
+  EXPECT_EQ(RunSilently(m.platform, m.recorded, {false, kReport}), 3);
+  const Json report = ReportOf(m);
+  EXPECT_EQ(report["result"].text, "incomplete");
+  std::vector<std::string> steps;
+  for (const Json& step : report["repairs"].items) {
+    steps.push_back(step["step"].text + (step["ok"].boolean ? " ok" : " failed"));
+  }
+  EXPECT_EQ(steps, (std::vector<std::string>{"task_manager ok", "registry_editor ok", "msconfig ok",
+                                             "repair_program failed"}));
+  std::vector<std::string> hives;
+  for (const Json& hive : report["user_hives"].items) {
+    EXPECT_EQ(hive.Keys(), (std::vector<std::string>{"hive", "kind", "done", "values_changed",
+                                                     "tools_given_back", "tools", "reason"}));
+    hives.push_back(hive["hive"].text + " " + hive["kind"].text + " " + hive["done"].text + " " +
+                    std::to_string(static_cast<int>(hive["values_changed"].number)) + " " +
+                    (hive["tools_given_back"].boolean ? "true " : "false ") + hive["tools"].text +
+                    " " + (hive["reason"].kind == Json::Kind::Null ? "null" : hive["reason"].text));
+  }
+  EXPECT_EQ(hives, (std::vector<std::string>{
+                       "S-1-5-18 own nothing_found 0 false not_locked null",
+                       "S-1-5-21-1-2-3-1001 loaded cleaned 3 true given_back null",
+                       "S-1-5-21-1-2-3-1004 loaded nothing_found 0 false left_locked null",
+                       "S-1-5-21-1-2-3-1002 profile incomplete 0 false not_given_back null",
+                       "S-1-5-21-1-2-3-1003 profile skipped 0 false not_looked_at its NTUSER.DAT "
+                       "is in use (C:\\Users\\G\xC3\xBCnter)"}));
+  EXPECT_EQ(
+      Texts(report["errors"]),
+      (std::vector<std::string>{
+          "The repair did not finish: the repair program fservice.exe could not read, save "
+          "or change everything it had to (exit code 1)",
+          "The repair did not finish: fservice.exe: cannot remove "
+          "HKU\\S-1-5-21-1-2-3-1002\\Software\\Run value \"x\": Access is denied. (error 5)"}));
 }
 
 TEST(ReportTest, OutcomesAndARestartHeldBackAreReportedAsTheyWere) {

@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include "quarantine/keep.h"
 #include "quarantine/manifest.h"
+#include "quarantine/undo_hives.h"
 #include "quarantine_files.h"
 #include "test_machine.h"
 
@@ -176,12 +180,32 @@ TEST(RestoreTest, DeletingAnItemRemovesItForGoodAndSaysWhenItCannot) {
   EXPECT_NE(r.LastEvent().find(R"("event":"delete failed")"), std::string::npos);
 }
 
+// An undo file's bytes as the repair program writes them: UTF-16LE with its
+// mark. `text` is UTF-8 of the Basic Multilingual Plane.
+std::string UndoBytes(const std::string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : 3;
+    unsigned c = length == 1 ? lead : length == 2 ? lead & 0x1F : lead & 0x0F;
+    for (std::size_t k = 1; k < length; ++k) {
+      c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    }
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+    i += length;
+  }
+  return bytes;
+}
+
+const std::string kUndoHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
+
 TEST(RestoreTest, UndoFilesAreImportedIntoTheViewTheyAreFor) {
   Machine m;
   for (const char* name : {"registry-undo-20240517-142301-64-bit-view.reg",
                            "registry-undo-20240517-142301.reg", "registry-undo-20240101-000000.reg",
                            "manifest.jsonl", "20240517-142301-01.dzq", "other.reg"}) {
-    m.platform.AddFile(kQuarantine + "\\" + name);
+    m.platform.AddFile(kQuarantine + "\\" + name, UndoBytes(kUndoHeader));
   }
   const Texts files = UndoFiles(m.platform);
   EXPECT_EQ(files, (Texts{"registry-undo-20240101-000000.reg",
@@ -206,6 +230,167 @@ TEST(RestoreTest, UndoFilesAreImportedIntoTheViewTheyAreFor) {
   m.platform.KeepRunning("C:\\WINDOWS\\system32\\reg.exe");
   EXPECT_EQ(ImportUndoFile(m.platform, m.paths, files[0]).reason,
             "the registry tool could not be run, or did not finish within a minute");
+}
+
+// The comment the repair program writes above the values of a profile's hive
+// it loaded itself (tools/fservice/undo_text.h: the same text).
+std::string HiveComment(const std::string& sid, const std::string& file) {
+  return "; The values below are in the registry hive of user " + sid +
+         ", which was not\r\n"
+         "; loaded when they were changed. Load it before importing this file, and unload it\r\n"
+         "; afterwards (the restore window's Import does both):\r\n"
+         ";   reg load HKU\\" +
+         sid + " \"" + file +
+         "\"\r\n"
+         ";   reg unload HKU\\" +
+         sid + "\r\n\r\n";
+}
+
+std::string RunValue(const std::string& sid) {
+  return "[HKEY_USERS\\" + sid +
+         "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
+         "\"Tarvix\"=\"C:\\\\WINDOWS\\\\krt32.exe\"\r\n\r\n";
+}
+
+const std::string kCarol = "S-1-5-21-1-2-3-1002";
+const std::string kCarolsHive = "C:\\Users\\Zo\xC3\xAB\\NTUSER.DAT";  // UTF-8, as in the file
+const std::string kCarolsHiveAnsi = "C:\\Users\\Zo\xEB\\NTUSER.DAT";
+const std::string kBob = "S-1-5-21-1-2-3-1001";
+const std::string kUndo = "registry-undo-20240517-142301.reg";
+
+TEST(RestoreTest, TheHivesAnUndoFileNamesAreReadFromItsComments) {
+  const HivesToLoad read = ReadHivesToLoad(
+      UndoBytes(kUndoHeader + "[HKEY_LOCAL_MACHINE\\Software\\x]\r\n\"a\"=\"b\"\r\n\r\n" +
+                HiveComment(kCarol, kCarolsHive) + RunValue(kCarol) +
+                HiveComment(kBob, "C:\\Users\\bob\\ntuser.dat") + RunValue(kBob) +
+                HiveComment(kCarol, kCarolsHive)));
+  EXPECT_EQ(read.damaged, "");
+  ASSERT_EQ(read.hives.size(), 2u);
+  EXPECT_EQ(read.hives[0].sid, kCarol);
+  EXPECT_EQ(read.hives[0].file, kCarolsHive);
+  EXPECT_EQ(read.hives[1].sid, kBob);
+  EXPECT_EQ(read.hives[1].file, "C:\\Users\\bob\\ntuser.dat");
+  EXPECT_TRUE(ReadHivesToLoad(UndoBytes(kUndoHeader + RunValue(kBob))).hives.empty());
+
+  // A load line this program would not write loads nothing at all.
+  for (const std::string line :
+       {";   reg load HKU\\.DEFAULT \"C:\\Users\\x\\NTUSER.DAT\"",
+        ";   reg load HKU\\S-1-5-21-1 \"C:\\Windows\\system32\\config\\SAM\"",
+        ";   reg load HKU\\S-1-5-21-1 \"C:\\Users\\..\\x\\NTUSER.DAT\"",
+        ";   reg load HKU\\S-1-5-21-1 \"\\\\server\\x\\NTUSER.DAT\"",
+        ";   reg load HKU\\S-1-5-21-1 \"Users\\x\\NTUSER.DAT\"",
+        ";   reg load HKU\\S-1-5-21-1 \"C:\\Users\\x\\NTUSER.DAT:stream\\NTUSER.DAT\"",
+        ";   reg load HKU\\S-1-5-21-1 C:\\Users\\x\\NTUSER.DAT", ";   reg load HKU\\S-1-5-21-1"}) {
+    SCOPED_TRACE(line);
+    const HivesToLoad damaged =
+        ReadHivesToLoad(UndoBytes(kUndoHeader + HiveComment(kCarol, kCarolsHive) + line + "\r\n"));
+    EXPECT_TRUE(damaged.hives.empty());
+    EXPECT_EQ(damaged.damaged, "it asks to load a hive that is no profile's: " + line.substr(4));
+  }
+  EXPECT_EQ(ReadHivesToLoad(kUndoHeader).damaged,
+            "it is not in the registry editor's format (UTF-16 with its mark)");
+}
+
+struct UndoMachine : Machine {
+  UndoMachine() {
+    platform.AddFile(kCarolsHiveAnsi, "hive");
+    platform.AddFile("C:\\Users\\bob\\NTUSER.DAT", "hive");
+    platform.AddFile(kQuarantine + "\\" + kUndo,
+                     UndoBytes(kUndoHeader + HiveComment(kCarol, kCarolsHive) + RunValue(kCarol) +
+                               HiveComment(kBob, "C:\\Users\\bob\\NTUSER.DAT") + RunValue(kBob)));
+    platform.AddLoadedHive("S-1-5-18");
+    journal.Clear();
+  }
+  // The hive loads and unloads and the commands, in order.
+  Texts Story() const {
+    Texts story;
+    for (const std::string& entry : journal.Entries()) {
+      if (entry.rfind("load hive ", 0) == 0 || entry.rfind("unload hive ", 0) == 0 ||
+          entry.rfind("start ", 0) == 0) {
+        story.push_back(entry);
+      }
+    }
+    return story;
+  }
+};
+
+const std::string kImport =
+    "start \"C:\\WINDOWS\\system32\\reg.exe\" import \"" + kQuarantine + "\\" + kUndo + "\"";
+
+TEST(RestoreTest, AHiveNotLoadedIsLoadedForTheImportAndUnloadedAfterIt) {
+  UndoMachine m;
+  EXPECT_TRUE(ImportUndoFile(m.platform, m.paths, kUndo));
+  EXPECT_EQ(m.Story(),
+            (Texts{"load hive " + kCarol + " from " + kCarolsHiveAnsi + " -> ok",
+                   "load hive " + kBob + " from C:\\Users\\bob\\NTUSER.DAT -> ok", kImport,
+                   "unload hive " + kCarol + " -> ok", "unload hive " + kBob + " -> ok"}));
+  EXPECT_EQ(m.platform.LoadedHives(), std::set<std::string>{"s-1-5-18"});
+  EXPECT_NE(ManifestLines(m.platform).back().find(R"("event":"imported")"), std::string::npos);
+}
+
+TEST(RestoreTest, AHiveLoadedAlreadyIsImportedIntoWhereItIsAndLeftLoaded) {
+  UndoMachine m;
+  m.platform.AddLoadedHive(kBob);
+  EXPECT_TRUE(ImportUndoFile(m.platform, m.paths, kUndo));
+  EXPECT_EQ(m.Story(), (Texts{"load hive " + kCarol + " from " + kCarolsHiveAnsi + " -> ok",
+                              kImport, "unload hive " + kCarol + " -> ok"}));
+  EXPECT_EQ(m.platform.LoadedHives(), (std::set<std::string>{"s-1-5-18", "s-1-5-21-1-2-3-1001"}));
+}
+
+// Nothing is imported that would land in no hive; every hive loaded is
+// unloaded again, whatever the import came to.
+TEST(RestoreTest, AHiveThatCannotBeLoadedStopsTheImportAndEveryHiveIsUnloaded) {
+  UndoMachine m;
+  m.platform.RefuseHiveLoad("C:\\Users\\bob\\NTUSER.DAT",
+                            "The process cannot access the file because it is being used by "
+                            "another process. (error 32)");
+  const Outcome refused = ImportUndoFile(m.platform, m.paths, kUndo);
+  EXPECT_EQ(refused.reason,
+            "the registry hive of user " + kBob +
+                " could not be loaded from C:\\Users\\bob\\NTUSER.DAT: The process cannot access "
+                "the file because it is being used by another process. (error 32)");
+  EXPECT_EQ(m.Story(), (Texts{"load hive " + kCarol + " from " + kCarolsHiveAnsi + " -> ok",
+                              "load hive " + kBob +
+                                  " from C:\\Users\\bob\\NTUSER.DAT -> refused: The process "
+                                  "cannot access the file because it is being used by another "
+                                  "process. (error 32)",
+                              "unload hive " + kCarol + " -> ok"}));
+  EXPECT_NE(ManifestLines(m.platform).back().find(R"("event":"import failed")"), std::string::npos);
+
+  UndoMachine failing;
+  failing.platform.SetExitCode("C:\\WINDOWS\\system32\\reg.exe", 1);
+  EXPECT_EQ(ImportUndoFile(failing.platform, failing.paths, kUndo).reason,
+            "the registry tool reported a failure (exit code 1)");
+  EXPECT_EQ(failing.platform.LoadedHives(), std::set<std::string>{"s-1-5-18"});
+
+  UndoMachine stuck;
+  stuck.platform.FailHiveUnload(kCarol);
+  EXPECT_EQ(ImportUndoFile(stuck.platform, stuck.paths, kUndo).reason,
+            "its values were written, but the registry hive of user " + kCarol +
+                " could not be unloaded again (restart the computer before that user signs in): "
+                "Access is denied. (error 5)");
+  const Texts story = stuck.Story();
+  EXPECT_NE(std::find(story.begin(), story.end(), "unload hive " + kBob + " -> ok"), story.end());
+}
+
+TEST(RestoreTest, AnUndoFileThatAsksForAnotherFileToBeLoadedIsNotImported) {
+  UndoMachine m;
+  m.platform.AddFile(
+      kQuarantine + "\\" + kUndo,
+      UndoBytes(kUndoHeader + HiveComment(kCarol, "C:\\Windows\\system32\\config\\SAM") +
+                RunValue(kCarol)));
+  const Outcome refused = ImportUndoFile(m.platform, m.paths, kUndo);
+  EXPECT_EQ(refused.reason.rfind("the file is damaged: it asks to load a hive that is no "
+                                 "profile's: reg load HKU\\" +
+                                     kCarol,
+                                 0),
+            0u);
+  EXPECT_TRUE(m.Story().empty());
+
+  m.platform.MarkUnreadable(kQuarantine + "\\" + kUndo);
+  EXPECT_EQ(ImportUndoFile(m.platform, m.paths, kUndo).reason.rfind("the file cannot be read: ", 0),
+            0u);
+  EXPECT_TRUE(m.Story().empty());
 }
 
 }  // namespace

@@ -192,8 +192,8 @@ TEST(ScanRunTest, NoKillReachesTheProgramsOwnRepairProgram) {
       }
     }
     const std::string killed = byId + " / wait 5000 ms -> finished";
-    const std::string ran = repair + (repairHangs ? " / wait 10000 ms -> still running"
-                                                  : " / wait 10000 ms -> finished");
+    const std::string ran = repair + (repairHangs ? " / wait 60000 ms -> still running"
+                                                  : " / wait 60000 ms -> finished");
     EXPECT_EQ(story, (Texts{killed, ran, killed, ran, killed, ran}));
     EXPECT_EQ(m.platform.IsRunning("C:\\Tools\\fservice.exe"), repairHangs);
     EXPECT_EQ(m.journal.With("ended "), Texts{});

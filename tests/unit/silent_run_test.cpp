@@ -184,6 +184,52 @@ TEST(SilentRunTest, ExitCodesOfRunsThatScanned) {
        [](Machine& m) { m.platform.AddFile(kServerFile); },
        {.noReboot = true, .reportPath = "C:\\Nowhere\\r.json"},
        7},
+      // A repair that did not finish: the tools may still be locked, or the
+      // family's start-up entries still there.
+      {"the repair program still running after the wait",
+       [](Machine& m) {
+         m.platform.AddFile(kServerFile);
+         m.platform.KeepRunning(kProgramCopies + "\\fservice.exe");
+       },
+       {},
+       3},
+      {"the repair program failing",
+       [](Machine& m) {
+         m.platform.AddFile(kServerFile);
+         m.platform.SetExitCode(kProgramCopies + "\\fservice.exe", 1);
+       },
+       {},
+       3},
+      {"a registry command that could not start",
+       [](Machine& m) {
+         m.platform.AddFile(kServerFile);
+         m.platform.Delete("C:\\WINDOWS\\system32\\reg.exe");
+       },
+       {},
+       3},
+      {"a repair not finished outweighs a restart held back",
+       [](Machine& m) {
+         m.platform.AddFile(kServerFile);
+         m.platform.SetExitCode("C:\\WINDOWS\\system32\\reg.exe", 5);
+       },
+       {true, ""},
+       3},
+      {"no clean msconfig.exe to copy is no unfinished repair",
+       [](Machine& m) {
+         m.platform.AddFile(kServerFile);
+         m.platform.Delete("C:\\Tools\\msconfig.exe");
+       },
+       {},
+       1},
+      {"a repair program that says it changed everything",
+       [](Machine& m) {
+         m.platform.AddFile(kServerFile);
+         m.platform.SetOutput(kProgramCopies + "\\fservice.exe",
+                              "fservice summary 1\nhive\tS-1-5-18\town\tcleaned\t2\tgiven-back\t\n"
+                              "end\t0\n");
+       },
+       {},
+       1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

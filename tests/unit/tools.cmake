@@ -11,6 +11,7 @@ add_executable(tools_tests
   ${CMAKE_CURRENT_LIST_DIR}/program_list_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/report_line_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/undo_text_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/user_hives_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/readme_test.cpp
 )
 # The read-me shipped beside the program is checked against the tables it lists.

@@ -172,18 +172,56 @@ TEST(UndoTextTest, ANameNoSuchFileCanHoldIsKeptAsCommentsAnImportPassesOver) {
   }
 }
 
-TEST(UndoTextTest, PlacesGetTheirFullKeyNames) {
+TEST(UndoTextTest, PlacesGetTheirFullKeyNamesAndAUserIsNamedByTheUsersHive) {
   const auto full = [](std::u16string_view place, std::u16string_view path) {
     WideBuffer out;
-    AppendFullKeyName(out, WideView(place.data(), place.size()),
-                      WideView(path.data(), path.size()));
-    return Utf8(out.View());
+    const bool named = AppendFullKeyName(out, WideView(place.data(), place.size()),
+                                         WideView(path.data(), path.size()));
+    return named ? Utf8(out.View()) : "(refused: " + Utf8(out.View()) + ")";
   };
   EXPECT_EQ(full(u"HKLM", u"Software\\Run"), "HKEY_LOCAL_MACHINE\\Software\\Run");
-  EXPECT_EQ(full(u"HKCU", u"Software\\Run"), "HKEY_CURRENT_USER\\Software\\Run");
   EXPECT_EQ(full(u"HKU\\S-1-5-21-1-2-3-1001", u"Software\\Run"),
             "HKEY_USERS\\S-1-5-21-1-2-3-1001\\Software\\Run");
   EXPECT_EQ(full(u"HKU\\.DEFAULT", u""), "HKEY_USERS\\.DEFAULT");
+  // HKEY_CURRENT_USER would mean the hive of whoever imports the file, and
+  // HKEY_USERS alone or a place of another name no hive at all.
+  EXPECT_EQ(full(u"HKCU", u"Software\\Run"), "(refused: )");
+  EXPECT_EQ(full(u"HKU", u"Software\\Run"), "(refused: )");
+  EXPECT_EQ(full(u"HKU\\", u"Software\\Run"), "(refused: )");
+  EXPECT_EQ(full(u"HKLMX", u"Software\\Run"), "(refused: )");
+  EXPECT_EQ(full(u"HKLM\\Software", u"Run"), "(refused: )");
+}
+
+// What an import of a file written by a run as SYSTEM, or by another
+// administrator, puts back: the value in the hive it came from.
+TEST(UndoTextTest, AUsersValueIsWrittenUnderTheUsersOwnHive) {
+  WideBuffer key;
+  ASSERT_TRUE(AppendFullKeyName(key, u"HKU\\S-1-5-21-1004336348-1177238915-682003330-1001",
+                                u"Software\\Microsoft\\Windows\\CurrentVersion\\Run"));
+  const Bytes data = Stored(u"C:\\WINDOWS\\krt32.exe");
+  WideBuffer out;
+  AppendUndoValue(out, {key.View(), u"Tarvix", 1, data.data(), data.size()});
+  EXPECT_EQ(Utf8(out.View()),
+            "[HKEY_USERS\\S-1-5-21-1004336348-1177238915-682003330-1001\\Software\\Microsoft\\"
+            "Windows\\CurrentVersion\\Run]\r\n"
+            "\"Tarvix\"=\"C:\\\\WINDOWS\\\\krt32.exe\"\r\n\r\n");
+}
+
+// The comment above the values of a profile's hive that the program loaded
+// itself; the restore window's Import finds the hive to load in its fourth
+// line, so its form is fixed.
+TEST(UndoTextTest, AHiveLoadedFromItsFileIsPrecededByHowToLoadIt) {
+  WideBuffer out;
+  AppendHiveLoadComment(out, u"S-1-5-21-1-2-3-1002", u"C:\\Users\\Zoë\\NTUSER.DAT");
+  EXPECT_EQ(Utf8(out.View()),
+            "; The values below are in the registry hive of user S-1-5-21-1-2-3-1002, which was "
+            "not\r\n"
+            "; loaded when they were changed. Load it before importing this file, and unload it\r\n"
+            "; afterwards (the restore window's Import does both):\r\n"
+            ";   reg load HKU\\S-1-5-21-1-2-3-1002 \"C:\\Users\\Zoë\\NTUSER.DAT\"\r\n"
+            ";   reg unload HKU\\S-1-5-21-1-2-3-1002\r\n"
+            "\r\n");
+  EXPECT_EQ(std::string(kHiveLoadCommand), ";   reg load HKU\\");
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 
 namespace dizi::tools {
 
-void Report(ReportLine& line) {
-  OutputDebugStringA(line.Finish());
+const char* Report(ReportLine& line) {
+  const char* const text = line.Finish();
+  OutputDebugStringA(text);
+  return text;
 }
 
 }  // namespace dizi::tools

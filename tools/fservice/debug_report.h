@@ -7,6 +7,7 @@
 
 namespace dizi::tools {
 
-void Report(ReportLine& line);
+// Sends the line; returns its finished text.
+const char* Report(ReportLine& line);
 
 }  // namespace dizi::tools

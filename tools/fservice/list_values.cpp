@@ -31,6 +31,7 @@ void RemoveFamilyEntries(const RegistryPlace& place, const ListValue& value,
   if (rewrite.list.changed == Answer::kNo) {
     return;
   }
+  ++place.record->tally.family;
   const ValueBytes old = {stored.type, stored.data.get(), stored.size};
   const ValueBytes now = {stored.type, rewrite.data.get(), static_cast<DWORD>(rewrite.size)};
   const bool remove = rewrite.list.only_default && value.delete_when_only_default;

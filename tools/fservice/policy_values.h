@@ -2,15 +2,17 @@
 // editor from the user.
 #pragma once
 
+#include "fservice/hive_outcome.h"
 #include "fservice/registry_place.h"
 
 namespace dizi::tools {
 
 class UndoFiles;
 
-// Sets DisableTaskMgr and DisableRegistryTools under the user's
-// Policies\System key to 0 (REG_DWORD) where they are set to anything else;
-// where they are missing they stay missing.
-void ResetToolPolicies(const RegistryPlace& user, UndoFiles& undo);
+// Looks at DisableTaskMgr and DisableRegistryTools under the user's
+// Policies\System key. With `may_give_back` (see MayGiveToolsBack) each set
+// to anything but 0 is set to 0 (REG_DWORD); without, each is left as it is
+// and that is reported. Where they are missing they stay missing.
+ToolsOutcome ResetToolPolicies(const RegistryPlace& user, bool may_give_back, UndoFiles& undo);
 
 }  // namespace dizi::tools

@@ -94,9 +94,10 @@ bool ApplyChange(const ValueChange& change, UndoFiles& undo) {
   if (saved != ERROR_SUCCESS) {
     ReportLine line;
     line.Add("left ");
-    Report(AddValueName(line, change)
-               .Add(" as it is: its value could not be saved in the undo file first: ")
-               .Add(DescribeError(saved).text));
+    ReportFailure(change.place,
+                  AddValueName(line, change)
+                      .Add(" as it is: its value could not be saved in the undo file first: ")
+                      .Add(DescribeError(saved).text));
     return false;
   }
   const LONG error = change.now == nullptr ? Delete(change.key, change.name)
@@ -104,9 +105,11 @@ bool ApplyChange(const ValueChange& change, UndoFiles& undo) {
   ReportLine line;
   if (error != ERROR_SUCCESS) {
     line.Add(change.now == nullptr ? "cannot remove " : "cannot change ");
-    Report(AddValueName(line, change).Add(": ").Add(DescribeError(error).text));
+    ReportFailure(change.place,
+                  AddValueName(line, change).Add(": ").Add(DescribeError(error).text));
     return false;
   }
+  ++change.place.record->tally.changed;
   if (change.now == nullptr) {
     line.Add("removed ");
     Report(AddData(AddValueName(line, change).Add(" = "), change.old));

@@ -29,8 +29,9 @@ struct ValueChange {
   const ValueBytes* now;
 };
 
-// Makes the change and reports it, or why it could not be made; true when it
-// was made. Every change fservice.exe makes to the registry goes through here,
+// Makes the change and reports it, or why it could not be made (a failure of
+// the change's place); true when it was made, and then counted as changed in
+// its place. Every change fservice.exe makes to the registry goes through here,
 // so that whatever must come before any change has one place to go: first the
 // value as it was is saved in `undo`, and when that fails the value is left
 // as it is.

@@ -2,6 +2,7 @@
 
 #include "common/ascii_text.h"
 #include "fservice/debug_report.h"
+#include "fservice/summary_output.h"
 #include "platform/win32/error_text.h"
 #include "platform/win32/kernel_functions.h"
 
@@ -19,17 +20,18 @@ bool IsClassesHive(WideView name) {
 
 }  // namespace
 
-int MachinePlaces(RegistryPlace (&places)[2]) {
+int MachinePlaces(RegistryPlace (&places)[2], PlaceRecord& record) {
   int count = 0;
-  places[count++] = {HKEY_LOCAL_MACHINE, L"HKLM", 0};
+  places[count++] = {HKEY_LOCAL_MACHINE, L"HKLM", 0, &record};
   if (RunsUnderWow64()) {
-    places[count++] = {HKEY_LOCAL_MACHINE, L"HKLM", KEY_WOW64_64KEY};
+    places[count++] = {HKEY_LOCAL_MACHINE, L"HKLM", KEY_WOW64_64KEY, &record};
   }
   return count;
 }
 
-bool UserHive::OpenNext(DWORD& index) {
+bool UserHive::OpenNext(DWORD& index, PlaceRecord& record) {
   wchar_t* const hive = name_ + 4;
+  const RegistryPlace users = {HKEY_USERS, L"HKU", 0, &record};
   while (true) {
     DWORD length = kLongestKeyName + 1;
     const LONG listed =
@@ -38,7 +40,7 @@ bool UserHive::OpenNext(DWORD& index) {
       return false;
     }
     if (listed != ERROR_SUCCESS) {
-      ReportKeyError("cannot list", {HKEY_USERS, L"HKU", 0}, L"", listed);
+      ReportKeyError("cannot list", users, L"", listed);
       return false;
     }
     if (IsClassesHive(WideView(hive, length))) {
@@ -50,27 +52,53 @@ bool UserHive::OpenNext(DWORD& index) {
       key_.Reset(key);
       return true;
     }
-    ReportKeyError("cannot open", {HKEY_USERS, L"HKU", 0}, hive, opened);
+    ReportKeyError("cannot open", users, hive, opened);
   }
 }
 
+bool UserHive::Open(WideView hive) {
+  if (hive.empty() || hive.size() > kLongestKeyName) {
+    return false;
+  }
+  for (std::size_t i = 0; i < hive.size(); ++i) {
+    name_[4 + i] = hive[i];
+  }
+  name_[4 + hive.size()] = L'\0';
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_USERS, name_ + 4, 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  key_.Reset(key);
+  return true;
+}
+
 ReportLine& AddKeyName(ReportLine& line, const RegistryPlace& place, const wchar_t* key_path) {
-  line.Add(WideView(place.name)).Add("\\").Add(WideView(key_path));
+  line.Add(WideView(place.name));
+  if (*key_path != L'\0') {
+    line.Add("\\").Add(WideView(key_path));
+  }
   return place.view == KEY_WOW64_64KEY ? line.Add(" (64-bit view)") : line;
+}
+
+void ReportFailure(const RegistryPlace& place, ReportLine& line) {
+  const char* const text = Report(line);
+  ++place.record->tally.failed;
+  place.record->summary.Failure(text);
 }
 
 void ReportKeyError(const char* doing, const RegistryPlace& place, const wchar_t* key_path,
                     LONG error) {
   ReportLine line;
   line.Add(doing).Add(" ");
-  Report(AddKeyName(line, place, key_path).Add(": ").Add(DescribeError(error).text));
+  ReportFailure(place, AddKeyName(line, place, key_path).Add(": ").Add(DescribeError(error).text));
 }
 
 void ReportValueLeft(const RegistryPlace& place, const wchar_t* key_path, WideView name,
                      const char* why) {
   ReportLine line;
   line.Add("left ");
-  Report(
+  ReportFailure(
+      place,
       AddKeyName(line, place, key_path).Add(" value ").AddQuoted(name).Add(" as it is: ").Add(why));
 }
 

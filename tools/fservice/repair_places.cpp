@@ -29,7 +29,7 @@ void RepairMachine(const Repair& repair, const RegistryPlace& machine) {
   }
 }
 
-void RepairUser(const Repair& repair, const RegistryPlace& user) {
+ToolsOutcome RepairUser(const Repair& repair, const RegistryPlace& user, HiveKind kind) {
   RemoveFromRunKeys(repair, user);
   const ListValue lists[] = {
       {kWinlogonKeyPath, L"Shell", {ListKind::kShell, kDefaultShell}, true},
@@ -39,7 +39,7 @@ void RepairUser(const Repair& repair, const RegistryPlace& user) {
   for (const ListValue& list : lists) {
     RemoveFamilyEntries(user, list, repair.matcher, repair.undo);
   }
-  ResetToolPolicies(user, repair.undo);
+  return ResetToolPolicies(user, MayGiveToolsBack(kind, user.record->tally), repair.undo);
 }
 
 }  // namespace dizi::tools

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "fservice/autostart_command.h"
+#include "fservice/hive_outcome.h"
 #include "fservice/registry_place.h"
 
 namespace dizi::tools {
@@ -18,7 +19,9 @@ struct Repair {
 void RepairMachine(const Repair& repair, const RegistryPlace& machine);
 
 // The Run-style keys, the user's own Winlogon Shell, the Windows key's load
-// and run, and the policies that disable Task Manager and the registry editor.
-void RepairUser(const Repair& repair, const RegistryPlace& user);
+// and run, and then the policies that disable Task Manager and the registry
+// editor, which are given back only as MayGiveToolsBack says for a hive of
+// that kind with what was found in it.
+ToolsOutcome RepairUser(const Repair& repair, const RegistryPlace& user, HiveKind kind);
 
 }  // namespace dizi::tools

@@ -14,6 +14,8 @@ namespace dizi::tools {
 class ReportLine {
  public:
   ReportLine() { Add("fservice: "); }
+  // A line that begins with `start` rather than "fservice: ".
+  explicit ReportLine(std::string_view start) { Add(start); }
 
   ReportLine& Add(std::string_view ascii);
   ReportLine& Add(WideView text);

@@ -34,6 +34,7 @@ void RemoveFamilyRunValues(const RegistryPlace& place, const wchar_t* key_path,
     }
     const Answer family = StartsFamilyFile(matcher, value.type, value.data, value.size);
     if (family == Answer::kYes) {
+      ++place.record->tally.family;
       ApplyChange(
           {place, key_path, key.Get(), value.name, {value.type, value.data, value.size}, nullptr},
           undo);

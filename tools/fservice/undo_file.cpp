@@ -1,5 +1,6 @@
 #include "fservice/undo_file.h"
 
+#include "common/ascii_text.h"
 #include "fservice/undo_text.h"
 #include "fservice/wide_buffer.h"
 
@@ -107,8 +108,17 @@ DWORD UndoFiles::Save(const ValueChange& change) {
     return file.failure;
   }
   WideBuffer key;
-  AppendFullKeyName(key, change.place.name, change.key_path);
+  if (!AppendFullKeyName(key, change.place.name, change.key_path)) {
+    return ERROR_INVALID_NAME;  // never written under a name that means another hive
+  }
   WideBuffer text;
+  // A hive the program loaded itself must be loaded again for the import: said
+  // once above its first value.
+  const WideView place(change.place.name);
+  const bool comment = change.place.hive_file != nullptr && file.commented_place.View() != place;
+  if (comment) {
+    AppendHiveLoadComment(text, From(place, 4), WideView(change.place.hive_file));
+  }
   AppendUndoValue(text, {key.View(), change.name, change.old.type,
                          static_cast<const unsigned char*>(change.old.data), change.old.size});
   if (key.Failed() || text.Failed()) {
@@ -116,6 +126,10 @@ DWORD UndoFiles::Save(const ValueChange& change) {
   }
   file.failure =
       Write(file, text.Terminated(), static_cast<DWORD>(text.Length() * sizeof(WideChar)));
+  if (comment && file.failure == ERROR_SUCCESS) {
+    file.commented_place.Clear();
+    file.commented_place.Append(place);
+  }
   return file.failure;
 }
 

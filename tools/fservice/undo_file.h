@@ -7,12 +7,18 @@
 // "registry-undo-<UTC date>-<UTC time>.reg", and on 64-bit Windows one for
 // those in the 64-bit view, "...-64-bit-view.reg": a file holds no view, and
 // each is imported into its own. Each is made at the first change it is for.
+//
+// A user's values are recorded under HKEY_USERS\<the user's SID>, so that an
+// import by anyone puts them back into that user's hive; the values of a
+// profile's hive that the program loaded from its file itself come below a
+// comment saying how to load it again (see AppendHiveLoadComment).
 #pragma once
 
 #include <windows.h>
 
 #include "fservice/registry_change.h"
 #include "fservice/undo_folder.h"
+#include "fservice/wide_buffer.h"
 #include "platform/win32/scoped_handle.h"
 
 namespace dizi::tools {
@@ -31,6 +37,9 @@ class UndoFiles {
   struct File {
     ScopedFileHandle handle;
     DWORD failure = ERROR_SUCCESS;
+    // The place whose values were last written below a comment on loading
+    // its hive (see AppendHiveLoadComment).
+    WideBuffer commented_place;
   };
 
   DWORD Create(File& file, bool view64);

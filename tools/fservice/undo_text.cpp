@@ -171,26 +171,44 @@ void AppendUndoValue(WideBuffer& out, const UndoValue& value) {
   out.AppendAscii("\r\n\r\n");
 }
 
-void AppendFullKeyName(WideBuffer& out, WideView place, WideView key_path) {
+bool AppendFullKeyName(WideBuffer& out, WideView place, WideView key_path) {
+  // A user's values are named by the user's hive, never by HKEY_CURRENT_USER:
+  // that name means the hive of whoever imports the file.
   static constexpr struct {
     const char* shortName;
     const char* fullName;
+    bool takesHive;
   } kRoots[] = {
-      {"HKLM", "HKEY_LOCAL_MACHINE"},
-      {"HKCU", "HKEY_CURRENT_USER"},
-      {"HKU", "HKEY_USERS"},
+      {"HKLM", "HKEY_LOCAL_MACHINE", false},
+      {"HKU", "HKEY_USERS", true},
   };
   for (const auto& root : kRoots) {
     const std::string_view shortName(root.shortName);
-    if (StartsWithIgnoringCase(place, shortName) &&
-        (place.size() == shortName.size() || place[shortName.size()] == WideChar('\\'))) {
-      out.AppendAscii(root.fullName).Append(From(place, shortName.size()));
-      break;
+    if (!StartsWithIgnoringCase(place, shortName)) {
+      continue;
     }
+    const WideView rest = From(place, shortName.size());
+    const bool named = rest.size() > 1 && rest[0] == WideChar('\\');
+    if (root.takesHive ? !named : !rest.empty()) {
+      continue;
+    }
+    out.AppendAscii(root.fullName).Append(rest);
+    if (!key_path.empty()) {
+      out.Append(WideChar('\\')).Append(key_path);
+    }
+    return true;
   }
-  if (!key_path.empty()) {
-    out.Append(WideChar('\\')).Append(key_path);
-  }
+  return false;
+}
+
+void AppendHiveLoadComment(WideBuffer& out, WideView hive, WideView file) {
+  out.AppendAscii("; The values below are in the registry hive of user ").Append(hive);
+  out.AppendAscii(
+      ", which was not\r\n"
+      "; loaded when they were changed. Load it before importing this file, and unload it\r\n"
+      "; afterwards (the restore window's Import does both):\r\n");
+  out.AppendAscii(kHiveLoadCommand).Append(hive).AppendAscii(" \"").Append(file);
+  out.AppendAscii("\"\r\n;   reg unload HKU\\").Append(hive).AppendAscii("\r\n\r\n");
 }
 
 }  // namespace dizi::tools

@@ -46,9 +46,26 @@ void AppendUndoValue(WideBuffer& out, const UndoValue& value);
 // True when the value's name is one a registry editor file can hold.
 bool NameFitsUndoFile(WideView name);
 
-// The full name of key `key_path` under `place`, as fservice.exe names its
-// places in reports: "HKLM" becomes HKEY_LOCAL_MACHINE, "HKCU"
-// HKEY_CURRENT_USER and "HKU\<hive>" HKEY_USERS\<hive>.
-void AppendFullKeyName(WideBuffer& out, WideView place, WideView key_path);
+// Appends the full name of key `key_path` under `place`, as fservice.exe
+// names its places in reports: "HKLM" becomes HKEY_LOCAL_MACHINE and
+// "HKU\<hive>" HKEY_USERS\<hive>. False, with nothing appended, for any other
+// place: a user's values are always named by the user's own hive, never by
+// HKEY_CURRENT_USER, which would put them into the hive of whoever imports
+// the file.
+bool AppendFullKeyName(WideBuffer& out, WideView place, WideView key_path);
+
+// The comment written above the values of a user's hive that fservice.exe
+// loaded from the profile's file itself (the user was not signed in): such a
+// hive must be loaded again before the import. Its fourth line is the command
+// that loads it, and begins with kHiveLoadCommand:
+//
+//   ; The values below are in the registry hive of user <SID>, which was not
+//   ; loaded when they were changed. Load it before importing this file, and unload it
+//   ; afterwards (the restore window's Import does both):
+//   ;   reg load HKU\<SID> "<profile folder>\NTUSER.DAT"
+//   ;   reg unload HKU\<SID>
+//   (an empty line)
+inline constexpr char kHiveLoadCommand[] = ";   reg load HKU\\";
+void AppendHiveLoadComment(WideBuffer& out, WideView hive, WideView file);
 
 }  // namespace dizi::tools

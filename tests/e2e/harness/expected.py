@@ -233,6 +233,17 @@ def make_task(run_id, report_folder=None):
             f"{quoted_argument(follow_up_command(run_id, report_folder))} /rl highest /f")
 
 
+def repair_line(sid, changed, tools_given_back=False, profile=False):
+    """The fix-up's line for a user's hive where the repair program changed
+    `changed` values."""
+    line = f"  -User {sid}: {changed} setting{'' if changed == 1 else 's'} repaired"
+    if tools_given_back:
+        line += ", Task Manager and RegEdit unlocked"
+    if profile:
+        line += " (not signed in: its hive was loaded from its profile)"
+    return line
+
+
 def read_me_opened(program_dir):
     """The text handler's command line when the shell opens the read-me."""
     return f'"C:\\e2e\\open-txt.exe" "{program_dir}\\ReadMe First.txt"'
@@ -333,7 +344,7 @@ EXIT_CODES = {
     0: "clean: nothing was found",
     1: "found, and every file found is gone",
     2: "found; a restart is needed to finish",
-    3: "found; a file could not be removed (delete it by hand)",
+    3: "found; a file was left (delete it by hand) or a repair did not finish",
     4: "cannot run: a shipped file is missing or rights are lacking",
     5: "bad command line, or the usage text was asked for",
     6: "another run is in progress",
@@ -347,7 +358,8 @@ class ScanModel:
     runs over a machine whose target files are `present` (paths, any case).
     Files in `undeletable` stay where they are; the program then registers
     them for deletion at the next restart. `msconfig_line` is the fix-up's
-    first line (by default: msconfig.exe restored). With `no_reboot` (a run
+    first line (by default: msconfig.exe restored), and each fix-up in turn
+    the lines of `repair_lines` after its four. With `no_reboot` (a run
     without a window given /noreboot) a server find starts no restart.
     `found` lists each file found, once, as (path, kind, outcome) in the
     order first found. `quarantine` gives each found file's last line, the
@@ -355,7 +367,7 @@ class ScanModel:
     line}, see quarantine.log_lines). `not_ended` gives the ids of the
     processes the kill tool identifies as running a file and cannot end
     ({path in lower case: [process id, ...]}): only they get the second
-    signal.
+    signal. The log is saved in `log_dir`, by default the program's folder.
 
     A scan run ends with its one restart, once everything is written, where a
     server find asks for it; before the log is saved, a run that asks for or
@@ -366,9 +378,10 @@ class ScanModel:
     arranges nothing and never restarts (`follows`: the run it follows up)."""
 
     def __init__(self, program_dir, present=(), undeletable=(), msconfig_line=FIX_UP_LINES[0],
-                 no_reboot=False, quarantine=None, not_ended=None, mode="clean", run_id=None,
-                 report_folder=None, follows=None):
+                 no_reboot=False, quarantine=None, not_ended=None, repair_lines=(),
+                 log_dir=None, mode="clean", run_id=None, report_folder=None, follows=None):
         self.program_dir = program_dir
+        self.log_dir = log_dir or program_dir
         self.mode = mode
         self.run_id = run_id
         self.report_folder = report_folder
@@ -379,6 +392,8 @@ class ScanModel:
         self.msconfig_line = msconfig_line
         self.no_reboot = no_reboot
         self.quarantine = quarantine or {}
+        # The lines each fix-up logs after its four, in turn (see repair_line).
+        self.repair_lines = [list(lines) for lines in repair_lines]
         self.lines = []  # (top level, text)
         self.commands = []
         self.found = {}  # path -> (kind, outcome), in the order first found
@@ -440,6 +455,8 @@ class ScanModel:
         self.commands.extend(FIX_UP_COMMANDS)
         for line in fix_up_lines(self.msconfig_line):
             self._add(True, line)
+        for line in self.repair_lines.pop(0) if self.repair_lines else []:
+            self._add(True, line)
 
     def scan(self, quarantine=None, run_id=None):
         """One more scan run; `quarantine` replaces the found files' last lines
@@ -486,7 +503,7 @@ class ScanModel:
                                         for kind, outcome in found):
             self.commands.append(make_task(self.run_id or "<run id>", self.report_folder))
             self._add(True, TASK_ARRANGED)
-        self._add(True, saved_to_line(self.program_dir))
+        self._add(True, saved_to_line(self.log_dir))
         self._add(True, BANNER_LINE)
         if restart:
             self.commands.append(RESTART)

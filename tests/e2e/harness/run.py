@@ -31,11 +31,11 @@ from processes import install_signal_handlers, log, remove_tree  # noqa: E402
 from machine import Paths, TestMachine  # noqa: E402
 
 SCENARIOS = ["smoke", "kill", "fservice", "clean", "infected", "held_open", "startup",
-             "read_only_log", "window", "fservice_views", "fservice_users", "windows_name",
-             "restart_order", "fix_up", "companions", "silent", "silent_infected",
-             "silent_restart", "restore", "registry_undo", "hard_link", "vendor_process",
-             "data_folder", "quarantine_link", "program_folder_swap", "lock_squat",
-             "after_restart", "scan_only"]
+             "read_only_log", "window", "fservice_views", "fservice_users", "fservice_profiles",
+             "windows_name", "restart_order", "fix_up", "companions", "silent",
+             "silent_infected", "silent_restart", "restore", "registry_undo", "hard_link",
+             "vendor_process", "data_folder", "quarantine_link", "program_folder_swap",
+             "lock_squat", "after_restart", "scan_only"]
 
 
 class ChecksFailed(Exception):

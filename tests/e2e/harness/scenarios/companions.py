@@ -25,6 +25,7 @@ import quarantine
 from journal import command_lines
 from machine import COMPANIONS, wait_ready
 from scenarios.common import exit_program, list_items, start_program
+from scenarios.registry_tool import USER_SID
 
 FOLDER = "C:\\DiziTarvix"
 TEST_BUILD_FOLDER = "C:\\DiziTarvix test build"
@@ -83,6 +84,7 @@ def held_while_running(machine, checks):
     model = expected.ScanModel(FOLDER, present=[RUNNING_TARGET],
                                msconfig_line=expected.MSCONFIG_NOT_RECORDED,
                                quarantine=quarantine.log_lines(machine),
+                               repair_lines=[[expected.repair_line(USER_SID, 1)]],
                                run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("scan: the documented log, msconfig.exe not restored for want of a record",
                  list_items(state), model.texts)

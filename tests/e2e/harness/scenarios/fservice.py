@@ -10,8 +10,8 @@ reports each change; deletes no key and exits 0."""
 import re
 import subprocess
 
-from scenarios.registry_tool import (REG_BINARY, REG_MULTI_SZ, RegTool, dword, expand_sz,
-                                     listing, sz)
+from scenarios.registry_tool import (REG_BINARY, REG_MULTI_SZ, USER_SID, RegTool, dword,
+                                     expand_sz, listing, sz)
 
 FOLDER = "C:\\DiziTarvix"
 REPAIR = FOLDER + "\\fservice.exe"
@@ -110,38 +110,53 @@ FAMILY_ONLY = [
     ("HKLM" + WINLOGON, "Shell", expand_sz("%windir%\\krt32.exe"), expand_sz("Explorer.exe")),
 ]
 
+# The current user's hive is named by the user's SID, whoever runs the program.
+OWN = "HKU\\" + USER_SID
 REPORTED = [
     'removed HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run value "Legit<NUL>hidden" = '
     '"C:\\WINDOWS\\krt32.exe"',
-    'removed HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run value "x<NUL>y" = '
+    'removed ' + OWN + '\\Software\\Microsoft\\Windows\\CurrentVersion\\Run value "x<NUL>y" = '
     '"C:\\WINDOWS\\system32\\dservice.exe"',
     'HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon value "Shell": '
     '"Explorer.exe fservice.exe" -> "Explorer.exe"',
-    'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System value "DisableTaskMgr": '
+    OWN + '\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System value "DisableTaskMgr": '
     '1 -> 0',
 ]
 
 
 def run_repair(machine):
-    """Runs fservice.exe to its end: (exit code, its report lines). Wine shows
-    what a program sends to the debug output on its channel "debugstr"."""
+    """Runs fservice.exe to its end: (exit code, its report lines)."""
+    code, reports, _ = run_repair_with_summary(machine)
+    return code, reports
+
+
+def run_repair_with_summary(machine):
+    """Runs fservice.exe to its end: (exit code, its report lines, the lines
+    of its summary on standard output). Wine shows what a program sends to
+    the debug output on its channel "debugstr"."""
     env = machine.env()
     env["WINEDEBUG"] = "warn+debugstr"
     process = machine.registry.popen(
-        ["wine", REPAIR], cwd=machine.host("C:\\"), env=env, stdout=subprocess.DEVNULL,
+        ["wine", REPAIR], cwd=machine.host("C:\\"), env=env, stdout=subprocess.PIPE,
         stderr=subprocess.PIPE, stdin=subprocess.DEVNULL, description="fservice.exe")
-    _, err = process.communicate(timeout=120)
+    out, err = process.communicate(timeout=120)
     reports = []
     for quoted in re.findall(rb'OutputDebugStringA "(.*)"\r?$', err, re.MULTILINE):
         line = quoted.decode("latin-1").encode("latin-1").decode("unicode_escape")
         reports.append(line.rstrip("\n"))
-    return process.returncode, reports
+    return process.returncode, reports, out.decode("latin-1").splitlines()
 
 
-def repair_and_compare(machine, checks, tool, planted, label):
+def hive_lines(summary):
+    """The summary's hive lines as tuples (hive, kind, done, values changed,
+    tools, note)."""
+    return [tuple(line.split("\t")[1:]) for line in summary if line.startswith("hive\t")]
+
+
+def repair_and_compare(machine, checks, tool, planted, label, with_summary=False):
     """Plants `planted`, runs fservice.exe, and compares every value of every
     key it touched with what was there before, less what must change, byte for
-    byte. Returns the report lines."""
+    byte. Returns the report lines (and, `with_summary`, the summary's)."""
     keys = {}
     for key, name, value, _ in planted:
         keys.setdefault(key, {})[name] = value
@@ -149,7 +164,7 @@ def repair_and_compare(machine, checks, tool, planted, label):
     before = tool.dump(list(keys))
     for key, name, value, _ in planted:
         checks.equal(f"{label}: planted {key} {name!r}", (before[key] or {}).get(name), value)
-    code, reports = run_repair(machine)
+    code, reports, summary = run_repair_with_summary(machine)
     checks.equal(f"{label}: exit code", code, 0)
     after = tool.dump(list(keys))
     expected = {key: dict(before[key] or {}) for key in keys}
@@ -161,7 +176,7 @@ def repair_and_compare(machine, checks, tool, planted, label):
     for key in keys:
         checks.equal(f"{label}: {key}, the family's entries gone, all else byte for byte",
                      listing(after[key]), listing(expected[key]))
-    return reports
+    return (reports, summary) if with_summary else reports
 
 
 def install(machine):
@@ -180,7 +195,13 @@ def run(machine, checks):
     repair_and_compare(machine, checks, tool, SECOND, "lists")
     repair_and_compare(machine, checks, tool, FAMILY_ONLY, "only the family's")
 
-    # Nothing of the family left: a second run changes nothing.
-    code, reports = run_repair(machine)
+    # Nothing of the family left: a second run changes nothing, and its
+    # summary says so for each user's hive.
+    code, reports, summary = run_repair_with_summary(machine)
     checks.equal("run on a clean machine: exit code", code, 0)
     checks.equal("run on a clean machine: nothing reported", reports, [])
+    checks.equal("run on a clean machine: the summary on standard output", summary,
+                 ["fservice summary 1",
+                  f"hive\t{USER_SID}\town\tnothing-found\t0\tnot-locked\t",
+                  "hive\t.Default\tloaded\tnothing-found\t0\tnot-locked\t",
+                  "end\t0"])

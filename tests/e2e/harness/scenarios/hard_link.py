@@ -39,8 +39,7 @@ def run(machine, checks):
     own = windows_own_running(machine)
     checks.equal("before: one services.exe of Wine's own runs", len(own), 1)
 
-    # The real kill tool lies where the recorders standing in for it find it.
-    code, out, _ = machine.run_wine([prefixes.companion_setting("kill.real.exe"), "-f", LINKED])
+    code, out, _ = machine.run_wine([prefixes.COMPANION_SETTINGS + "\\kill.real.exe", "-f", LINKED])
     checks.equal(f'kill -f "{LINKED}": exit code 1 (nothing ended)', code, 1)
     checks.equal("it says no process has that image", out.decode("latin-1").splitlines(),
                  ["kill: no running process has the image " + LINKED])

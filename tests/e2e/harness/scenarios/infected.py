@@ -22,6 +22,7 @@ import data_tree
 import expected
 import quarantine
 from scenarios.common import exit_program, list_items, progress, start_program, tree_nodes
+from scenarios.registry_tool import USER_SID
 
 FOLDER = "C:\\Program Files\\Dizi Tarvix"
 WORK = "C:\\Work Folder"
@@ -61,8 +62,13 @@ def native_system_decoys(machine):
 # takes it for absent.
 DECOY_FOLDER = W + "\\kt.atm"
 RUN_KEY = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
-UNDO_RUN_VALUE = ('[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n'
+# The user's value is recorded under the user's own hive, never under
+# HKEY_CURRENT_USER (which means the hive of whoever imports the file).
+UNDO_RUN_VALUE = (f'[HKEY_USERS\\{USER_SID}\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n'
                   '"Tarvix"="C:\\\\WINDOWS\\\\krt32.exe"\r\n')
+# The fix-up's line for the user's hive, where the repair program removed
+# that value.
+REPAIR_LINES = [[expected.repair_line(USER_SID, 1)]]
 
 
 def plant(machine):
@@ -96,8 +102,8 @@ def run(machine, checks):
                  [expected.read_me_opened(FOLDER)])
 
     state = driver.click("Scan")
-    model = expected.ScanModel(FOLDER, present=targets,
-                               quarantine=quarantine.log_lines(machine),
+    model = expected.ScanModel(FOLDER, present=targets, quarantine=quarantine.log_lines(machine),
+                               repair_lines=REPAIR_LINES,
                                run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("list: every find in descending order, then two clean passes",
                  list_items(state), model.texts)

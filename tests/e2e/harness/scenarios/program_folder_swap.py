@@ -10,7 +10,9 @@ journal shows exactly the documented commands, every one from those copies
 or the system's folder, none from the program's folder, the folder it was
 unpacked to or the one the link now leads to. Those copies stay held for the
 run (cmd's copy, del and ren fail on them). The list says first that the
-program's folder is a link."""
+program's folder is a link, and that the log is therefore saved in the data
+tree's Reports folder, where it then is, and in neither folder the link led
+to."""
 
 import os
 
@@ -25,8 +27,10 @@ LINK = "C:\\DiziTarvix"
 UNPACKED = "C:\\Unpacked"
 PLANTED = "C:\\Planted"
 TARGET = expected.WINDOWS_DIR + "\\krt32.exe"
-LINK_NOTE = ("  The program's folder C:\\DiziTarvix is a link (a junction or a symbolic link) "
-             "to another place.")
+LINK_NOTES = ["  The program's folder C:\\DiziTarvix is a link (a junction or a symbolic link) "
+              "to another place.",
+              "  So the log is saved in " + data_tree.REPORTS +
+              ", where no link can lead it elsewhere."]
 
 
 def point_link(machine, folder):
@@ -55,11 +59,14 @@ def run(machine, checks):
                  machine.read_bytes(PLANTED + "\\kill.exe"))
 
     state = machine.driver().click("Scan")
-    model = expected.ScanModel(LINK, present=[TARGET],
-                               quarantine=quarantine.log_lines(machine),
+    model = expected.ScanModel(LINK, present=[TARGET], quarantine=quarantine.log_lines(machine),
+                               log_dir=data_tree.REPORTS,
                                run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("the list: first that the program's folder is a link, then the scan",
-                 list_items(state), [LINK_NOTE] + model.texts)
+                 list_items(state), LINK_NOTES + model.texts)
+    checks.equal("the log saved in the Reports folder, and beside neither program",
+                 [machine.exists(folder + "\\DiziTarvix_Log.txt")
+                  for folder in (data_tree.REPORTS, PLANTED, UNPACKED)], [True, False, False])
     journal = machine.settled_journal()[before:]
     checks.equal("the commands started, exactly", [e.command_line for e in journal],
                  model.commands)

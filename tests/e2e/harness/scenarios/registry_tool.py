@@ -12,6 +12,10 @@ from machine import wait_ready
 
 REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
 
+# The SID of a prefix's one user (Wine gives every prefix the same): its hive
+# is HKEY_CURRENT_USER, and HKEY_USERS\<SID> too.
+USER_SID = "S-1-5-21-0-0-0-1000"
+
 ROOTS = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER", "HKU": "HKEY_USERS"}
 
 
@@ -55,6 +59,10 @@ def _reg_name(name):
 class RegTool:
     def __init__(self, machine):
         self.machine = machine
+        # The driver keeps one session of the prefix running from here on: a
+        # session started anew between two programs runs HKLM's RunOnce
+        # entries (as Windows does at a start), and planted ones would be gone.
+        machine.driver().processes()
         self.exe = prefixes.windows_path_of_host(machine.paths.test_program("regtool.exe"))
         self._imports = 0
 
@@ -93,6 +101,10 @@ class RegTool:
                 {bytes.fromhex(v["name"]).decode("utf-16-le", "surrogatepass"):
                  (v["type"], bytes.fromhex(v["data"])) for v in values}
                 for key, values in report.items()}
+
+    def keys(self, key):
+        """The names of the subkeys of `key`, or None when it does not exist."""
+        return json.loads(self._run("keys", key))[key]
 
     def load_hives(self, hives):
         """Loads {hive name: Windows path of a registry file} under HKEY_USERS;

@@ -8,8 +8,9 @@ the user's and the default user's; on a 64-bit Windows the values of the
 null cannot be written in a registry editor's file: the undo file keeps it as
 comments and it stays deleted. Every import is in the manifest. While no undo
 file can be written (a file stands where the quarantine folder goes), the
-repair program changes nothing, says that the folder is not used, and says why
-for each value."""
+repair program changes nothing, says that the folder is not used, says why
+for each value, and ends with exit code 1. A user's values are recorded under
+the user's own hive, HKEY_USERS\\<SID>, never under HKEY_CURRENT_USER."""
 
 import os
 import re
@@ -18,8 +19,8 @@ import quarantine
 from app_ids import IDC
 from scenarios.common import exit_program, start_program
 from scenarios.fservice import run_repair
-from scenarios.registry_tool import (REG_BINARY, REG_MULTI_SZ, RegTool, dword, expand_sz,
-                                     listing, sz)
+from scenarios.registry_tool import (REG_BINARY, REG_MULTI_SZ, USER_SID, RegTool, dword,
+                                     expand_sz, listing, sz)
 
 FOLDER = "C:\\DiziTarvix"
 REPAIR = FOLDER + "\\fservice.exe"
@@ -29,6 +30,7 @@ RUN = "HKLM" + VERSION + "Run"
 USER_RUN = "HKCU" + VERSION + "Run"
 WINLOGON = "HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"
 USER_POLICIES = "HKCU" + VERSION + "Policies\\System"
+DEFAULT_RUN = "HKU\\.Default" + VERSION + "Run"
 DEFAULT_POLICIES = "HKU\\.Default" + VERSION + "Policies\\System"
 REG_QWORD = 11
 HIDDEN = "Legit\0hidden"
@@ -49,6 +51,8 @@ PLANTED = {
     USER_RUN: {"Tail": (1, "C:\\WINDOWS\\krt32.exe\0tail\0".encode("utf-16-le"))},
     USER_POLICIES: {"DisableTaskMgr": dword(1),
                     "DisableRegistryTools": (REG_MULTI_SZ, "1\0\0".encode("utf-16-le"))},
+    # Another user's lock-down is given back only beside the family's entry.
+    DEFAULT_RUN: {"Tarvix": sz("C:\\WINDOWS\\system32\\kservice.exe")},
     DEFAULT_POLICIES: {"DisableTaskMgr": (REG_BINARY, b"\x01\x02"),
                        "DisableRegistryTools": (REG_QWORD, bytes(range(1, 9)))},
 }
@@ -82,7 +86,7 @@ def run(machine, checks):
 
     machine.write_bytes(quarantine.FOLDER, b"in the way")
     code, reports = run_repair(machine)
-    checks.equal("without an undo file: exit code", code, 0)
+    checks.equal("without an undo file: exit code 1, something could not be changed", code, 1)
     checks.equal("without an undo file: nothing changed", tool.dump(list(PLANTED)), before)
     if wide:
         checks.equal("without an undo file: nothing changed in the 64-bit view",
@@ -115,6 +119,9 @@ def run(machine, checks):
                 own.startswith(b"\xff\xfe" + "Windows Registry Editor Version 5.00\r\n\r\n"
                                .encode("utf-16-le")), own[:80])
     text = own.decode("utf-16", "replace")
+    checks.true("the user's values are recorded under the user's own hive, never HKEY_CURRENT_USER",
+                f"[HKEY_USERS\\{USER_SID}\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]"
+                in text and "HKEY_CURRENT_USER" not in text, text)
     checks.true("the value whose name holds a null is kept as comments",
                 "; name: " + ",".join(f"{b:02x}" for b in HIDDEN.encode("utf-16-le")) in text,
                 text)

@@ -36,7 +36,7 @@ def check_report(checks, label, report, result, code, log_saved=True):
     checks.equal(f"{label}: report fields, in order", list(report), [
         "program", "version", "run_id", "computer", "user", "windows", "switches", "started",
         "finished", "exit_code", "result", "after_restart", "follows", "found", "repairs",
-        "restart_scheduled", "follow_up", "log_file", "errors"])
+        "user_hives", "restart_scheduled", "follow_up", "log_file", "errors"])
     checks.equal(f"{label}: report's program, result and exit code",
                  (report["program"], report["version"], report["result"], report["exit_code"]),
                  ("DiziTarvix", "2.5", result, code))

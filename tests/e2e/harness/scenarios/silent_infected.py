@@ -24,6 +24,7 @@ import quarantine
 from processes import log
 from scenarios import infected
 from scenarios.common import read_report, run_silent, silent_log
+from scenarios.registry_tool import USER_SID
 
 FOLDER = infected.FOLDER
 REPORTS = "C:\\Reports"
@@ -48,6 +49,7 @@ def run(machine, checks):
         log("from the start of the run to its restart command, every target planted: "
             f"{restarts[-1] / 1e7 - 11644473600 - started:.2f} s")
     model = expected.ScanModel(FOLDER, present=targets, quarantine=quarantine.log_lines(machine),
+                               repair_lines=infected.REPAIR_LINES,
                                run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("exit code", code, 1)
     checks.equal("no window and no box appeared at any moment", windows, [])
@@ -73,6 +75,11 @@ def run(machine, checks):
                  [(r["step"], r["ok"]) for r in report["repairs"]],
                  [("task_manager", True), ("registry_editor", True), ("msconfig", True),
                   ("repair_program", True)])
+    checks.equal("report: each user's hive and what the repair program did there",
+                 [(h["hive"], h["kind"], h["done"], h["values_changed"], h["tools_given_back"])
+                  for h in report["user_hives"]],
+                 [(USER_SID, "own", "cleaned", 1, False),
+                  (".Default", "loaded", "nothing_found", 0, False)])
     checks.equal("report: restart scheduled, log saved, no errors",
                  (report["restart_scheduled"], report["log_file"], report["errors"]),
                  (True, infected.LOG_FILE, []))

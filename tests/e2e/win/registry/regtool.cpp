@@ -8,6 +8,8 @@
 //   regtool.exe set KEY NAME TYPE DATA creates KEY if needed and sets the value
 //                                      whose counted name is the UTF-16LE hex
 //                                      NAME to the hex DATA, as TYPE
+//   regtool.exe keys KEY               prints {"KEY": [subkey names...] or null when
+//                                      the key does not exist}
 //   regtool.exe load HIVE=FILE...      loads each registry file as
 //                                      HKEY_USERS\HIVE, writes "ready", keeps
 //                                      them loaded until standard input ends,
@@ -123,6 +125,34 @@ int Dump(const std::vector<std::string>& keys) {
   return 0;
 }
 
+int Keys(const std::string& name) {
+  e2e::JsonWriter json;
+  json.BeginObject().Key(name);
+  HKEY root = nullptr;
+  std::wstring path;
+  HKEY opened = nullptr;
+  if (!ParseKey(name, root, path) ||
+      RegOpenKeyExW(root, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &opened) != ERROR_SUCCESS) {
+    json.Null();
+  } else {
+    const dizi::ScopedRegistryKey key(opened);
+    json.BeginArray();
+    for (DWORD i = 0;; ++i) {
+      wchar_t subkey[256];
+      DWORD length = 256;
+      if (RegEnumKeyExW(key.Get(), i, subkey, &length, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS) {
+        break;
+      }
+      json.String(std::string(subkey, subkey + length));
+    }
+    json.EndArray();
+  }
+  json.EndObject();
+  std::printf("%s\n", json.Text().c_str());
+  return 0;
+}
+
 int Set(const std::string& keyName, const std::string& nameHex, const std::string& type,
         const std::string& dataHex) {
   HKEY root = nullptr;
@@ -203,10 +233,14 @@ int main(int argc, char** argv) {
   if (words.size() == 5 && words[0] == "set") {
     return Set(words[1], words[2], words[3], words[4]);
   }
+  if (words.size() == 2 && words[0] == "keys") {
+    return Keys(words[1]);
+  }
   if (words.size() >= 2 && words[0] == "load") {
     return Load({words.begin() + 1, words.end()});
   }
   std::fprintf(stderr,
-               "usage: regtool.exe dump KEY... | set KEY NAME TYPE DATA | load HIVE=FILE...\n");
+               "usage: regtool.exe dump KEY... | keys KEY | set KEY NAME TYPE DATA | load "
+               "HIVE=FILE...\n");
   return 2;
 }

@@ -11,6 +11,13 @@
 // exit code (used to record the shipped kill tool and repair program while
 // they still do their work).
 //
+// A copy with a file "<own name>.probe", holding registry keys under
+// HKEY_USERS (one a line, "HKU\..."), looks at them when it is done (after
+// the real program, if any) and appends what it sees to "<own name>.probe.txt"
+// beside itself: "<key>\t<value name>\t<type>\t<data in hex>" for each value,
+// or "<key>\tmissing": what a hive held while the program under test had it
+// loaded.
+//
 // A copy with a file "<own name>.linger" first waits, as a slow tool would,
 // before it writes its line: the file holds the milliseconds, and optionally,
 // after a space, the only arguments for which to wait (for example
@@ -168,6 +175,7 @@ void CopyAsAsked(const std::string& stem, const std::string& arguments) {
 
 DWORD RunReal(const std::string& real, const std::string& commandLine) {
   std::string line = "\"" + real + "\"" + Arguments(commandLine);
+  // The real program writes where the recorder would: the starter's pipe.
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   // What the real program writes goes where the recorder's own output would:
@@ -192,6 +200,54 @@ DWORD RunReal(const std::string& real, const std::string& commandLine) {
   return code;
 }
 
+// Appends what the keys named in "<stem>.probe" hold to "<stem>.probe.txt".
+void Probe(const std::string& stem) {
+  const std::string keys = SmallFile(stem + ".probe");
+  std::string seen;
+  for (std::size_t start = 0; start < keys.size();) {
+    std::size_t end = keys.find_first_of("\r\n", start);
+    end = end == std::string::npos ? keys.size() : end;
+    const std::string key = keys.substr(start, end - start);
+    start = end + 1;
+    if (key.rfind("HKU\\", 0) != 0) {
+      continue;
+    }
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_USERS, key.substr(4).c_str(), 0, KEY_QUERY_VALUE, &opened) !=
+        ERROR_SUCCESS) {
+      seen += key + "\tmissing\r\n";
+      continue;
+    }
+    const dizi::ScopedRegistryKey held(opened);
+    for (DWORD i = 0;; ++i) {
+      char name[256];
+      DWORD name_length = sizeof name;
+      BYTE data[1024];
+      DWORD size = sizeof data;
+      DWORD type = 0;
+      if (RegEnumValueA(held.Get(), i, name, &name_length, nullptr, &type, data, &size) !=
+          ERROR_SUCCESS) {
+        break;
+      }
+      std::string hex;
+      for (DWORD b = 0; b < size; ++b) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        hex += kDigits[data[b] >> 4];
+        hex += kDigits[data[b] & 0xF];
+      }
+      seen += key + "\t" + std::string(name, name_length) + "\t" + std::to_string(type) + "\t" +
+              hex + "\r\n";
+    }
+  }
+  const dizi::ScopedFileHandle out(CreateFileA((stem + ".probe.txt").c_str(), FILE_APPEND_DATA, 0,
+                                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                               nullptr));
+  DWORD written = 0;
+  if (out) {
+    WriteFile(out.Get(), seen.data(), static_cast<DWORD>(seen.size()), &written, nullptr);
+  }
+}
+
 }  // namespace
 
 int main() {
@@ -205,8 +261,12 @@ int main() {
   AppendToJournal(CreationTime() + "\t" + self + "\t" + commandLine + "\r\n");
 
   const std::string real = Setting(stem, ".real.exe");
+  int code = 0;
   if (!real.empty()) {
-    return static_cast<int>(RunReal(real, commandLine));
+    code = static_cast<int>(RunReal(real, commandLine));
   }
-  return 0;
+  if (GetFileAttributesA((stem + ".probe").c_str()) != INVALID_FILE_ATTRIBUTES) {
+    Probe(stem);
+  }
+  return code;
 }
