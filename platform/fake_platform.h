@@ -346,8 +346,8 @@ class FakePlatform : public Platform {
   std::set<std::string> protectedDirectories_;       // folded paths
   std::map<std::string, FolderState> folderStates_;  // folded paths
   bool folderMakesFail_ = false;
-  std::map<std::string, unsigned long> exitCodes_;   // folded application paths
-  std::map<std::string, std::string> outputs_;       // folded application paths
+  std::map<std::string, unsigned long> exitCodes_;  // folded application paths
+  std::map<std::string, std::string> outputs_;      // folded application paths
   bool wow64_ = false;
   bool registryFails_ = false;
   bool eventsFail_ = false;
