@@ -11,7 +11,7 @@ constexpr char kSwitches[] =
     "\n"
     "DiziTarvix.exe\n"
     "    opens the window, as a double-click does.\n"
-    "DiziTarvix.exe /silent [/noreboot] [/scanonly] [/report:<file> | /report:<folder>\\]\n"
+    "DiziTarvix.exe /silent [/noreboot] [/scanonly] [/report:...]\n"
     "    scans as the Scan button does, without a window, a message box or\n"
     "    a web page; saves the log file beside the program, keeps the report\n"
     "    and the log in %ProgramData%\\DiziTarvix\\Reports (the newest 100\n"

@@ -21,6 +21,7 @@ namespace {
 
 constexpr char kReportFailed[] = "The report could not be written to ";
 constexpr char kNotKeptHere[] = "The report could not be kept on this computer in ";
+constexpr char kLogKeptInstead[] = "  The log is kept on this computer instead: ";
 constexpr char kLogNotKeptHere[] = "  The log could not be kept on this computer in ";
 constexpr char kMarkerFailed[] = "  The registry marker HKEY_LOCAL_MACHINE\\";
 constexpr char kEventFailed[] = "  The run could not be noted in the Application event log: ";
@@ -120,9 +121,10 @@ class Evidence {
       notedLogNotKept_ = true;
       log.AddLogLine(true, kLogNotKeptHere + store_.Path() + ": " + logKept_.reason);
     }
-    if (logKept_ && !savedBeside_) {
+    if (logKept_ && !savedBeside_ && !record_.logSaved) {
       record_.logSaved = true;
       record_.logFile = store_.Path() + "\\" + stem_ + kLogExtension;
+      log.AddLogLine(true, kLogKeptInstead + record_.logFile);
     }
   }
 

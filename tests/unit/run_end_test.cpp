@@ -117,6 +117,24 @@ TEST(RunEndTest, EveryRunKeepsItsReportAndLogOnTheComputer) {
   EXPECT_EQ(m.platform.FilesIn(kReportsFolder).size(), 4u);
 }
 
+// Run from a folder it cannot write to (a read-only share): the computer's
+// copy of the log is the run's log, and nothing counts as unwritten.
+TEST(RunEndTest, ALogThatCannotBeSavedBesideTheProgramIsTheComputersCopy) {
+  Machine m;
+  m.platform.MarkReadOnly("C:\\Tools");
+  m.platform.AddFile(kServerFile);
+  EXPECT_EQ(RunOn(m), 1);
+  EXPECT_FALSE(m.platform.HasFile(kLog));
+  const Json report = Parsed(m.platform.Content(kKeptReport));
+  EXPECT_EQ(report["log_file"].text, kKeptLog);
+  EXPECT_EQ(report["exit_code"].number, 1);
+  const std::string log = m.platform.Content(kKeptLog);
+  EXPECT_NE(log.find("[ EUW | WWW.EXAMPLE.ORG ]\r\n"), std::string::npos);
+  EXPECT_NE(log.find("  The log is kept on this computer instead: " + kKeptLog + "\r\n"),
+            std::string::npos);
+  EXPECT_EQ(m.Started().back(), kRestartCommand);
+}
+
 TEST(RunEndTest, OnlyTheNewestHundredRunsAreKeptAndNothingElseIsTouched) {
   Machine m;
   m.platform.AddDirectory(kReportsFolder);

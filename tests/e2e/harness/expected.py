@@ -316,6 +316,7 @@ CAME_BACK = ("  Tarvix came back after the restart, and it was removed again. So
              "in a way Diri Tarvix does not clean, so Diri Tarvix does not restart the computer "
              "again: have the computer checked by hand.")
 SCAN_ONLY = "  Scan only: Diri Tarvix looks for Tarvix and changes nothing."
+LOG_KEPT_INSTEAD = "  The log is kept on this computer instead: "
 LEFT_AS_IT_IS = "   => Scan only: it was left as it is."
 
 
