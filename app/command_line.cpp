@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "report/run_id.h"
+
 namespace dizi {
 
 namespace {
@@ -51,8 +53,8 @@ struct Switch {
 };
 
 // The names a switch may have.
-constexpr std::array<std::string_view, 6> kKnown = {"silent",  "noreboot", "report",
-                                                    "restore", "?",        "help"};
+constexpr std::array<std::string_view, 8> kKnown = {"silent",   "noreboot",     "report", "restore",
+                                                    "scanonly", "afterrestart", "?",      "help"};
 
 bool IsKnown(const std::string& name) {
   return std::find(kKnown.begin(), kKnown.end(), name) != kKnown.end();
@@ -66,15 +68,33 @@ void Take(const Switch& given, CommandLine& result, bool& help, std::string& pro
   }
   if (given.name == "report") {
     if (!given.hasValue || given.value.empty()) {
-      problem = "/report needs the report file's path: /report:<file>";
+      problem =
+          "/report needs the report file's path or a folder's: /report:<file> or "
+          "/report:<folder>\\";
       return;
     }
+    // A folder ends in a backslash; "C:" alone names no folder but the
+    // drive's current one, and a slash is no folder's end here.
     const char last = given.value.back();
-    if (last == '\\' || last == '/' || last == ':') {
-      problem = "/report:<file> names a folder, not a file: " + given.value;
+    if (last == '/' || last == ':' || given.value == "\\") {
+      problem = "/report: names no file and no folder: " + given.value +
+                " (a folder ends in a backslash)";
       return;
     }
     result.silent.reportPath = given.value;
+    return;
+  }
+  if (given.name == "afterrestart") {
+    result.silent.afterRestart = true;
+    if (given.hasValue) {
+      // From a task or a RunOnce value anyone may have read: only a run id.
+      if (!IsRunId(given.value)) {
+        problem =
+            "/afterrestart:<run id> takes a run id such as 20240517-142301-a1b2c3: " + given.value;
+        return;
+      }
+      result.silent.follows = given.value;
+    }
     return;
   }
   if (given.name == "restore") {
@@ -96,6 +116,8 @@ void Take(const Switch& given, CommandLine& result, bool& help, std::string& pro
     result.silentSwitch = true;
   } else if (given.name == "noreboot") {
     result.silent.noReboot = true;
+  } else if (given.name == "scanonly") {
+    result.silent.scanOnly = true;
   } else {
     help = true;
   }
@@ -190,16 +212,24 @@ CommandLine ParseCommandLine(std::string_view commandLine, std::string_view prog
     result.mode = StartMode::Usage;
     return result;
   }
+  const SilentOptions& silent = result.silent;
   if (result.mode == StartMode::Restore) {
-    if (result.silent.noReboot || !result.silent.reportPath.empty()) {
+    if (silent.noReboot || !silent.reportPath.empty() || silent.scanOnly || silent.afterRestart) {
       return Bad(result, "/restore goes with no other switch but /silent");
     }
     return result;
   }
-  if (!result.silentSwitch) {
-    return Bad(result, "/noreboot and /report:<file> go with /silent");
+  if (silent.scanOnly && silent.afterRestart) {
+    return Bad(result, "/scanonly changes nothing and /afterrestart removes: give one of them");
+  }
+  if (silent.scanOnly && !result.silentSwitch) {
+    return Bad(result, "/scanonly goes with /silent");
+  }
+  if (!result.silentSwitch && !silent.afterRestart) {
+    return Bad(result, "/noreboot and /report go with /silent or /afterrestart");
   }
   result.mode = StartMode::Silent;
+  result.silent.switches = arguments;
   return result;
 }
 

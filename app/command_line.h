@@ -13,7 +13,7 @@ namespace dizi {
 
 enum class StartMode {
   Window,          // no arguments: the program as a double-click starts it
-  Silent,          // /silent: one run without a window, then the exit code
+  Silent,          // /silent or /afterrestart: one run without a window, then the exit code
   Restore,         // /restore:all or /restore:<id>: files put back from the quarantine
   Usage,           // /? or /help: the usage text
   BadCommandLine,  // the usage text after what is wrong
@@ -38,10 +38,13 @@ struct CommandLine {
 std::vector<std::string> SplitArguments(std::string_view commandLine, std::string_view programPath);
 
 // Reads the whole command line as the system gives it (the program's own name
-// first). Switches begin with / or -, in any case; "/report:<file>" and
-// "/restore:all" or "/restore:<id>" take a value after a colon; every switch
-// may be given once, and /restore with nothing but /silent. An unknown, repeated or
-// malformed argument makes it a bad command line.
+// first). Switches begin with / or -, in any case; "/report:<file>" (or
+// "/report:<folder>\"), "/restore:all" or "/restore:<id>", and optionally
+// "/afterrestart:<run id>" take a value after a colon; every switch may be
+// given once, /restore with nothing but /silent, /scanonly only with /silent
+// and never with /afterrestart, and /noreboot and /report with /silent or
+// /afterrestart (which without /silent ends with a box). An unknown,
+// repeated or malformed argument makes it a bad command line.
 CommandLine ParseCommandLine(std::string_view commandLine, std::string_view programPath);
 
 }  // namespace dizi

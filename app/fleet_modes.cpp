@@ -68,16 +68,21 @@ bool WriteToStandardOutput(const std::string& text) {
   return true;
 }
 
-int RunWithoutWindow(SilentOptions options) {
+int RunWithoutWindow(const CommandLine& command) {
   ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   Win32Platform platform;
   const RunLock lock(platform);
   if (lock.AnotherRun()) {
     return kExitAnotherRun;
   }
+  SilentOptions options = command.silent;
   if (!options.reportPath.empty()) {
+    // A folder's path keeps its final backslash.
     options.reportPath = FullPath(options.reportPath);
   }
+  // The check after a restart that a user's sign-in started says what it
+  // found; nothing else without a window shows anything.
+  options.showFinalState = options.afterRestart && !command.silentSwitch && UserAtTheScreen();
   return RunSilently(platform, ShippedDigests(), options, LockNotes(lock.Notes()));
 }
 

@@ -8,8 +8,10 @@ namespace dizi {
 
 // One run without a window, unless another run is in progress (exit code 6);
 // returns the exit code. Nothing is shown, not even the system's own error
-// boxes; the report's path is taken as the starter's current folder sees it.
-int RunWithoutWindow(SilentOptions options);
+// boxes, but the box a check after a restart without /silent ends with when
+// a user is at the screen; the report's path is taken as the starter's
+// current folder sees it.
+int RunWithoutWindow(const CommandLine& command);
 
 // Puts files back from the quarantine (every one, or the item `id`) without a
 // window, unless another run is in progress (exit code 6); writes a line per

@@ -6,9 +6,9 @@
 #include "app/recorded_digests.h"
 #include "app/resource.h"
 #include "app/restore_dialog.h"
+#include "fleet/run_end.h"
 #include "log/publisher.h"
 #include "scan/passes.h"
-#include "scan/scan_run.h"
 #include "startup/startup_checks.h"
 
 namespace dizi {
@@ -139,7 +139,9 @@ void TForm1::BitBtn1Click() {
 }
 
 void TForm1::BitBtn2Click() {
-  RunScan(context_, *this);
+  // Every scan is a run of its own: its report and log kept in the data
+  // tree, the marker, the event, and its restart as its very last act.
+  RunWindowScan(context_, *this);
 }
 
 }  // namespace dizi

@@ -67,15 +67,15 @@ int RunWindowProgram(HINSTANCE instance, int showCommand) {
 
 // A failure no run without a window can recover from goes to standard output,
 // if any, never to a box; the run counts as one that could not run.
-int RunSilentProgram(const SilentOptions& options) {
+int RunSilentProgram(const CommandLine& command) {
   try {
-    return RunWithoutWindow(options);
+    return RunWithoutWindow(command);
   } catch (const std::exception& failure) {
     WriteToStandardOutput(std::string("DiziTarvix.exe: ") + failure.what() + "\n");
   } catch (...) {
     WriteToStandardOutput("DiziTarvix.exe: the run failed\n");
   }
-  return static_cast<int>(Verdict::CannotRun);
+  return ExitCodeOf(Verdict::CannotRun);
 }
 
 // Like a run without a window: a failure goes to standard output, never to
@@ -88,7 +88,7 @@ int RunRestoreProgram(const std::optional<std::string>& id) {
   } catch (...) {
     WriteToStandardOutput("DiziTarvix.exe: the restore failed\n");
   }
-  return static_cast<int>(Verdict::CannotRun);
+  return ExitCodeOf(Verdict::CannotRun);
 }
 
 }  // namespace
@@ -102,7 +102,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     case dizi::StartMode::Window:
       return dizi::RunWindowProgram(instance, showCommand);
     case dizi::StartMode::Silent:
-      return dizi::RunSilentProgram(command.silent);
+      return dizi::RunSilentProgram(command);
     case dizi::StartMode::Restore:
       return dizi::RunRestoreProgram(command.restoreId);
     case dizi::StartMode::Usage:

@@ -106,6 +106,18 @@ class QuietPlatform final : public Platform {
   std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override {
     return machine_.Utf8ToAnsi(utf8);
   }
+  std::uint32_t RandomNumber() override { return machine_.RandomNumber(); }
+  bool Is64BitWindows() override { return machine_.Is64BitWindows(); }
+  std::string RealPath(const std::string& path) override { return machine_.RealPath(path); }
+  Outcome SetRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
+                           const RegistryValue& value) override {
+    return machine_.SetRegistryValue(root, key, name, value);
+  }
+  Outcome WriteEvent(const std::string& source, EventKind kind, unsigned id,
+                     const std::vector<std::string>& texts) override {
+    return machine_.WriteEvent(source, kind, id, texts);
+  }
+  bool SignInGetsTheseRights() override { return machine_.SignInGetsTheseRights(); }
   bool IsUserHiveLoaded(const std::string& name) override {
     return machine_.IsUserHiveLoaded(name);
   }

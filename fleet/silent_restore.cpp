@@ -60,7 +60,7 @@ bool MayConcern(const QuarantineContents& contents, const std::string& id) {
 RestoreRun RestoreSilently(Platform& platform, const std::optional<std::string>& id) {
   RestoreRun run;
   if (!platform.HasAdministratorRights()) {
-    run.exitCode = static_cast<int>(Verdict::CannotRun);
+    run.exitCode = ExitCodeOf(Verdict::CannotRun);
     run.lines.push_back(
         "nothing restored: restoring needs administrator rights (elevated) or SYSTEM");
     return run;

@@ -15,7 +15,9 @@ constexpr char kSavingErrorText[] =
     "distribution";
 constexpr char kSavingErrorCaption[] = "Saving Error";
 
-std::string Content(const ActivityLog& log) {
+}  // namespace
+
+std::string LogFileText(const ActivityLog& log) {
   std::string content;
   for (const std::string& line : log.Lines()) {
     content += line;
@@ -23,8 +25,6 @@ std::string Content(const ActivityLog& log) {
   }
   return content;
 }
-
-}  // namespace
 
 std::string LogFolder(const SystemPaths& paths) {
   return paths.LogFolder.empty() ? ProgramDir(paths) : paths.LogFolder;
@@ -35,7 +35,7 @@ std::string LogFilePath(const SystemPaths& paths) {
 }
 
 bool SaveLogFile(Platform& platform, const SystemPaths& paths, const ActivityLog& log) {
-  if (!ReplaceInOneStep(platform, LogFolder(paths), LogFilePath(paths), Content(log))) {
+  if (!ReplaceInOneStep(platform, LogFolder(paths), LogFilePath(paths), LogFileText(log))) {
     platform.ShowMessage(kSavingErrorText, kSavingErrorCaption, BoxIcon::Error);
     return false;
   }

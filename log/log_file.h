@@ -16,6 +16,9 @@ std::string LogFolder(const SystemPaths& paths);
 // The full path of the log file: its folder and "\DiziTarvix_Log.txt".
 std::string LogFilePath(const SystemPaths& paths);
 
+// The log file's content: every log line, each ended by CR LF.
+std::string LogFileText(const ActivityLog& log);
+
 // Writes every log line, each ended by CR LF, over the log file. The lines go
 // to a new file in the same folder first, which then replaces the old log in
 // one step; on any failure the user is told, the new file is removed and the

@@ -9,10 +9,9 @@ namespace {
 
 constexpr char kNoDigest[] = "its SHA-256 could not be computed";
 
-}  // namespace
-
-HeldCompanion HoldCompanion(Platform& platform, const std::string& path,
-                            const std::optional<Sha256Digest>& recorded) {
+// Opens the file locked and reads it through the lock: held, with the digest
+// of what it holds in `held.digest`, and Verified; or why not.
+HeldCompanion HoldAndRead(Platform& platform, const std::string& path) {
   HeldCompanion held;
   LockedOpen opened = platform.OpenLocked(path);
   if (!opened.file) {
@@ -28,15 +27,29 @@ HeldCompanion HoldCompanion(Platform& platform, const std::string& path,
   if (!found) {
     held.state = CompanionState::Unreadable;
     held.reason = read ? kNoDigest : read.reason;
-  } else if (!recorded) {
-    held.state = CompanionState::NotRecorded;
-  } else if (*found != *recorded) {
-    held.state = CompanionState::NotShipped;
-  } else {
-    held.state = CompanionState::Verified;
-    held.file = std::move(opened.file);
+    return held;
+  }
+  held.state = CompanionState::Verified;
+  held.file = std::move(opened.file);
+  held.digest = *found;
+  return held;
+}
+
+}  // namespace
+
+HeldCompanion HoldCompanion(Platform& platform, const std::string& path,
+                            const std::optional<Sha256Digest>& recorded) {
+  HeldCompanion held = HoldAndRead(platform, path);
+  if (held.Verified() && (!recorded || held.digest != *recorded)) {
+    held.state = recorded ? CompanionState::NotShipped : CompanionState::NotRecorded;
+    held.file.reset();
+    held.digest = {};
   }
   return held;
+}
+
+HeldCompanion HoldAsItIs(Platform& platform, const std::string& path) {
+  return HoldAndRead(platform, path);
 }
 
 HeldCompanions HoldCompanions(Platform& platform, const SystemPaths& paths,

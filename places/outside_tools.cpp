@@ -64,6 +64,38 @@ Command RepairProgramCommand(const SystemPaths& paths) {
                  "");
 }
 
+std::string QuotedArgument(const std::string& text) {
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (const char c : text) {
+    if (c == '\\') {
+      ++backslashes;
+    } else if (c == '"') {
+      // Each backslash before a quote is doubled, and the quote escaped.
+      quoted.append(backslashes + 1, '\\');
+      backslashes = 0;
+    } else {
+      backslashes = 0;
+    }
+    quoted += c;
+  }
+  // Backslashes before the closing quote are doubled too.
+  quoted.append(backslashes, '\\');
+  return quoted + "\"";
+}
+
+Command MakeStartupTaskCommand(const SystemPaths& paths, const std::string& taskCommand,
+                               bool olderTool) {
+  return Started(InSystemDir(paths, "schtasks.exe"),
+                 std::string("/create /tn \"") + kFollowUpName + "\" /sc onstart /ru SYSTEM /tr " +
+                     QuotedArgument(taskCommand) + (olderTool ? "" : " /rl highest /f"));
+}
+
+Command DeleteStartupTaskCommand(const SystemPaths& paths) {
+  return Started(InSystemDir(paths, "schtasks.exe"),
+                 std::string("/delete /tn \"") + kFollowUpName + "\" /f");
+}
+
 Command ImportRegistryFileCommand(const SystemPaths& paths, const std::string& file, bool view64) {
   return Started(InSystemDir(paths, "reg.exe"),
                  "import \"" + file + "\"" + (view64 ? " /reg:64" : ""));

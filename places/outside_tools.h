@@ -30,6 +30,26 @@ Command EnableRegistryToolsCommand(const SystemPaths& paths);
 // The shipped repair program (its verified copy, where the start-up made
 // one), without arguments.
 Command RepairProgramCommand(const SystemPaths& paths);
+// The name of the start-up task a run makes for the check after its restart,
+// and of the RunOnce value that does the same at a user's next sign-in.
+inline constexpr char kFollowUpName[] = "DiziTarvix after restart";
+// The current user's RunOnce key, below HKEY_CURRENT_USER.
+inline constexpr char kRunOnceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+// The system's task scheduler tool making the start-up task kFollowUpName,
+// run as the system at the next start before anyone signs in, which starts
+// `taskCommand` (a whole command line) with the highest rights, replacing a
+// task of that name. The tool of Windows XP and 2003 (`olderTool`) knows no
+// run level and cannot replace a task: there the task is deleted first.
+Command MakeStartupTaskCommand(const SystemPaths& paths, const std::string& taskCommand,
+                               bool olderTool);
+// The same tool deleting the task kFollowUpName, without asking.
+Command DeleteStartupTaskCommand(const SystemPaths& paths);
+
+// `text` as one argument of a command line, in double quotes, written so that
+// the C runtime's splitting (and the task scheduler's) gives it back as it is.
+std::string QuotedArgument(const std::string& text);
+
 // The system's registry tool importing a registry-editor file (a full path):
 // into the program's own view of the registry, or with `view64` into the
 // 64-bit view of 64-bit Windows.

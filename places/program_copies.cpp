@@ -56,6 +56,66 @@ constexpr Shipped kStarted[] = {
      &RecordedDigests::repairProgram, &SystemPaths::RepairProgramCopy},
 };
 
+// The program's own files a copy of the program needs beside it to pass its
+// start-up checks, and the clean msconfig.exe it copies.
+struct OwnFile {
+  const char* name;
+  HeldCompanion HeldCompanions::*held;
+  HeldCompanion HeldCompanions::*copy;
+  bool required;
+};
+
+constexpr OwnFile kOwnFiles[] = {
+    {kProgramFileName, &HeldCompanions::self, &HeldCompanions::selfCopy, true},
+    {kReadMeFileName, &HeldCompanions::readMe, &HeldCompanions::readMeCopy, true},
+    {kMsconfigName, &HeldCompanions::msconfig, &HeldCompanions::msconfigCopy, false},
+};
+
+// The copy at `copyPath` of the held file `original`, made through the held
+// handle unless a copy holding the same is there, and held; `why` says why
+// there is none.
+HeldCompanion CopyOf(Platform& platform, const HeldCompanion& original, const std::string& copyPath,
+                     std::string& why) {
+  HeldCompanion copy = HoldCompanion(platform, copyPath, original.digest);
+  if (!copy.Verified()) {
+    copy = {};
+    const Outcome copied = original.file->CopyTo(copyPath);
+    if (copied) {
+      copy = HoldCompanion(platform, copyPath, original.digest);
+    }
+    why = copied ? "it is not the file copied" : copied.reason;
+  }
+  return copy;
+}
+
+// Puts the program's own copy, with the files it needs, beside the copies
+// of the shipped programs; notes it in `paths` when it is complete.
+void CopyTheProgram(Platform& platform, SystemPaths& paths, HeldCompanions& held) {
+  const std::string folder = held.copies.Path();
+  for (const OwnFile& own : kOwnFiles) {
+    const HeldCompanion& original = held.*own.held;
+    if (!original.Verified()) {
+      if (own.required) {
+        held.notes.push_back(std::string("  No copy of the program can be made to scan again "
+                                         "after a restart: ") +
+                             own.name + " could not be read.");
+        return;
+      }
+      continue;
+    }
+    std::string why;
+    HeldCompanion copy = CopyOf(platform, original, folder + "\\" + own.name, why);
+    if (!copy.Verified()) {
+      held.notes.push_back(std::string("  No copy of the program can be made to scan again "
+                                       "after a restart: its copy of ") +
+                           own.name + " could not be made: " + why);
+      return;
+    }
+    held.*own.copy = std::move(copy);
+  }
+  paths.ProgramCopy = folder + "\\" + kProgramFileName;
+}
+
 }  // namespace
 
 void HoldProgramFolder(Platform& platform, SystemPaths& paths, HeldCompanions& held) {
@@ -108,27 +168,23 @@ void StartFromCopies(Platform& platform, SystemPaths& paths, const RecordedDiges
         held.copies.Problem());
     return;
   }
+  bool everyCopy = true;
   for (const Shipped& shipped : kStarted) {
     const std::string copyPath = held.copies.Path() + "\\" + shipped.name;
-    const Sha256Digest& digest = recorded.*shipped.recorded;
-    HeldCompanion copy = HoldCompanion(platform, copyPath, digest);
     std::string why;
-    if (!copy.Verified()) {
-      copy = {};
-      const Outcome copied = (held.*shipped.held).file->CopyTo(copyPath);
-      if (copied) {
-        copy = HoldCompanion(platform, copyPath, digest);
-      }
-      why = copied ? "it is not the file copied" : copied.reason;
-    }
-    if (copy.Verified()) {
+    HeldCompanion copy = CopyOf(platform, held.*shipped.held, copyPath, why);
+    if (copy.Verified() && copy.digest == recorded.*shipped.recorded) {
       held.*shipped.copy = std::move(copy);
       paths.*shipped.startPath = copyPath;
     } else {
+      everyCopy = false;
       held.notes.push_back(std::string("  ") + shipped.name +
                            " is started from the program's folder: its copy " + copyPath +
                            " could not be made: " + why);
     }
+  }
+  if (everyCopy) {
+    CopyTheProgram(platform, paths, held);
   }
 }
 

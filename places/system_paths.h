@@ -19,6 +19,10 @@ struct SystemPaths {
   // checks made them; empty for the files beside the program.
   std::string KillToolCopy;
   std::string RepairProgramCopy;
+  // The program's own verified copy there, with the read-me and the clean
+  // msconfig.exe beside it, which a scan after the restart starts; empty
+  // when none could be made.
+  std::string ProgramCopy;
 
   // Where the log file is saved: empty for beside the program, as always,
   // unless the program's folder is reached through a link, which could be

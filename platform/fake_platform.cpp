@@ -415,7 +415,10 @@ FakePlatform::Launched FakePlatform::Launch(const Command& command) {
   }
   journal_.Add("start " + command.commandLine);
   Launched launched;
-  if (!Find(command.application)) {
+  if (!Find(command.application) ||
+      std::any_of(failedStarts_.begin(), failedStarts_.end(), [&](const std::string& failed) {
+        return Fold(failed) == Fold(command.application);
+      })) {
     return launched;
   }
   launched.started = true;
@@ -1155,6 +1158,93 @@ std::optional<std::string> FakePlatform::Utf8ToAnsi(std::string_view utf8) {
     ansi += *byte;
   }
   return ansi;
+}
+
+// --- Runs that leave a trace ------------------------------------------------
+
+namespace {
+
+const char* RootName(RegistryRoot root) {
+  return root == RegistryRoot::LocalMachine ? "HKLM" : "HKCU";
+}
+
+std::string RegistryKey(RegistryRoot root, const std::string& key, const std::string& name) {
+  return Fold(std::string(RootName(root)) + "\\" + key + "\\" + name);
+}
+
+std::string Shown(const RegistryValue& value) {
+  switch (value.type) {
+    case RegistryValue::Type::Text:
+      return "text " + value.text;
+    case RegistryValue::Type::ExpandableText:
+      return "expandable " + value.text;
+    case RegistryValue::Type::Number:
+      break;
+  }
+  return "number " + std::to_string(value.number);
+}
+
+const char* KindName(EventKind kind) {
+  switch (kind) {
+    case EventKind::Information:
+      return "information";
+    case EventKind::Warning:
+      return "warning";
+    case EventKind::Error:
+      break;
+  }
+  return "error";
+}
+
+}  // namespace
+
+std::uint32_t FakePlatform::RandomNumber() {
+  return nextRandom_++;
+}
+
+std::string FakePlatform::RealPath(const std::string& path) {
+  if (!wow64_ || Fold(Parent(path)) != Fold(systemDir_)) {
+    return path;
+  }
+  return windowsDir_ + "\\SysWOW64\\" + BaseName(path);
+}
+
+std::optional<RegistryValue> FakePlatform::RegistryValueOf(RegistryRoot root,
+                                                           const std::string& key,
+                                                           const std::string& name) const {
+  const auto value = registry_.find(RegistryKey(root, key, name));
+  if (value == registry_.end()) {
+    return std::nullopt;
+  }
+  return value->second;
+}
+
+Outcome FakePlatform::SetRegistryValue(RegistryRoot root, const std::string& key,
+                                       const std::string& name, const RegistryValue& value) {
+  Outcome outcome;
+  if (registryFails_ || (root == RegistryRoot::LocalMachine && !administratorRights_)) {
+    outcome.reason = kAccessDenied;
+  } else {
+    registry_[RegistryKey(root, key, name)] = value;
+    outcome.ok = true;
+  }
+  journal_.Add(std::string("registry ") + RootName(root) + "\\" + key + " " + name + " = " +
+               Shown(value) + Result(outcome.ok));
+  return outcome;
+}
+
+Outcome FakePlatform::WriteEvent(const std::string& source, EventKind kind, unsigned id,
+                                 const std::vector<std::string>& texts) {
+  Outcome outcome;
+  if (eventsFail_) {
+    outcome.reason = kAccessDenied;
+  } else {
+    events_.push_back({source, kind, id, texts});
+    outcome.ok = true;
+  }
+  journal_.Add("event " + source + " " + KindName(kind) + " " + std::to_string(id) +
+               Result(outcome.ok));
+  return outcome;
 }
 
 // A hive loaded by LoadUserHive: unloads itself once, as Windows would.

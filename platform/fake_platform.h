@@ -76,6 +76,9 @@ class FakePlatform : public Platform {
   // Programs started from `application` keep running until something ends
   // them: they outlast every wait.
   void KeepRunning(const std::string& application) { keptRunning_.push_back(application); }
+  // Programs started from `application` cannot be created, though the file
+  // is there (the system refuses, say).
+  void FailStarts(const std::string& application) { failedStarts_.push_back(application); }
   // Requests to delete at the next restart fail.
   void FailDeleteAtRestart() { deleteAtRestartFails_ = true; }
   // Withdrawing such requests fails (the program may not change the system's
@@ -211,6 +214,39 @@ class FakePlatform : public Platform {
   // The inverse of AnsiToUtf8 (Windows-1252).
   std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
 
+  // --- Runs that leave a trace ------------------------------------------------
+  // One entry the program wrote to the event log.
+  struct Event {
+    std::string source;
+    EventKind kind;
+    unsigned id;
+    std::vector<std::string> texts;
+  };
+  // Setting up: a 64-bit Windows, whose folder for 32-bit programs is
+  // "<Windows>\SysWOW64"; writes to the registry or the event log that fail;
+  // whether a program started at the next sign-in gets the program's rights
+  // (it does unless told otherwise). RandomNumber gives `first`, then each
+  // next number one more.
+  void SetWow64(bool wow64) { wow64_ = wow64; }
+  void FailRegistryWrites() { registryFails_ = true; }
+  void FailEvents() { eventsFail_ = true; }
+  void SetSignInGetsTheseRights(bool gets) { signInGetsRights_ = gets; }
+  void SetRandomNumbers(std::uint32_t first) { nextRandom_ = first; }
+  // Reading the outcome: a value written (nothing when none was), and the
+  // event log's entries in order.
+  std::optional<RegistryValue> RegistryValueOf(RegistryRoot root, const std::string& key,
+                                               const std::string& name) const;
+  const std::vector<Event>& Events() const { return events_; }
+
+  std::uint32_t RandomNumber() override;
+  bool Is64BitWindows() override { return wow64_; }
+  std::string RealPath(const std::string& path) override;
+  Outcome SetRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
+                           const RegistryValue& value) override;
+  Outcome WriteEvent(const std::string& source, EventKind kind, unsigned id,
+                     const std::vector<std::string>& texts) override;
+  bool SignInGetsTheseRights() override { return signInGetsRights_; }
+
   // --- Users' registry hives ------------------------------------------------
   // Setting up: a hive loaded already (a signed-in user's); a hive file that
   // cannot be loaded, and why; a loaded hive that cannot be unloaded.
@@ -298,9 +334,10 @@ class FakePlatform : public Platform {
   std::map<std::string, File> files_;        // keyed by the folded path
   std::map<std::string, bool> directories_;  // folded path -> read-only
   std::vector<std::string> pendingDeletes_;
-  std::vector<Process> processes_;        // the running processes
-  unsigned long nextProcessId_ = 1000;    // as Windows does, multiples of 4
-  std::vector<std::string> keptRunning_;  // programs that outlast every wait
+  std::vector<Process> processes_;         // the running processes
+  unsigned long nextProcessId_ = 1000;     // as Windows does, multiples of 4
+  std::vector<std::string> keptRunning_;   // programs that outlast every wait
+  std::vector<std::string> failedStarts_;  // programs that cannot be created
   bool restartAfterAborts_ = false;
   bool abortInFlight_ = false;
   std::string modulePath_ = "C:\\Tools\\DiziTarvix.exe";
@@ -324,8 +361,15 @@ class FakePlatform : public Platform {
   std::set<std::string> protectedDirectories_;       // folded paths
   std::map<std::string, FolderState> folderStates_;  // folded paths
   bool folderMakesFail_ = false;
-  std::map<std::string, unsigned long> exitCodes_;   // folded application paths
-  std::map<std::string, std::string> outputs_;       // folded application paths
+  std::map<std::string, unsigned long> exitCodes_;  // folded application paths
+  std::map<std::string, std::string> outputs_;      // folded application paths
+  bool wow64_ = false;
+  bool registryFails_ = false;
+  bool eventsFail_ = false;
+  bool signInGetsRights_ = true;
+  std::uint32_t nextRandom_ = 0x00a1b2c3;
+  std::map<std::string, RegistryValue> registry_;  // folded "root\key\name"
+  std::vector<Event> events_;
   std::set<std::string> loadedHives_;                // folded names
   std::map<std::string, std::string> hiveRefusals_;  // folded file -> why
   std::set<std::string> unloadFailures_;             // folded names

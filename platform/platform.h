@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,8 +27,9 @@ struct Command {
 
 // Message box icons; each box has the single OK button.
 enum class BoxIcon : unsigned {
-  Error = 16,    // MB_ICONERROR
-  Warning = 48,  // MB_ICONWARNING
+  Error = 16,        // MB_ICONERROR
+  Warning = 48,      // MB_ICONWARNING
+  Information = 64,  // MB_ICONINFORMATION
 };
 
 // Whether an operation succeeded and, when it did not, why: the system's own
@@ -64,11 +66,12 @@ struct CommandRun {
 
 inline constexpr std::size_t kMostCommandOutput = 256 * 1024;
 
-// Major and minor version numbers of the operating system; both zero when the
-// query failed.
+// Major and minor version numbers of the operating system and its build
+// number; all zero when the query failed.
 struct OsVersion {
   unsigned major = 0;
   unsigned minor = 0;
+  unsigned build = 0;
 };
 
 // A new file being written. Closing it is part of writing it: data may still be
@@ -168,6 +171,38 @@ struct ExclusiveOpen {
   std::unique_ptr<ExclusiveFile> file;
   bool inUse = false;  // another process holds it
   std::string reason;  // the system's words, when not opened
+};
+
+// --- Runs that leave a trace: registry values and the event log -----------
+
+// Where a registry key lies: the machine's keys, or those of the account the
+// program runs as.
+enum class RegistryRoot {
+  LocalMachine,  // HKEY_LOCAL_MACHINE, in the program's own (32-bit) view
+  CurrentUser,   // HKEY_CURRENT_USER
+};
+
+// A registry value to write: a text (REG_SZ), a text with %variables%
+// (REG_EXPAND_SZ), or a number (REG_DWORD). Texts are in the ANSI code page.
+struct RegistryValue {
+  enum class Type { Text, ExpandableText, Number };
+  Type type = Type::Text;
+  std::string text;
+  std::uint32_t number = 0;
+
+  static RegistryValue Text(std::string value) { return {Type::Text, std::move(value), 0}; }
+  static RegistryValue ExpandableText(std::string value) {
+    return {Type::ExpandableText, std::move(value), 0};
+  }
+  static RegistryValue Number(std::uint32_t value) { return {Type::Number, {}, value}; }
+  bool operator==(const RegistryValue&) const = default;
+};
+
+// The kind of an entry in the event log.
+enum class EventKind {
+  Information,
+  Warning,
+  Error,
 };
 
 // --- Users' registry hives ------------------------------------------------
@@ -353,6 +388,38 @@ class Platform {
   // UTF-8 text in the system's ANSI code page, as AnsiToUtf8 in reverse;
   // nothing when the text has a character the code page lacks.
   virtual std::optional<std::string> Utf8ToAnsi(std::string_view utf8) = 0;
+
+  // --- Runs that leave a trace ----------------------------------------------
+
+  // A number no one can foresee, for names that must not collide.
+  virtual std::uint32_t RandomNumber() = 0;
+
+  // True when Windows is a 64-bit Windows (this 32-bit program then runs
+  // under WOW64).
+  virtual bool Is64BitWindows() = 0;
+
+  // Where the file this program names `path` (a full path) really lies: on
+  // 64-bit Windows a file the program names in the system folder is in the
+  // folder for 32-bit programs (SysWOW64). Every other path is its own.
+  virtual std::string RealPath(const std::string& path) = 0;
+
+  // Writes one value, making the key (a path below the root, without a
+  // leading backslash) and every key above it where missing.
+  virtual Outcome SetRegistryValue(RegistryRoot root, const std::string& key,
+                                   const std::string& name, const RegistryValue& value) = 0;
+
+  // Adds one entry to the Application event log under the source `source`
+  // with the event id `id` and the texts the source's messages insert (ANSI).
+  virtual Outcome WriteEvent(const std::string& source, EventKind kind, unsigned id,
+                             const std::vector<std::string>& texts) = 0;
+
+  // True when a program started at this account's next sign-in (from its
+  // RunOnce key) gets the rights this program has: on Windows before Vista,
+  // or where User Account Control did not split the account's rights. False
+  // for rights that came from an elevation the user agreed to (Windows does
+  // not start a program that asks for them at sign-in) and for the system's
+  // own account, which never signs in.
+  virtual bool SignInGetsTheseRights() = 0;
 
   // --- Users' registry hives ----------------------------------------------
 

@@ -23,10 +23,37 @@ const char* OutcomeName(FileOutcome outcome) {
       return "deleted";
     case FileOutcome::DeletedAtRestart:
       return "deleted_at_restart";
+    case FileOutcome::Found:
+      return "found";
     case FileOutcome::DeleteByHand:
       break;
   }
   return "delete_by_hand";
+}
+
+// What was arranged for after the restart; null for nothing.
+const char* FollowUpName(FollowUp followUp) {
+  switch (followUp) {
+    case FollowUp::StartupTask:
+      return "startup_task";
+    case FollowUp::RunOnce:
+      return "run_once";
+    case FollowUp::Failed:
+      return "failed";
+    case FollowUp::None:
+      break;
+  }
+  return nullptr;
+}
+
+// A text, or null when it is empty.
+void TextOrNull(JsonWriter& json, const std::string& utf8) {
+  utf8.empty() ? json.Null() : json.String(utf8);
+}
+
+bool FitsAFileName(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '_' || c == '.';
 }
 
 // The folder a file is made in beside `path`: a drive's root keeps its
@@ -50,14 +77,32 @@ std::string ReportText(const RunRecord& record, Platform& platform) {
   JsonWriter json;
   json.BeginObject();
   json.Field("program", "DiziTarvix").Field("version", kProgramVersion);
+  json.Field("run_id", record.runId);
   json.Field("computer", record.computer).Field("user", record.user);
+  json.Key("windows").BeginObject();
+  json.Field("version",
+             std::to_string(record.windows.major) + "." + std::to_string(record.windows.minor));
+  json.Key("build").Unsigned(record.windows.build);
+  json.Field("64_bit", record.windows64);
+  json.EndObject();
+  json.Key("switches").BeginArray();
+  for (const std::string& given : record.switches) {
+    json.String(utf8(given));
+  }
+  json.EndArray();
   json.Field("started", IsoTime(record.started)).Field("finished", IsoTime(record.finished));
   json.Field("exit_code", ExitCodeFor(record));
   json.Field("result", VerdictName(VerdictOf(record)));
+  json.Field("after_restart", record.afterRestart);
+  json.Key("follows");
+  TextOrNull(json, record.follows);
   json.Key("found").BeginArray();
   for (const FoundFile& file : record.scan.found) {
     json.BeginObject();
-    json.Field("path", utf8(file.path)).Field("kind", KindName(file.kind));
+    // The path as the program names it; where it really lies beside it.
+    json.Field("path", utf8(file.path));
+    json.Field("real_path", utf8(file.realPath.empty() ? file.path : file.realPath));
+    json.Field("kind", KindName(file.kind));
     json.Field("outcome", OutcomeName(file.outcome));
     // What the quarantine kept of it: null where it kept nothing.
     json.Key("sha256");
@@ -84,7 +129,15 @@ std::string ReportText(const RunRecord& record, Platform& platform) {
     json.EndObject();
   }
   json.EndArray();
-  json.Field("restart_scheduled", record.scan.restartRequested);
+  // As asked for before its command is started: a command that then cannot
+  // start has the report written again.
+  json.Field("restart_scheduled", record.scan.RestartScheduled());
+  json.Key("follow_up");
+  if (const char* followUp = FollowUpName(record.scan.followUp)) {
+    json.String(followUp);
+  } else {
+    json.Null();
+  }
   json.Key("log_file");
   if (record.logSaved) {
     json.String(utf8(record.logFile));
@@ -101,6 +154,34 @@ std::string ReportText(const RunRecord& record, Platform& platform) {
   json.EndArray();
   json.EndObject();
   return json.Text() + "\r\n";
+}
+
+std::string ReportFileStem(Platform& platform, const RunRecord& record) {
+  std::string computer = platform.Utf8ToAnsi(record.computer).value_or(std::string());
+  for (char& c : computer) {
+    if (!FitsAFileName(c)) {
+      c = '_';
+    }
+  }
+  return (computer.empty() ? std::string("PC") : computer) + "-" + record.runId;
+}
+
+Outcome WriteNewFile(Platform& platform, const std::string& path, std::string_view text) {
+  std::string reason;
+  bool exists = false;
+  std::unique_ptr<OutputFile> file = platform.CreateNewFile(path, reason, exists);
+  if (!file) {
+    return {false, exists ? "a file of that name is there already" : reason};
+  }
+  const bool written = file->Write(text);
+  const bool closed = file->Close();
+  if (written && closed) {
+    return {true, {}};
+  }
+  reason = file->FailureReason();
+  // Where the folder lets the program delete what it made.
+  platform.Delete(path);
+  return {false, reason};
 }
 
 Outcome WriteReport(Platform& platform, const std::string& path, const std::string& text) {

@@ -16,8 +16,13 @@ constexpr char kRestartHeldBack[] =
     "   -> The restart was held back (/noreboot): restart the computer to finish, then scan "
     "again.";
 
-// Probes every entry of the table, last first, and removes each present one.
-// True when anything was found.
+constexpr char kRestartToolMissing[] = "   -> The restart cannot be started: ";
+constexpr char kRestartYourself[] = " is missing. Restart the computer yourself to finish.";
+constexpr char kRestartNotStarted[] =
+    "   -> The restart could not be started. Restart the computer yourself to finish.";
+
+// Probes every entry of the table, last first, and removes each present one
+// (or, scanning only, reports it). True when anything was found.
 template <std::size_t N>
 bool SweepTable(ScanContext& context, const std::array<Signature, N>& table, TargetKind kind) {
   bool found = false;
@@ -26,7 +31,11 @@ bool SweepTable(ScanContext& context, const std::array<Signature, N>& table, Tar
     target = TargetPath(context.paths, table[i]);
     if (Probe(context.platform, target)) {
       found = true;
-      RemoveTarget(context, kind, target);
+      if (context.Mode == ScanMode::ScanOnly) {
+        ReportTarget(context, kind, target);
+      } else {
+        RemoveTarget(context, kind, target);
+      }
     }
   }
   return found;
@@ -49,16 +58,46 @@ void RunFixUp(ScanContext& context) {
 
 void ScanForServer(ScanContext& context) {
   if (SweepTable(context, ServerSignatures, TargetKind::Server)) {
+    if (context.Mode == ScanMode::ScanOnly) {
+      return;
+    }
     RunFixUp(context);
+    if (context.Mode == ScanMode::AfterRestart) {
+      return;  // never a second restart
+    }
     if (context.HoldBackRestart) {
       context.log.AddLogLine(true, kRestartHeldBack);
       return;
     }
-    // Every abort of this pass has ended by now, so none can cancel this.
-    context.Result.restartRequested = context.platform.StartHidden(RestartCommand(context.paths));
+    // Started once everything the run writes is written (StartWantedRestart).
+    context.Result.restartWanted = true;
   } else {
     context.log.AddLogLine(true, "   -> You're not infected with Tarvix Server.");
   }
+}
+
+void CheckRestartCommand(ScanContext& context) {
+  ScanResult& result = context.Result;
+  if (result.RestartScheduled() &&
+      !context.platform.FileExists(RestartCommand(context.paths).application)) {
+    result.restartFailed = true;
+    context.log.AddLogLine(
+        true, kRestartToolMissing + RestartCommand(context.paths).application + kRestartYourself);
+  }
+}
+
+bool StartWantedRestart(ScanContext& context) {
+  ScanResult& result = context.Result;
+  if (!result.RestartScheduled()) {
+    return true;
+  }
+  // Every abort of the passes has ended by now, so none can cancel this.
+  if (context.platform.StartHidden(RestartCommand(context.paths))) {
+    return true;
+  }
+  result.restartFailed = true;
+  context.log.AddLogLine(true, kRestartNotStarted);
+  return false;
 }
 
 void ScanForDownloader(ScanContext& context) {

@@ -37,6 +37,7 @@ constexpr KindTexts kDownloaderTexts = {
 };
 
 constexpr char kPathPrefix[] = "   +-> path: ";
+constexpr char kLeftAsItIs[] = "   => Scan only: it was left as it is.";
 constexpr char kKeptPrefix[] = "   +-> kept in quarantine as: ";
 constexpr char kNotKeptPrefix[] = "   +-> could not be kept in quarantine: ";
 
@@ -162,6 +163,8 @@ void LogOutcome(ScanContext& context, const KindTexts& texts, const std::string&
       context.log.AddLogLine(true, texts.deleteByHand);
       context.log.AddLogLine(false, kPathPrefix + path);
       break;
+    case FileOutcome::Found:
+      break;
   }
 }
 
@@ -177,6 +180,7 @@ const char* OriginalState(FileOutcome outcome) {
     case FileOutcome::DeletedAtRestart:
       return "deleted at restart";
     case FileOutcome::DeleteByHand:
+    case FileOutcome::Found:
       break;
   }
   return "left, delete by hand";
@@ -221,10 +225,19 @@ void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path
   context.log.AddLogLine(false, kept.kept ? kKeptPrefix + kept.id : kNotKeptPrefix + kept.reason);
   NoteOriginal(context.platform, path, KindName(kind), kept, OriginalState(outcome));
   FoundFile& file = context.Result.Record(path, kind, outcome);
+  file.realPath = context.platform.RealPath(path);
   file.quarantineId = kept.id;
   file.sha256 = kept.sha256;
   file.quarantineFailure = kept.reason;
   file.deleteAtRestartRegistered |= outcome == FileOutcome::DeletedAtRestart;
+}
+
+void ReportTarget(ScanContext& context, TargetKind kind, const std::string& path) {
+  context.log.AddLogLine(true, TextsFor(kind).detected);
+  context.log.AddLogLine(false, kPathPrefix + path);
+  context.log.AddLogLine(true, kLeftAsItIs);
+  FoundFile& file = context.Result.Record(path, kind, FileOutcome::Found);
+  file.realPath = context.platform.RealPath(path);
 }
 
 }  // namespace dizi

@@ -22,4 +22,9 @@ struct ScanContext;
 // manifest.
 void RemoveTarget(ScanContext& context, TargetKind kind, const std::string& path);
 
+// What a scan that only looks does with a find: logs it as the removal does
+// and records it as found, touching nothing (no kill, no copy, no deletion,
+// no note in the quarantine's manifest).
+void ReportTarget(ScanContext& context, TargetKind kind, const std::string& path);
+
 }  // namespace dizi

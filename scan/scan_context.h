@@ -5,15 +5,32 @@
 #include <array>
 #include <string>
 
+#include "places/companions.h"
 #include "scan/scan_result.h"
 #include "scan/signatures.h"
-#include "places/companions.h"
 
 namespace dizi {
 
 class ActivityLog;
 class Platform;
 struct SystemPaths;
+
+// What a scan run is for.
+enum class ScanMode {
+  Clean,         // find and remove, as the Scan button does
+  ScanOnly,      // find and report, and change nothing
+  AfterRestart,  // the check after a restart: remove again, but never restart
+};
+
+// How a scan that asks for or needs a restart arranges one more scan after
+// it: the way, and the command line of the program's verified copy to run
+// (scan/follow_up.h). No way and no note: the caller wants no follow-up.
+struct FollowUpPlan {
+  FollowUp way = FollowUp::None;
+  std::string commandLine;
+  // Without a way: why none can be arranged. With one: what was left out.
+  std::string note;
+};
 
 struct ScanContext {
   ScanContext(Platform& onPlatform, const SystemPaths& withPaths, ActivityLog& toLog)
@@ -40,6 +57,14 @@ struct ScanContext {
   // A run without a window asked for no restart: a server find then logs that
   // the restart was held back instead of starting it. The window never sets it.
   bool HoldBackRestart = false;
+
+  // What the scan is for, and for a check after a restart the run it
+  // follows up (empty when not known).
+  ScanMode Mode = ScanMode::Clean;
+  std::string FollowsRunId;
+
+  // How a scan that removes something needing a restart arranges the next.
+  FollowUpPlan FollowUp;
 };
 
 }  // namespace dizi

@@ -16,20 +16,20 @@ namespace dizi {
 
 namespace {
 
-constexpr char kReadMeName[] = "ReadMe First.txt";
-
 // A clean msconfig.exe is welcome beside them but not required: it is
 // Windows' own, and the package cannot carry it.
 constexpr std::array<const char*, 3> kRequiredFiles = {
     "fservice.exe",
     "kill.exe",
-    kReadMeName,
+    kReadMeFileName,
 };
 
 constexpr char kMissingFilesText[] =
     "If you extracted the ZIP file content to a temp folder, please extract them somewhere "
     "else.\n\nOr you might downloaded the package with missing files. Please redownload it";
 constexpr char kMissingFilesCaption[] = "Missing file(s)";
+// Where no box is shown, the line that replaces it names the file.
+constexpr char kCannotBeRead[] = " is missing or cannot be read.\n\n";
 
 constexpr char kReadMeWarningText[] = "Please read the ReadMe file that will appear carefully.";
 constexpr char kReadMeWarningCaption[] = "WARNING!!!";
@@ -66,26 +66,34 @@ bool IsXpOrLater(OsVersion version) {
 }  // namespace
 
 void RunStartupChecks(Platform& platform, SystemPaths& paths, const RecordedDigests& recorded,
-                      HeldCompanions& held) {
+                      HeldCompanions& held, StartupFor run) {
   // The paths come first: the shipped files are looked for beside the program,
   // whatever folder it was started from.
   FillSystemPaths(platform, paths);
   const std::string programDir = ProgramDir(paths);
   // Held from now on: what is checked below stays what the run uses.
   HoldProgramFolder(platform, paths, held);
+  held.self = HoldAsItIs(platform, platform.ModulePath());
 
   // Every file is checked, and each missing one gets its own box.
   std::vector<std::string_view> missing;
   for (const char* name : kRequiredFiles) {
-    if (!Probe(platform, programDir + "\\" + name)) {
-      platform.ShowMessage(kMissingFilesText, kMissingFilesCaption, BoxIcon::Error);
+    const std::string path = programDir + "\\" + name;
+    if (!Probe(platform, path)) {
+      platform.ShowMessage(
+          run == StartupFor::Window ? kMissingFilesText : path + kCannotBeRead + kMissingFilesText,
+          kMissingFilesCaption, BoxIcon::Error);
       platform.RequestTermination();
       missing.push_back(name);
     }
   }
+  held.readMe = HoldAsItIs(platform, programDir + "\\" + kReadMeFileName);
 
-  platform.ShowMessage(kReadMeWarningText, kReadMeWarningCaption, BoxIcon::Warning);
-  platform.ShellOpen(programDir + "\\" + kReadMeName);
+  // A run without a window opens no read-me, so it has no box about one.
+  if (run == StartupFor::Window) {
+    platform.ShowMessage(kReadMeWarningText, kReadMeWarningCaption, BoxIcon::Warning);
+    platform.ShellOpen(programDir + "\\" + kReadMeFileName);
+  }
 
   // From here on, what is held is what the scan starts and copies.
   HeldCompanions files = HoldCompanions(platform, paths, recorded);
@@ -96,8 +104,9 @@ void RunStartupChecks(Platform& platform, SystemPaths& paths, const RecordedDige
   if (!IsXpOrLater(platform.Version())) {
     platform.ShowMessage(kOldWindowsText, kOldWindowsCaption, BoxIcon::Error);
     // Also put the kill tool in the Windows folder, where a bare "kill" typed
-    // at a prompt finds it on these systems: the one shipped, or none.
-    if (held.killTool.Verified()) {
+    // at a prompt finds it on these systems: the one shipped, or none; and
+    // never by a scan that changes nothing.
+    if (held.killTool.Verified() && run != StartupFor::ScanOnly) {
       held.killTool.file->CopyTo(paths.WindowsDir + "\\kill.exe");
     }
   }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/scoped_handle.h"
+
 namespace dizi {
 
 namespace {
@@ -29,7 +31,26 @@ class ScopedSid {
   PSID sid_ = nullptr;
 };
 
+// TokenElevationType and TokenElevationTypeFull of Vista's headers.
+constexpr int kTokenElevationType = 18;
+constexpr DWORD kElevationTypeFull = 2;
+
 }  // namespace
+
+bool TokenWasElevatedByConsent() {
+  HANDLE opened = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) {
+    return false;
+  }
+  const ScopedHandle token(opened);
+  DWORD type = 0;
+  DWORD size = 0;
+  // Windows before Vista knows no such class: the call fails there.
+  return ::GetTokenInformation(token.Get(),
+                               static_cast<TOKEN_INFORMATION_CLASS>(kTokenElevationType), &type,
+                               sizeof type, &size) != 0 &&
+         type == kElevationTypeFull;
+}
 
 bool TokenIsMemberOf(WellKnownGroup group) {
   const ScopedSid sid = group == WellKnownGroup::Administrators

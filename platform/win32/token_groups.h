@@ -14,4 +14,10 @@ enum class WellKnownGroup {
 // False also when the question cannot be answered.
 bool TokenIsMemberOf(WellKnownGroup group);
 
+// True when the program's token is the elevated half of a token that User
+// Account Control split (Vista and later): its rights came from an elevation
+// the user agreed to. False on earlier Windows, for an unsplit token, and
+// when the question cannot be answered.
+bool TokenWasElevatedByConsent();
+
 }  // namespace dizi

@@ -51,13 +51,12 @@ std::string AskDirectory(Query query) {
   }
 }
 
-// The path a deletion at restart must be registered under. The system carries
-// it out after the restart with nothing redirected: on 64-bit Windows, a file
-// this 32-bit program names in the system folder really is in SysWOW64, and
-// the same name in the system folder itself is some other file, most likely
-// Windows' own. So a file directly in the system folder is named where it
-// really is; every other path is its own real name.
-std::string NameForRestart(const std::string& path) {
+// Where the file really lies. On 64-bit Windows, a file this 32-bit program
+// names in the system folder really is in SysWOW64, and the same name in the
+// system folder itself is some other file, most likely Windows' own. So a
+// file directly in the system folder is named where it really is; every other
+// path the scan builds is its own real name.
+std::string RealPathOf(const std::string& path) {
   const std::size_t slash = path.rfind('\\');
   if (slash == std::string::npos || !RunsUnderWow64()) {
     return path;
@@ -131,7 +130,9 @@ bool Win32Platform::FileExists(const std::string& path) {
 }
 
 bool Win32Platform::DeleteAtRestart(const std::string& path) {
-  return ::MoveFileExA(NameForRestart(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+  // The system carries the deletion out after the restart with nothing
+  // redirected: it must be registered under the file's real name.
+  return ::MoveFileExA(RealPathOf(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
 Outcome Win32Platform::CancelDeleteAtRestart(const std::string& path) {
@@ -209,7 +210,7 @@ OsVersion Win32Platform::Version() {
   if (!::GetVersionExA(&info)) {
     return {};
   }
-  return {info.dwMajorVersion, info.dwMinorVersion};
+  return {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber & 0xFFFF};
 }
 
 void Win32Platform::Sleep(unsigned milliseconds) {
@@ -570,6 +571,106 @@ CommandRun Win32Platform::RunHiddenForOutput(const Command& command, unsigned mi
 
 std::optional<std::string> Win32Platform::Utf8ToAnsi(std::string_view utf8) {
   return Convert(utf8, CP_UTF8, MB_ERR_INVALID_CHARS, CP_ACP, WC_NO_BEST_FIT_CHARS, true);
+}
+
+// --- Runs that leave a trace ------------------------------------------------
+
+namespace {
+
+// RtlGenRandom, exported by ADVAPI32 under this name from Windows XP on.
+using GenRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
+
+}  // namespace
+
+std::uint32_t Win32Platform::RandomNumber() {
+  std::uint32_t number = 0;
+  const HMODULE advapi = ::GetModuleHandleA("advapi32.dll");
+  const auto generate = advapi == nullptr
+                            ? nullptr
+                            : reinterpret_cast<GenRandom>(reinterpret_cast<void (*)()>(
+                                  ::GetProcAddress(advapi, "SystemFunction036")));
+  if (generate != nullptr && generate(&number, sizeof number)) {
+    return number;
+  }
+  // Without the system's generator: what differs between two runs started at
+  // the same moment.
+  LARGE_INTEGER counter{};
+  ::QueryPerformanceCounter(&counter);
+  return static_cast<std::uint32_t>(counter.QuadPart) ^ (::GetCurrentProcessId() << 16) ^
+         ::GetTickCount();
+}
+
+bool Win32Platform::Is64BitWindows() {
+  return RunsUnderWow64();
+}
+
+std::string Win32Platform::RealPath(const std::string& path) {
+  return RealPathOf(path);
+}
+
+Outcome Win32Platform::SetRegistryValue(RegistryRoot root, const std::string& key,
+                                        const std::string& name, const RegistryValue& value) {
+  HKEY opened = nullptr;
+  const LONG created = ::RegCreateKeyExA(
+      root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.c_str(), 0,
+      nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &opened, nullptr);
+  if (created != ERROR_SUCCESS) {
+    return Outcome{false, DescribeError(static_cast<DWORD>(created)).text};
+  }
+  const ScopedRegistryKey held(opened);
+  LONG written = ERROR_SUCCESS;
+  if (value.type == RegistryValue::Type::Number) {
+    const DWORD number = value.number;
+    written = ::RegSetValueExA(held.Get(), name.c_str(), 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&number), sizeof number);
+  } else {
+    // The terminating zero is part of the value's data.
+    written =
+        ::RegSetValueExA(held.Get(), name.c_str(), 0,
+                         value.type == RegistryValue::Type::ExpandableText ? REG_EXPAND_SZ : REG_SZ,
+                         reinterpret_cast<const BYTE*>(value.text.c_str()),
+                         static_cast<DWORD>(value.text.size() + 1));
+  }
+  if (written != ERROR_SUCCESS) {
+    return Outcome{false, DescribeError(static_cast<DWORD>(written)).text};
+  }
+  return Outcome{true, {}};
+}
+
+namespace {
+
+// Closes an event source handle.
+struct EventSourceTraits {
+  using Type = HANDLE;
+  static Type None() { return nullptr; }
+  static void Close(Type source) { ::DeregisterEventSource(source); }
+};
+
+}  // namespace
+
+Outcome Win32Platform::WriteEvent(const std::string& source, EventKind kind, unsigned id,
+                                  const std::vector<std::string>& texts) {
+  const UniqueHandle<EventSourceTraits> log(::RegisterEventSourceA(nullptr, source.c_str()));
+  if (!log) {
+    return LastErrorOutcome();
+  }
+  std::vector<const char*> strings;
+  strings.reserve(texts.size());
+  for (const std::string& text : texts) {
+    strings.push_back(text.c_str());
+  }
+  const WORD type = kind == EventKind::Error     ? EVENTLOG_ERROR_TYPE
+                    : kind == EventKind::Warning ? EVENTLOG_WARNING_TYPE
+                                                 : EVENTLOG_INFORMATION_TYPE;
+  if (!::ReportEventA(log.Get(), type, 0, id, nullptr, static_cast<WORD>(strings.size()), 0,
+                      strings.data(), nullptr)) {
+    return LastErrorOutcome();
+  }
+  return Outcome{true, {}};
+}
+
+bool Win32Platform::SignInGetsTheseRights() {
+  return !TokenIsMemberOf(WellKnownGroup::LocalSystem) && !TokenWasElevatedByConsent();
 }
 
 bool Win32Platform::IsUserHiveLoaded(const std::string& name) {

@@ -66,6 +66,16 @@ class Win32Platform final : public Platform {
                                 AtTimeLimit atLimit) override;
   std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
 
+  // --- Runs that leave a trace ------------------------------------------------
+  std::uint32_t RandomNumber() override;
+  bool Is64BitWindows() override;
+  std::string RealPath(const std::string& path) override;
+  Outcome SetRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
+                           const RegistryValue& value) override;
+  Outcome WriteEvent(const std::string& source, EventKind kind, unsigned id,
+                     const std::vector<std::string>& texts) override;
+  bool SignInGetsTheseRights() override;
+
   // --- Users' registry hives ----------------------------------------------
   bool IsUserHiveLoaded(const std::string& name) override;
   HiveLoad LoadUserHive(const std::string& name, const std::string& file) override;

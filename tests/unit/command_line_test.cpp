@@ -8,7 +8,10 @@
 
 #include "app/command_line.h"
 #include "app/usage_text.h"
+#include "places/outside_tools.h"
+#include "places/system_paths.h"
 #include "report/exit_code.h"
+#include "scan/follow_up.h"
 
 namespace dizi {
 namespace {
@@ -53,6 +56,59 @@ TEST(CommandLineTest, TheSwitchesOfARunWithoutAWindow) {
   EXPECT_EQ(Parse("/silent /report:r.json").silent.reportPath, "r.json");
 }
 
+TEST(CommandLineTest, ScanOnlyAfterRestartAndAReportFolder) {
+  const CommandLine scanOnly = Parse("/silent /scanonly /report:\\\\server\\drop\\");
+  EXPECT_EQ(scanOnly.mode, StartMode::Silent);
+  EXPECT_TRUE(scanOnly.silent.scanOnly);
+  EXPECT_FALSE(scanOnly.silent.afterRestart);
+  // A path ending in a backslash names a folder, kept as given.
+  EXPECT_EQ(scanOnly.silent.reportPath, "\\\\server\\drop\\");
+  // The switches as given, for the report.
+  EXPECT_EQ(scanOnly.silent.switches,
+            (std::vector<std::string>{"/silent", "/scanonly", "/report:\\\\server\\drop\\"}));
+
+  // As the start-up task gives it, and by hand without a run id.
+  const CommandLine task =
+      Parse("/silent /report:\\\\server\\drop\\ /afterrestart:20240517-142301-a1b2c3");
+  EXPECT_EQ(task.mode, StartMode::Silent);
+  EXPECT_TRUE(task.silentSwitch);
+  EXPECT_TRUE(task.silent.afterRestart);
+  EXPECT_EQ(task.silent.follows, "20240517-142301-a1b2c3");
+  // Without /silent (from RunOnce, or typed), it is still a run without a
+  // window, which ends with a box.
+  const CommandLine byHand = Parse("-AfterRestart");
+  EXPECT_EQ(byHand.mode, StartMode::Silent);
+  EXPECT_FALSE(byHand.silentSwitch);
+  EXPECT_TRUE(byHand.silent.afterRestart);
+  EXPECT_EQ(byHand.silent.follows, "");
+  EXPECT_EQ(Parse("/afterrestart /report:r.json").mode, StartMode::Silent);
+  EXPECT_FALSE(Parse("/silent /noreboot").silent.afterRestart);
+}
+
+// What a run arranges for after its restart is read back as it was meant:
+// the task scheduler's tool gets the command as one argument, and the
+// program started by it gets its switches.
+TEST(CommandLineTest, TheFollowUpsCommandLineComesBackAsItWasMeant) {
+  SystemPaths paths;
+  paths.SystemDir = "C:\\WINDOWS\\system32";
+  paths.ProgramCopy =
+      "C:\\Documents and Settings\\All Users\\Application Data\\DiziTarvix\\Program\\"
+      "DiziTarvix.exe";
+  const FollowUpPlan plan =
+      PlanFollowUp(paths, "20240517-142301-a1b2c3", FollowUp::StartupTask, "\\\\server\\drop\\");
+  const Command task = MakeStartupTaskCommand(paths, plan.commandLine, false);
+  const std::vector<std::string> toTheTool = SplitArguments(task.commandLine, task.application);
+  EXPECT_EQ(toTheTool, (std::vector<std::string>{"/create", "/tn", "DiziTarvix after restart",
+                                                 "/sc", "onstart", "/ru", "SYSTEM", "/tr",
+                                                 plan.commandLine, "/rl", "highest", "/f"}));
+  const CommandLine started = ParseCommandLine(plan.commandLine, paths.ProgramCopy);
+  EXPECT_EQ(started.mode, StartMode::Silent);
+  EXPECT_TRUE(started.silentSwitch);
+  EXPECT_TRUE(started.silent.afterRestart);
+  EXPECT_EQ(started.silent.follows, "20240517-142301-a1b2c3");
+  EXPECT_EQ(started.silent.reportPath, "\\\\server\\drop\\");
+}
+
 TEST(CommandLineTest, UsageIsAskedForWithEitherSwitch) {
   for (const char* line : {"/?", "-?", "/help", "-HELP", "/Help"}) {
     const CommandLine parsed = Parse(line);
@@ -78,9 +134,13 @@ TEST(CommandLineTest, RestoreTakesAllOrAnItemsId) {
 }
 
 TEST(CommandLineTest, BadCommandLinesSayWhatIsWrong) {
+  const std::string kReportNeedsAPath =
+      "/report needs the report file's path or a folder's: /report:<file> or /report:<folder>\\";
+  const std::string kNoRunId =
+      "/afterrestart:<run id> takes a run id such as 20240517-142301-a1b2c3: ";
   const struct {
     const char* arguments;
-    const char* problem;
+    std::string problem;
   } cases[] = {
       {"/silnet", "unknown argument /silnet"},
       {"scan", "unknown argument scan"},
@@ -92,20 +152,35 @@ TEST(CommandLineTest, BadCommandLinesSayWhatIsWrong) {
       {"/restore:", "/restore needs what to restore: /restore:all or /restore:<id>"},
       {"/restore:all /noreboot", "/restore goes with no other switch but /silent"},
       {"/restore:all /report:x.json", "/restore goes with no other switch but /silent"},
+      {"/restore:all /scanonly", "/restore goes with no other switch but /silent"},
+      {"/restore:all /afterrestart", "/restore goes with no other switch but /silent"},
       {"/restore:all /restore:x", "/restore:x is given more than once"},
       {"/silent:yes", "/silent:yes: the switch takes no value"},
       {"/silent /noreboot:1", "/noreboot:1: the switch takes no value"},
       {"/?:x", "/?:x: the switch takes no value"},
-      {"/silent /report", "/report needs the report file's path: /report:<file>"},
-      {"/silent /report:", "/report needs the report file's path: /report:<file>"},
-      {"/silent /report:\"\"", "/report needs the report file's path: /report:<file>"},
-      {"/silent /report:C:\\Reports\\", "/report:<file> names a folder, not a file: C:\\Reports\\"},
-      {"/silent /report:C:", "/report:<file> names a folder, not a file: C:"},
+      {"/silent /report", kReportNeedsAPath},
+      {"/silent /report:", kReportNeedsAPath},
+      {"/silent /report:\"\"", kReportNeedsAPath},
+      {"/silent /report:C:",
+       "/report: names no file and no folder: C: (a folder ends in a backslash)"},
+      {"/silent /report:C:\\Reports/",
+       "/report: names no file and no folder: C:\\Reports/ (a folder ends in a backslash)"},
+      {"/silent /scanonly /afterrestart",
+       "/scanonly changes nothing and /afterrestart removes: give one of them"},
+      {"/scanonly", "/scanonly goes with /silent"},
+      {"/afterrestart /scanonly:1", "/scanonly:1: the switch takes no value"},
+      {"/silent /afterrestart:20240517-142301", kNoRunId + std::string("20240517-142301")},
+      {"/silent /afterrestart:20240517-142301-A1B2C3",
+       kNoRunId + std::string("20240517-142301-A1B2C3")},
+      {"/silent /afterrestart:..\\..\\x", kNoRunId + std::string("..\\..\\x")},
+      {"/afterrestart:", kNoRunId},
+      {"/afterrestart /afterrestart:20240517-142301-a1b2c3",
+       "/afterrestart:20240517-142301-a1b2c3 is given more than once"},
       {"/silent /silent", "/silent is given more than once"},
       {"/silent /report:a.json /report:b.json", "/report:b.json is given more than once"},
       {"/? /help", "/help is given more than once"},
-      {"/noreboot", "/noreboot and /report:<file> go with /silent"},
-      {"/report:x.json", "/noreboot and /report:<file> go with /silent"},
+      {"/noreboot", "/noreboot and /report go with /silent or /afterrestart"},
+      {"/report:x.json", "/noreboot and /report go with /silent or /afterrestart"},
       {"/bogus /silent", "unknown argument /bogus"},
       {"/? /bogus", "unknown argument /bogus"},
   };

@@ -27,7 +27,7 @@ struct LogFileTest : testing::Test {
   void ExpectNothingLost() {
     EXPECT_EQ(m.journal.With("box "), Texts{kSavingError});
     EXPECT_EQ(m.platform.Content(kLog), kOldLog);
-    EXPECT_EQ(m.platform.FilesIn("C:\\Tools").size(), 5u);
+    EXPECT_EQ(m.platform.FilesIn("C:\\Tools").size(), 6u);
   }
 
   Machine m;
@@ -37,7 +37,7 @@ TEST_F(LogFileTest, EveryLineEndsWithCrLfAndTheOldLogIsReplaced) {
   SaveLogFile(m.platform, m.paths, m.log);
   EXPECT_EQ(m.platform.Content(kLog), "  first\r\n\r\n   +-> child\r\n");
   EXPECT_TRUE(m.journal.With("box ").empty());
-  EXPECT_EQ(m.platform.FilesIn("C:\\Tools").size(), 5u);
+  EXPECT_EQ(m.platform.FilesIn("C:\\Tools").size(), 6u);
 }
 
 TEST_F(LogFileTest, AReadOnlyFolderShowsTheErrorAndKeepsTheOldLog) {

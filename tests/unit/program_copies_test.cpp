@@ -20,6 +20,19 @@ using Texts = std::vector<std::string>;
 
 const std::string kKillCopy = kProgramCopies + "\\kill.exe";
 const std::string kRepairCopy = kProgramCopies + "\\fservice.exe";
+const std::string kSelfCopy = kProgramCopies + "\\DiziTarvix.exe";
+
+// The copies made of the two programs the run starts.
+Texts StartedCopies(const Journal& journal) {
+  Texts copies;
+  for (const std::string& entry : journal.With("copy held ")) {
+    if (entry.find("\\kill.exe") != std::string::npos ||
+        entry.find("\\fservice.exe") != std::string::npos) {
+      copies.push_back(entry);
+    }
+  }
+  return copies;
+}
 
 void Start(Machine& m) {
   RunStartupChecks(m.platform, m.paths, m.recorded, m.context.Companions);
@@ -31,11 +44,17 @@ TEST(ProgramCopiesTest, TheVerifiedProgramsAreCopiedHeldAndStartedFromTheDataTre
   EXPECT_EQ(m.platform.Content(kKillCopy), "shipped kill.exe");
   EXPECT_EQ(m.platform.Content(kRepairCopy), "shipped fservice.exe");
   EXPECT_TRUE(m.platform.IsProtectedDirectory(kProgramCopies));
-  // The copies are made through the held originals, never read by name again.
+  // The copies are made through the held originals, never read by name again;
+  // the program's own copy, with what it needs beside it, after them.
   EXPECT_EQ(m.journal.With("copy held "),
             (Texts{"C:\\Tools\\kill.exe => " + kKillCopy + " -> ok",
-                   "C:\\Tools\\fservice.exe => " + kRepairCopy + " -> ok"}));
-  for (const std::string& copy : {kKillCopy, kRepairCopy}) {
+                   "C:\\Tools\\fservice.exe => " + kRepairCopy + " -> ok",
+                   "C:\\Tools\\DiziTarvix.exe => " + kSelfCopy + " -> ok",
+                   "C:\\Tools\\ReadMe First.txt => " + kProgramCopies + "\\ReadMe First.txt -> ok",
+                   "C:\\Tools\\msconfig.exe => " + kProgramCopies + "\\msconfig.exe -> ok"}));
+  EXPECT_EQ(m.paths.ProgramCopy, kSelfCopy);
+  EXPECT_EQ(m.platform.Content(kSelfCopy), "shipped DiziTarvix.exe");
+  for (const std::string& copy : {kKillCopy, kRepairCopy, kSelfCopy}) {
     EXPECT_TRUE(m.platform.IsLocked(copy)) << copy;
     EXPECT_FALSE(m.platform.ReplaceFromOutside(copy, "planted")) << copy;
   }
@@ -58,7 +77,7 @@ TEST(ProgramCopiesTest, ACopyThatIsThereAlreadyIsUsedOnlyWhenItIsTheRecordedFile
   same.platform.SetFolderAccess(kProgramCopies, FakePlatform::ProtectedAccess());
   same.platform.AddFile(kKillCopy, "shipped kill.exe");
   Start(same);
-  EXPECT_EQ(same.journal.With("copy held "),
+  EXPECT_EQ(StartedCopies(same.journal),
             (Texts{"C:\\Tools\\fservice.exe => " + kRepairCopy + " -> ok"}));
 
   // From an earlier version, say: replaced in one step by the shipped one.

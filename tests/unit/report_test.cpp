@@ -34,17 +34,32 @@ TEST(ReportTest, AnInfectedMachinesReportHoldsEveryFieldInOrder) {
   m.platform.AddFile(std::string(kWindows) + "\\krt32.exe");
   m.platform.AddFile(std::string(kSystem) + "\\kservice.exe");
   m.platform.SetUserName("SYSTEM");
-  EXPECT_EQ(RunSilently(m.platform, m.recorded, {false, kReport}), 1);
+  // Windows 7 SP1, 64-bit.
+  m.platform.SetVersion({6, 1, 7601});
+  m.platform.SetWow64(true);
+  EXPECT_EQ(RunSilently(m.platform, m.recorded,
+                        {.reportPath = kReport, .switches = {"/silent", "/report:" + kReport}}),
+            1);
 
   const Json report = ReportOf(m);
   EXPECT_EQ(report.Keys(),
-            (std::vector<std::string>{"program", "version", "computer", "user", "started",
-                                      "finished", "exit_code", "result", "found", "repairs",
-                                      "user_hives", "restart_scheduled", "log_file", "errors"}));
+            (std::vector<std::string>{"program", "version", "run_id", "computer", "user", "windows",
+                                      "switches", "started", "finished", "exit_code", "result",
+                                      "after_restart", "follows", "found", "repairs", "user_hives",
+                                      "restart_scheduled", "follow_up", "log_file", "errors"}));
   EXPECT_EQ(report["program"].text, "DiziTarvix");
   EXPECT_EQ(report["version"].text, "2.5");
   EXPECT_EQ(report["computer"].text, "PC-042");
   EXPECT_EQ(report["user"].text, "SYSTEM");
+  EXPECT_EQ(report["run_id"].text, kFirstRunId);
+  EXPECT_EQ(report["windows"].Keys(), (std::vector<std::string>{"version", "build", "64_bit"}));
+  EXPECT_EQ(report["windows"]["version"].text, "6.1");
+  EXPECT_EQ(report["windows"]["build"].number, 7601);
+  EXPECT_TRUE(report["windows"]["64_bit"].boolean);
+  EXPECT_EQ(Texts(report["switches"]), (std::vector<std::string>{"/silent", "/report:" + kReport}));
+  EXPECT_FALSE(report["after_restart"].boolean);
+  EXPECT_EQ(report["follows"].kind, Json::Kind::Null);
+  EXPECT_EQ(report["follow_up"].text, "startup_task");
   EXPECT_EQ(report["started"].text, "2024-05-17T16:23:01+02:00");
   // Two pauses between the passes and one in the fix-up.
   EXPECT_EQ(report["finished"].text, "2024-05-17T16:23:03+02:00");
@@ -52,9 +67,10 @@ TEST(ReportTest, AnInfectedMachinesReportHoldsEveryFieldInOrder) {
   EXPECT_EQ(report["result"].text, "removed");
   ASSERT_EQ(report["found"].items.size(), 2u);
   const Json& server = report["found"].items[0];
-  EXPECT_EQ(server.Keys(),
-            (std::vector<std::string>{"path", "kind", "outcome", "sha256", "quarantine"}));
+  EXPECT_EQ(server.Keys(), (std::vector<std::string>{"path", "real_path", "kind", "outcome",
+                                                     "sha256", "quarantine"}));
   EXPECT_EQ(server["path"].text, "C:\\WINDOWS\\krt32.exe");
+  EXPECT_EQ(server["real_path"].text, "C:\\WINDOWS\\krt32.exe");
   EXPECT_EQ(server["kind"].text, "server");
   EXPECT_EQ(server["outcome"].text, "deleted");
   // The file was empty; it was kept as the first item of the run.
@@ -63,6 +79,8 @@ TEST(ReportTest, AnInfectedMachinesReportHoldsEveryFieldInOrder) {
   // The downloader pass comes two seconds of pauses later.
   EXPECT_EQ(report["found"].items[1]["quarantine"].text, "20240517-142303-01");
   EXPECT_EQ(report["found"].items[1]["path"].text, "C:\\WINDOWS\\system32\\kservice.exe");
+  // Where a 32-bit program's system folder really is on 64-bit Windows.
+  EXPECT_EQ(report["found"].items[1]["real_path"].text, "C:\\WINDOWS\\SysWOW64\\kservice.exe");
   EXPECT_EQ(report["found"].items[1]["kind"].text, "downloader");
   std::vector<std::string> steps;
   for (const Json& step : report["repairs"].items) {
@@ -134,7 +152,7 @@ TEST(ReportTest, OutcomesAndARestartHeldBackAreReportedAsTheyWere) {
   const std::string held = std::string(kSystem) + "\\winkey.dll";
   m.platform.AddFile(held);
   m.platform.HoldOpen(held, "C:\\x\\holder.exe", true);
-  EXPECT_EQ(RunSilently(m.platform, m.recorded, {true, kReport}), 2);
+  EXPECT_EQ(RunSilently(m.platform, m.recorded, {.noReboot = true, .reportPath = kReport}), 2);
   const Json report = ReportOf(m);
   EXPECT_EQ(report["result"].text, "restart_needed");
   EXPECT_EQ(report["exit_code"].number, 2);
@@ -142,7 +160,7 @@ TEST(ReportTest, OutcomesAndARestartHeldBackAreReportedAsTheyWere) {
   EXPECT_FALSE(report["restart_scheduled"].boolean);
 
   m.platform.FailDeleteAtRestart();
-  EXPECT_EQ(RunSilently(m.platform, m.recorded, {true, kReport}), 3);
+  EXPECT_EQ(RunSilently(m.platform, m.recorded, {.noReboot = true, .reportPath = kReport}), 3);
   EXPECT_EQ(ReportOf(m)["result"].text, "incomplete");
   EXPECT_EQ(ReportOf(m)["found"].items[0]["outcome"].text, "delete_by_hand");
 }
@@ -153,7 +171,7 @@ TEST(ReportTest, AFileTheQuarantineCouldNotKeepHasNoDigestAndNoItem) {
   const std::string locked = std::string(kWindows) + "\\krt32.exe";
   m.platform.AddFile(locked, "bytes another process keeps locked");
   m.platform.LockAgainstReading(locked);
-  EXPECT_EQ(RunSilently(m.platform, m.recorded, {false, kReport}), 1);
+  EXPECT_EQ(RunSilently(m.platform, m.recorded, {.reportPath = kReport}), 1);
   const Json& found = ReportOf(m)["found"].items.at(0);
   EXPECT_EQ(found["outcome"].text, "deleted");
   EXPECT_EQ(found["sha256"].kind, Json::Kind::Null);
@@ -165,18 +183,20 @@ TEST(ReportTest, ARunThatCouldNotRunReportsWhyAndWhatItSkipped) {
   m.platform.AddDirectory("C:\\Reports");
   m.platform.Delete("C:\\Tools\\fservice.exe");
   m.platform.MarkReadOnly("C:\\Tools");
-  EXPECT_EQ(RunSilently(m.platform, m.recorded, {false, kReport}), 4);
+  EXPECT_EQ(RunSilently(m.platform, m.recorded, {.reportPath = kReport}), 4);
   const Json report = ReportOf(m);
   EXPECT_EQ(report["result"].text, "cannot_run");
   EXPECT_EQ(report["exit_code"].number, 4);
   EXPECT_EQ(report["found"].items.size(), 0u);
   EXPECT_EQ(report["repairs"].items.size(), 0u);
-  EXPECT_EQ(report["log_file"].kind, Json::Kind::Null);
+  // Not beside the program: the computer's copy is the run's log.
+  EXPECT_EQ(report["log_file"].text, kReportsFolder + "\\PC-042-" + kFirstRunId + ".log");
   EXPECT_EQ(Texts(report["errors"]),
             (std::vector<std::string>{
-                "Missing file(s): If you extracted the ZIP file content to a temp folder, please "
-                "extract them somewhere else. Or you might downloaded the package with missing "
-                "files. Please redownload it",
+                "Missing file(s): C:\\Tools\\fservice.exe is missing or cannot be read. If you "
+                "extracted the ZIP file content to a temp folder, please extract them somewhere "
+                "else. Or you might downloaded the package with missing files. Please redownload "
+                "it",
                 "Saving Error: Somthing wrong happend, either disk space is full or you don't "
                 "have the access to write files in within this accout. the program will not save "
                 "any information sorry for this distribution"}));
@@ -191,7 +211,7 @@ TEST(ReportTest, PathsBeyondAsciiAreWrittenAsUtf8) {
   m.platform.AddFile("C:\\W\xCDND\xD8WS\\system32\\shutdown.exe");
   m.platform.SetComputerName("\xE6\xA1\x9C-PC");  // already UTF-8, as the system gives it
   m.platform.AddDirectory("C:\\Reports");
-  RunSilently(m.platform, m.recorded, {false, kReport});
+  RunSilently(m.platform, m.recorded, {.reportPath = kReport});
   const Json report = ReportOf(m);
   EXPECT_EQ(report["log_file"].text, "C:\\T\xC3\xA9\x63nico \xE2\x82\xAC\\DiziTarvix_Log.txt");
   EXPECT_EQ(report["found"].items.at(0)["path"].text, "C:\\W\xC3\x8DND\xC3\x98WS\\krt32.exe");
@@ -211,16 +231,16 @@ TEST(ReportTest, TimesCarryTheirOffsetFromUtc) {
   Machine m;
   m.platform.AddDirectory("C:\\Reports");
   m.platform.SetClock({2024, 12, 31, 23, 59, 59, -300});
-  RunSilently(m.platform, m.recorded, {false, kReport});
+  RunSilently(m.platform, m.recorded, {.reportPath = kReport});
   EXPECT_EQ(ReportOf(m)["finished"].text, "2025-01-01T00:00:00-05:00");
 }
 
 TEST(ReportTest, AnEarlierReportIsReplacedInOneStepAndNothingElseIs) {
   Machine m;
   m.platform.AddDirectory("C:\\Reports");
-  RunSilently(m.platform, m.recorded, {false, kReport});
+  RunSilently(m.platform, m.recorded, {.reportPath = kReport});
   m.platform.AddFile(std::string(kSystem) + "\\kservice.exe");
-  EXPECT_EQ(RunSilently(m.platform, m.recorded, {false, kReport}), 1);
+  EXPECT_EQ(RunSilently(m.platform, m.recorded, {.reportPath = kReport}), 1);
   EXPECT_EQ(ReportOf(m)["result"].text, "removed");
   EXPECT_EQ(m.platform.FilesIn("C:\\Reports"), std::vector<std::string>{"PC-042.json"});
 

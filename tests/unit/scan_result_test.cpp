@@ -41,7 +41,7 @@ TEST(ScanResultTest, ACleanMachineFindsNothingRepairsNothingAndSavesTheLog) {
   const ScanResult result = RunScan(m.context, m.scanView);
   EXPECT_TRUE(result.found.empty());
   EXPECT_TRUE(result.repairs.empty());
-  EXPECT_FALSE(result.restartRequested);
+  EXPECT_FALSE(result.restartWanted);
   EXPECT_TRUE(result.logSaved);
 }
 
@@ -59,7 +59,7 @@ TEST(ScanResultTest, EachFileIsRecordedOnceInTheOrderFoundWithWhatBecameOfIt) {
             (std::vector<Found>{{kWinkey, TargetKind::Server, FileOutcome::Deleted},
                                 {kFservice, TargetKind::Server, FileOutcome::DeletedAtRestart},
                                 {kKservice, TargetKind::Downloader, FileOutcome::Deleted}}));
-  EXPECT_TRUE(result.restartRequested);
+  EXPECT_TRUE(result.restartWanted);
   EXPECT_EQ(StepsIn(result), (std::vector<std::pair<std::string, bool>>{{"task_manager", true},
                                                                         {"registry_editor", true},
                                                                         {"msconfig", true},
@@ -76,7 +76,7 @@ TEST(ScanResultTest, AFileNothingCanDeleteIsForTheUserToDeleteByHand) {
             (std::vector<Found>{{kKservice, TargetKind::Downloader, FileOutcome::DeleteByHand}}));
   // A downloader find neither repairs nor restarts.
   EXPECT_TRUE(result.repairs.empty());
-  EXPECT_FALSE(result.restartRequested);
+  EXPECT_FALSE(result.restartWanted);
 }
 
 TEST(ScanResultTest, FixUpStepsThatDidNotHappenAreRecordedAsFailed) {
@@ -103,7 +103,7 @@ TEST(ScanResultTest, AnUnsavedLogIsRecordedAndEachRunStartsAfresh) {
   const ScanResult second = RunScan(m.context, m.scanView);
   EXPECT_TRUE(second.found.empty());
   EXPECT_TRUE(second.repairs.empty());
-  EXPECT_FALSE(second.restartRequested);
+  EXPECT_FALSE(second.restartWanted);
   EXPECT_FALSE(second.logSaved);
 }
 

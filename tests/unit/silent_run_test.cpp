@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "fleet/run_end.h"
 #include "fleet/silent_run.h"
 #include "scan/scan_run.h"
 #include "startup/startup_checks.h"
@@ -19,12 +20,12 @@ const std::string kLog = "C:\\Tools\\DiziTarvix_Log.txt";
 const std::string kServerFile = std::string(kWindows) + "\\krt32.exe";
 const std::string kDownloaderFile = std::string(kSystem) + "\\kservice.exe";
 const std::string kShutdown = std::string(kSystem) + "\\shutdown.exe";
-const std::string kWarningLine =
-    "  WARNING!!!: Please read the ReadMe file that will appear carefully.";
-const std::string kMissingFilesLine =
-    "  Missing file(s): If you extracted the ZIP file content to a temp folder, please extract "
-    "them somewhere else. Or you might downloaded the package with missing files. Please "
-    "redownload it";
+const std::string kFirstScanLine = "  Scanning for Tarvix Server... *Start*";
+// Without a box, the line names the file.
+const std::string kMissingKillLine =
+    "  Missing file(s): C:\\Tools\\kill.exe is missing or cannot be read. If you extracted the "
+    "ZIP file content to a temp folder, please extract them somewhere else. Or you might "
+    "downloaded the package with missing files. Please redownload it";
 
 Texts Lines(const std::string& file) {
   Texts lines;
@@ -55,14 +56,14 @@ int RunOn(Machine& m, SilentOptions options = {}) {
   return RunSilently(m.platform, m.recorded, options);
 }
 
-TEST(SilentRunTest, ACleanMachineLogsWhatTheBoxWouldHaveSaidAndShowsNothing) {
+// No read-me is opened, so the log tells nobody to read one.
+TEST(SilentRunTest, ACleanMachineShowsNothingAndItsLogSpeaksOfNoReadMe) {
   Machine m;
   EXPECT_EQ(RunOn(m), 0);
   EXPECT_EQ(Shown(m.journal), Texts{});
   const Texts log = Lines(m.platform.Content(kLog));
   ASSERT_FALSE(log.empty());
-  EXPECT_EQ(log.front(), kWarningLine);
-  EXPECT_EQ(log[1], "  Scanning for Tarvix Server... *Start*");
+  EXPECT_EQ(log.front(), kFirstScanLine);
   EXPECT_EQ(log.back(), "[ EUW | WWW.EXAMPLE.ORG ]");
   EXPECT_TRUE(m.Started().empty());
 }
@@ -88,15 +89,19 @@ TEST(SilentRunTest, ItDoesWhatTheWindowsStartAndScanDo) {
     }
     return kept;
   };
+  // Where the window's follow-up is a start-up task too.
   Machine window;
   plant(window);
+  window.platform.SetSignInGetsTheseRights(false);
   RunStartupChecks(window.platform, window.paths, window.recorded, window.context.Companions);
-  RunScan(window.context, window.scanView);
+  RunWindowScan(window.context, window.scanView);
   Machine silent;
   plant(silent);
   EXPECT_EQ(RunOn(silent), 2);
   EXPECT_EQ(effects(silent.journal), effects(window.journal));
-  EXPECT_EQ(CountOf(silent.Started(), kRestartCommand), 3u);
+  // One restart, the last thing started.
+  EXPECT_EQ(CountOf(silent.Started(), kRestartCommand), 1u);
+  EXPECT_EQ(silent.Started().back(), kRestartCommand);
   EXPECT_EQ(Shown(silent.journal), Texts{});
 }
 
@@ -124,7 +129,7 @@ TEST(SilentRunTest, ExitCodesOfRunsThatScanned) {
        2},
       {"the restart held back after a server find",
        [](Machine& m) { m.platform.AddFile(kServerFile); },
-       {true, ""},
+       {.noReboot = true},
        2},
       {"the restart command could not be started",
        [](Machine& m) {
@@ -147,10 +152,19 @@ TEST(SilentRunTest, ExitCodesOfRunsThatScanned) {
          m.platform.HoldOpen(kServerFile, "C:\\x\\holder.exe", true);
          m.platform.FailDeleteAtRestart();
        },
-       {true, ""},
+       {.noReboot = true},
        3},
-      {"a clean machine whose log cannot be saved",
+      {"a clean machine whose log is kept on the computer, not beside the program",
        [](Machine& m) { m.platform.MarkReadOnly("C:\\Tools"); },
+       {},
+       0},
+      {"a clean machine whose log cannot be saved anywhere",
+       [](Machine& m) {
+         m.platform.MarkReadOnly("C:\\Tools");
+         m.platform.AddDirectory(kReportsFolder);
+         m.platform.MarkReparsePoint(kReportsFolder);
+         m.platform.FailRenames(kReportsFolder);
+       },
        {},
        7},
       {"a log not saved does not hide a file left to delete by hand",
@@ -164,11 +178,11 @@ TEST(SilentRunTest, ExitCodesOfRunsThatScanned) {
        3},
       {"a removal whose report cannot be written",
        [](Machine& m) { m.platform.AddFile(kDownloaderFile); },
-       {false, "C:\\Nowhere\\r.json"},
+       {.reportPath = "C:\\Nowhere\\r.json"},
        7},
       {"a restart needed, and the report cannot be written",
        [](Machine& m) { m.platform.AddFile(kServerFile); },
-       {true, "C:\\Nowhere\\r.json"},
+       {.noReboot = true, .reportPath = "C:\\Nowhere\\r.json"},
        7},
       // A repair that did not finish: the tools may still be locked, or the
       // family's start-up entries still there.
@@ -230,7 +244,7 @@ TEST(SilentRunTest, ExitCodesOfRunsThatScanned) {
 TEST(SilentRunTest, NoRebootStartsNoRestartAndLogsThatItWasHeldBack) {
   Machine m;
   m.platform.AddFile(kServerFile);
-  EXPECT_EQ(RunOn(m, {true, ""}), 2);
+  EXPECT_EQ(RunOn(m, {.noReboot = true}), 2);
   EXPECT_EQ(CountOf(m.Started(), kRestartCommand), 0u);
   EXPECT_FALSE(m.platform.RestartSurelyPending());
   // The fix-up still ran; the abort of any pending shutdown too.
@@ -252,7 +266,7 @@ TEST(SilentRunTest, AMissingShippedFileStopsTheRunBeforeTheScanWithItsLog) {
   for (const std::string& probed : m.journal.With("probe ")) {
     EXPECT_EQ(probed.rfind("C:\\Tools\\", 0), 0u) << probed;
   }
-  EXPECT_EQ(Lines(m.platform.Content(kLog)), (Texts{kMissingFilesLine, kWarningLine}));
+  EXPECT_EQ(Lines(m.platform.Content(kLog)), (Texts{kMissingKillLine}));
 }
 
 TEST(SilentRunTest, AShippedProgramThatIsNotTheOneBuiltStopsTheRunAndNeverRuns) {
@@ -265,10 +279,9 @@ TEST(SilentRunTest, AShippedProgramThatIsNotTheOneBuiltStopsTheRunAndNeverRuns) 
   EXPECT_TRUE(m.Started().empty());
   EXPECT_TRUE(m.platform.HasFile(kServerFile));
   const Texts lines = Lines(m.platform.Content(kLog));
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], kWarningLine);
-  EXPECT_EQ(lines[1].rfind("  Changed file: fservice.exe is not the file that came with", 0), 0u)
-      << lines[1];
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("  Changed file: fservice.exe is not the file that came with", 0), 0u)
+      << lines[0];
 }
 
 TEST(SilentRunTest, TheShippedProgramsAreHeldFromBeforeTheFirstStartToAfterTheLast) {
@@ -300,10 +313,12 @@ TEST(SilentRunTest, WithoutAdministratorRightsNothingIsScanned) {
   EXPECT_TRUE(m.platform.HasFile(kServerFile));
   EXPECT_TRUE(m.Started().empty());
   EXPECT_TRUE(m.Deletes().empty());
+  // Nor can it leave its marker.
   EXPECT_EQ(Lines(m.platform.Content(kLog)),
-            (Texts{kWarningLine,
-                   "  Diri Tarvix cannot run: it needs administrator rights. Run it as an "
-                   "administrator (elevated) or as SYSTEM."}));
+            (Texts{"  Diri Tarvix cannot run: it needs administrator rights. Run it as an "
+                   "administrator (elevated) or as SYSTEM.",
+                   "  The registry marker HKEY_LOCAL_MACHINE\\SOFTWARE\\DiziTarvix could not be "
+                   "written: Version: Access is denied. (error 5)"}));
 }
 
 TEST(SilentRunTest, OnOlderWindowsTheWarningGoesToTheLogAndTheKillToolIsCopied) {
@@ -312,14 +327,14 @@ TEST(SilentRunTest, OnOlderWindowsTheWarningGoesToTheLogAndTheKillToolIsCopied) 
   EXPECT_EQ(RunOn(m), 0);
   EXPECT_EQ(Shown(m.journal), Texts{});
   EXPECT_TRUE(m.platform.HasFile("C:\\WINDOWS\\kill.exe"));
-  EXPECT_EQ(Lines(m.platform.Content(kLog))[1],
+  EXPECT_EQ(Lines(m.platform.Content(kLog))[0],
             "  Windows 9x or 2000: This is not windows XP or later. Diri Tarvix 2.5 was not "
             "tested under these platforms.");
 }
 
 TEST(SilentRunTest, AReportThatCannotBeWrittenIsExplainedInTheSavedLog) {
   Machine m;
-  EXPECT_EQ(RunOn(m, {false, "C:\\Reports\\PC-042.json"}), 7);
+  EXPECT_EQ(RunOn(m, {.reportPath = "C:\\Reports\\PC-042.json"}), 7);
   const Texts log = Lines(m.platform.Content(kLog));
   EXPECT_EQ(log.back(),
             "  The report could not be written to C:\\Reports\\PC-042.json: no new file can be "
@@ -331,14 +346,14 @@ TEST(SilentRunTest, AFileAtTheReportPathThatIsNoReportIsLeftAsItIs) {
   Machine m;
   const std::string notes = "C:\\Tools\\notes.txt";
   m.platform.AddFile(notes, "a technician's notes");
-  EXPECT_EQ(RunOn(m, {false, notes}), 7);
+  EXPECT_EQ(RunOn(m, {.reportPath = notes}), 7);
   EXPECT_EQ(m.platform.Content(notes), "a technician's notes");
   EXPECT_EQ(Lines(m.platform.Content(kLog)).back(),
             "  The report could not be written to C:\\Tools\\notes.txt: a file is there that is "
             "not a report of this program; it is left as it is");
   // The log itself is no report either.
-  EXPECT_EQ(RunOn(m, {false, kLog}), 7);
-  EXPECT_EQ(Lines(m.platform.Content(kLog)).front(), kWarningLine);
+  EXPECT_EQ(RunOn(m, {.reportPath = kLog}), 7);
+  EXPECT_EQ(Lines(m.platform.Content(kLog)).front(), kFirstScanLine);
 }
 
 }  // namespace

@@ -19,6 +19,10 @@ inline constexpr char kLegacy[] = "C:\\WINDOWS\\system";
 // Where the run starts the verified copies of kill.exe and fservice.exe from.
 inline const std::string kProgramCopies =
     "C:\\Documents and Settings\\All Users\\Application Data\\DiziTarvix\\Program";
+// The data tree's Reports folder, and the id of a machine's first run.
+inline const std::string kReportsFolder =
+    "C:\\Documents and Settings\\All Users\\Application Data\\DiziTarvix\\Reports";
+inline constexpr char kFirstRunId[] = "20240517-142301-a1b2c3";
 inline constexpr char kRestartCommand[] =
     "\"C:\\WINDOWS\\system32\\shutdown.exe\" -r -f -t 10 -c \"Diri Tarvix System Restart -- "
     "Please rescan your computer with Diri Tarvix after the restart.\"";
@@ -27,10 +31,11 @@ struct Machine {
   explicit Machine(const std::string& programDir = "C:\\Tools") {
     platform.SetModulePath(programDir + "\\DiziTarvix.exe");
     platform.AddDirectory(kLegacy);
-    for (const char* name : {"kill.exe", "fservice.exe", "msconfig.exe", "ReadMe First.txt"}) {
+    for (const char* name :
+         {"DiziTarvix.exe", "kill.exe", "fservice.exe", "msconfig.exe", "ReadMe First.txt"}) {
       platform.AddFile(programDir + "\\" + name, std::string("shipped ") + name);
     }
-    for (const char* tool : {"taskkill.exe", "shutdown.exe", "reg.exe"}) {
+    for (const char* tool : {"taskkill.exe", "shutdown.exe", "reg.exe", "schtasks.exe"}) {
       platform.AddFile(std::string(kSystem) + "\\" + tool);
     }
     FillSystemPaths(platform, paths);

@@ -210,6 +210,65 @@ TEST_CASE(TheVersionIsReadFromTheSystem) {
   Win32Platform platform;
   const OsVersion version = platform.Version();
   CHECK(version.major >= 5);
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  CHECK(::GetVersionExA(&info));
+  CHECK_EQ(version.build, static_cast<unsigned>(info.dwBuildNumber));
+  CHECK(version.build > 0);
+}
+
+// The test prefix is a 32-bit Windows: nothing is redirected.
+TEST_CASE(OnA32BitWindowsEveryFileLiesWhereItIsNamed) {
+  Win32Platform platform;
+  CHECK(!platform.Is64BitWindows());
+  const std::string system = platform.SystemDirectory() + "\\kservice.exe";
+  CHECK_EQ(platform.RealPath(system), system);
+  CHECK_EQ(platform.RealPath("C:\\x\\y.exe"), std::string("C:\\x\\y.exe"));
+}
+
+TEST_CASE(RandomNumbersDiffer) {
+  Win32Platform platform;
+  const std::uint32_t first = platform.RandomNumber();
+  bool differs = false;
+  for (int i = 0; i < 8 && !differs; ++i) {
+    differs = platform.RandomNumber() != first;
+  }
+  CHECK(differs);
+}
+
+TEST_CASE(RegistryValuesAreWrittenWithTheirKeysAndTypes) {
+  Win32Platform platform;
+  const std::string key = "Software\\DiziTarvix platform test\\below";
+  CHECK(platform.SetRegistryValue(RegistryRoot::CurrentUser, key, "Text",
+                                  RegistryValue::Text("2.5")));
+  CHECK(platform.SetRegistryValue(RegistryRoot::CurrentUser, key, "Path",
+                                  RegistryValue::ExpandableText("C:\\P\\x.exe")));
+  CHECK(
+      platform.SetRegistryValue(RegistryRoot::CurrentUser, key, "Code", RegistryValue::Number(7)));
+  HKEY opened = nullptr;
+  CHECK_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &opened), ERROR_SUCCESS);
+  const ScopedRegistryKey held(opened);
+  const auto read = [&](const char* name, DWORD& type) {
+    char data[64] = {};
+    DWORD size = sizeof data;
+    ::RegQueryValueExA(held.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    return std::string(data, size);
+  };
+  DWORD type = 0;
+  CHECK_EQ(read("Text", type), std::string("2.5", 4));
+  CHECK_EQ(type, static_cast<DWORD>(REG_SZ));
+  CHECK_EQ(read("Path", type), std::string("C:\\P\\x.exe", 11));
+  CHECK_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+  CHECK_EQ(read("Code", type), std::string("\x07\0\0\0", 4));
+  CHECK_EQ(type, static_cast<DWORD>(REG_DWORD));
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\DiziTarvix platform test");
+}
+
+TEST_CASE(AnEventIsWrittenUnderItsSource) {
+  Win32Platform platform;
+  CHECK(platform.WriteEvent("DiziTarvix platform test", EventKind::Warning, 1002,
+                            {"20240517-142301-a1b2c3", "2", "C:\\r.json", ""}));
 }
 
 TEST_CASE(StartHiddenRunsTheGivenProgramHiddenWithItsCommandLine) {

@@ -6,7 +6,11 @@ no part of it, so these paths are where the files really are.
   DiziTarvix\\Quarantine   the kept files, their manifest, the undo files
   DiziTarvix\\Program      the verified copies of kill.exe and fservice.exe
                           that every run starts instead of the files beside
-                          the program
+                          the program, and the program's own copy (with the
+                          read-me and msconfig.exe) that the scan after a
+                          restart starts
+  DiziTarvix\\Reports      every run's report "<computer>-<run id>.json" and
+                          log "<computer>-<run id>.log" (the newest 100 runs)
   DiziTarvix\\run.lock     held, alone, by the one run in progress
 
 A folder of the tree that fails the program's check is renamed aside as
@@ -20,8 +24,12 @@ COMMON_APP_DATA = "C:\\ProgramData"
 ROOT = COMMON_APP_DATA + "\\DiziTarvix"
 QUARANTINE = ROOT + "\\Quarantine"
 PROGRAM_COPIES = ROOT + "\\Program"
+PROGRAM_COPY = PROGRAM_COPIES + "\\DiziTarvix.exe"
 REPORTS = ROOT + "\\Reports"
 RUN_LOCK = ROOT + "\\run.lock"
+
+# A run's id: its UTC start and six hexadecimal digits (report/run_id.h).
+RUN_ID = re.compile(r"\d{8}-\d{6}-[0-9a-f]{6}")
 
 _SET_ASIDE = re.compile(r"\.set-aside-\d{8}-\d{6}(-\d+)?")
 
@@ -70,3 +78,32 @@ def listing(machine, folder):
         else:
             files[entry] = None
     return files
+
+
+def kept_runs(machine):
+    """{run id: {"report": bytes or None, "log": bytes or None}} of every run
+    the computer keeps in the Reports folder, oldest first."""
+    host = machine.host(REPORTS)
+    runs = {}
+    if not os.path.isdir(host):
+        return runs
+    for entry in sorted(os.listdir(host)):
+        stem, _, extension = entry.rpartition(".")
+        match = RUN_ID.search(stem)
+        if match is None or match.end() != len(stem) or extension not in ("json", "log"):
+            continue
+        with open(os.path.join(host, entry), "rb") as f:
+            data = f.read()
+        runs.setdefault(match.group(), {"report": None, "log": None})[
+            "report" if extension == "json" else "log"] = data
+    return dict(sorted(runs.items()))
+
+
+def run_ids(machine):
+    """The ids of the runs the computer keeps, oldest first."""
+    return list(kept_runs(machine))
+
+
+def newest_run_id(machine):
+    ids = run_ids(machine)
+    return ids[-1] if ids else None

@@ -9,7 +9,7 @@ built with, read from log/publisher.h.
 import os
 import re
 
-from data_tree import companion_copy
+from data_tree import PROGRAM_COPY, companion_copy
 
 WINDOWS_DIR = "C:\\windows"
 SYSTEM_DIR = WINDOWS_DIR + "\\system32"
@@ -32,6 +32,15 @@ MISSING_FILES_BOX = box(
     "If you extracted the ZIP file content to a temp folder, please extract them somewhere "
     "else.\n\nOr you might downloaded the package with missing files. Please redownload it",
     "error")
+
+
+def missing_file_box(path):
+    """What a run without a window logs and reports for a missing shipped
+    file: the box's text, which names the file."""
+    return box(MISSING_FILES_BOX["caption"],
+               f"{path} is missing or cannot be read.\n\n" + MISSING_FILES_BOX["text"], "error")
+
+
 OLD_WINDOWS_BOX = box(
     "Windows 9x or 2000",
     "This is not windows XP or later. Diri Tarvix 2.5 was not tested under these platforms.",
@@ -161,6 +170,68 @@ ENABLE_REGISTRY_TOOLS = (f'"{SYSTEM_DIR}\\reg.exe" add {POLICY_KEY} /v DisableRe
 REPAIR_COMMAND = f'"{REPAIR_PROGRAM}"'
 FIX_UP_COMMANDS = [ENABLE_TASK_MANAGER, ENABLE_REGISTRY_TOOLS, REPAIR_COMMAND]
 
+# The scan after the restart: a start-up task of the system that starts the
+# program's own verified copy, and that scan deleting it.
+FOLLOW_UP_NAME = "DiziTarvix after restart"
+SCHTASKS = f'"{SYSTEM_DIR}\\schtasks.exe"'
+DELETE_TASK = f'{SCHTASKS} /delete /tn "{FOLLOW_UP_NAME}" /f'
+
+
+def quoted_argument(text):
+    """`text` as one argument of a command line, as the C runtime splits them."""
+    quoted, backslashes = '"', 0
+    for c in text:
+        if c == "\\":
+            backslashes += 1
+        elif c == '"':
+            quoted += "\\" * (backslashes + 1)
+            backslashes = 0
+        else:
+            backslashes = 0
+        quoted += c
+    return quoted + "\\" * backslashes + '"'
+
+
+def split_arguments(command_line):
+    """A command line split as the C runtime splits it (program name included)."""
+    words, i, n = [], 0, len(command_line)
+    while True:
+        while i < n and command_line[i] in " \t":
+            i += 1
+        if i >= n:
+            return words
+        word, quoted = "", False
+        while i < n and (quoted or command_line[i] not in " \t"):
+            backslashes = 0
+            while i < n and command_line[i] == "\\":
+                backslashes += 1
+                i += 1
+            if i < n and command_line[i] == '"':
+                word += "\\" * (backslashes // 2)
+                if backslashes % 2:
+                    word += '"'
+                else:
+                    quoted = not quoted
+                i += 1
+            else:
+                word += "\\" * backslashes
+                if i < n and (quoted or command_line[i] not in " \t"):
+                    word += command_line[i]
+                    i += 1
+        words.append(word)
+
+
+def follow_up_command(run_id, report_folder=None):
+    """What the start-up task starts after the restart of the run `run_id`."""
+    report = f" /report:{report_folder}" if report_folder else ""
+    return f"{quoted_argument(PROGRAM_COPY)} /silent{report} /afterrestart:{run_id}"
+
+
+def make_task(run_id, report_folder=None):
+    """The task scheduler's tool making the start-up task (Vista and later)."""
+    return (f'{SCHTASKS} /create /tn "{FOLLOW_UP_NAME}" /sc onstart /ru SYSTEM /tr '
+            f"{quoted_argument(follow_up_command(run_id, report_folder))} /rl highest /f")
+
 
 def repair_line(sid, changed, tools_given_back=False, profile=False):
     """The fix-up's line for a user's hive where the repair program changed
@@ -236,6 +307,24 @@ DETECTED = {
 }
 
 
+TASK_ARRANGED = ("  After the restart Diri Tarvix scans once more, before anyone signs in (the "
+                 'start-up task "DiziTarvix after restart"); its report is kept in the Reports '
+                 "folder.")
+TASK_REMOVED = ('  The start-up task "DiziTarvix after restart" that started this scan was '
+                "removed.")
+CAME_BACK = ("  Tarvix came back after the restart, and it was removed again. Something starts it "
+             "in a way Diri Tarvix does not clean, so Diri Tarvix does not restart the computer "
+             "again: have the computer checked by hand.")
+SCAN_ONLY = "  Scan only: Diri Tarvix looks for Tarvix and changes nothing."
+LOG_KEPT_INSTEAD = "  The log is kept on this computer instead: "
+LEFT_AS_IT_IS = "   => Scan only: it was left as it is."
+
+
+def after_restart_line(follows=None):
+    return ("  Scanning once more after the restart" +
+            (f" that run {follows} asked for." if follows else "."))
+
+
 def saved_to_line(program_dir):
     return "  Logs Has Been Saved to: " + program_dir + "\\DiziTarvix_Log.txt"
 
@@ -261,6 +350,7 @@ EXIT_CODES = {
     5: "bad command line, or the usage text was asked for",
     6: "another run is in progress",
     7: "scanned, but the log or the report could not be written",
+    8: "found (scan only: nothing was changed)",
 }
 
 
@@ -278,13 +368,25 @@ class ScanModel:
     line}, see quarantine.log_lines). `not_ended` gives the ids of the
     processes the kill tool identifies as running a file and cannot end
     ({path in lower case: [process id, ...]}): only they get the second
-    signal. The log is saved in `log_dir`, by default the program's folder."""
+    signal. The log is saved in `log_dir`, by default the program's folder.
+
+    A scan run ends with its one restart, once everything is written, where a
+    server find asks for it; before the log is saved, a run that asks for or
+    needs a restart (`mode` "clean") makes the start-up task for the scan
+    after it (the task scheduler's tool is a recorder), whose command names
+    the run's id, `run_id`, and the report folder it was given. `mode`
+    "scan_only" finds and changes nothing; "after_restart" removes again but
+    arranges nothing and never restarts (`follows`: the run it follows up)."""
 
     def __init__(self, program_dir, present=(), undeletable=(), msconfig_line=FIX_UP_LINES[0],
                  no_reboot=False, quarantine=None, not_ended=None, repair_lines=(),
-                 log_dir=None):
+                 log_dir=None, mode="clean", run_id=None, report_folder=None, follows=None):
         self.program_dir = program_dir
         self.log_dir = log_dir or program_dir
+        self.mode = mode
+        self.run_id = run_id
+        self.report_folder = report_folder
+        self.follows = follows
         self.not_ended = not_ended or {}
         self.present = {p.lower() for p in present}
         self.undeletable = {p.lower() for p in undeletable}
@@ -296,6 +398,7 @@ class ScanModel:
         self.lines = []  # (top level, text)
         self.commands = []
         self.found = {}  # path -> (kind, outcome), in the order first found
+        self._this_scan = []  # (kind, outcome) of every find of the scan under way
 
     def _add(self, top, text):
         self.lines.append((top, text))
@@ -320,12 +423,22 @@ class ScanModel:
             self._add(False, "   +--> Diri Force Shutdown Has been sent...")
         if path.lower() in self.undeletable:
             self._add(True, DELETED_AT_RESTART[kind])
-            self.found[path] = (kind, "deleted_at_restart")
+            self._note(path, kind, "deleted_at_restart")
         else:
             self.present.discard(path.lower())
             self._add(True, DELETED[kind])
-            self.found[path] = (kind, "deleted")
+            self._note(path, kind, "deleted")
         self._add(False, self.quarantine.get(path.lower(), "(no quarantine event for " + path + ")"))
+
+    def _look(self, kind, path):
+        self._add(True, DETECTED[kind])
+        self._add(False, "   +-> path: " + path)
+        self._add(True, LEFT_AS_IT_IS)
+        self._note(path, kind, "found")
+
+    def _note(self, path, kind, outcome):
+        self.found[path] = (kind, outcome)
+        self._this_scan.append((kind, outcome))
 
     def _sweep(self, kind, signatures):
         found = False
@@ -333,7 +446,10 @@ class ScanModel:
             path = target_path(signature)
             if path.lower() in self.present:
                 found = True
-                self._remove(kind, path)
+                if self.mode == "scan_only":
+                    self._look(kind, path)
+                else:
+                    self._remove(kind, path)
         return found
 
     def fix_up(self):
@@ -343,22 +459,35 @@ class ScanModel:
         for line in self.repair_lines.pop(0) if self.repair_lines else []:
             self._add(True, line)
 
-    def scan(self, quarantine=None):
+    def scan(self, quarantine=None, run_id=None):
         """One more scan run; `quarantine` replaces the found files' last lines
-        from this run on (a later run keeps a file found again as a new item)."""
+        from this run on (a later run keeps a file found again as a new item),
+        `run_id` the run's id."""
         if quarantine is not None:
             self.quarantine = quarantine
-        for number in (1, 2, 3):
+        if run_id is not None:
+            self.run_id = run_id
+        self._this_scan = []
+        if self.mode == "scan_only":
+            self._add(True, SCAN_ONLY)
+        elif self.mode == "after_restart":
+            self._add(True, after_restart_line(self.follows))
+        restart = False
+        passes = 1 if self.mode == "scan_only" else 3
+        for number in range(1, passes + 1):
             self._add(True, SERVER_START)
             if self._sweep("server", SERVER_SIGNATURES):
-                self.fix_up()
-                if self.no_reboot:
-                    self._add(True, RESTART_HELD_BACK)
-                else:
-                    self.commands.append(RESTART)
+                if self.mode == "clean":
+                    self.fix_up()
+                    if self.no_reboot:
+                        self._add(True, RESTART_HELD_BACK)
+                    else:
+                        restart = True
+                elif self.mode == "after_restart":
+                    self.fix_up()
             else:
                 self._add(True, SERVER_CLEAN)
-            if number == 3:
+            if number == passes:
                 break
             self._add(True, SAFE_RESCAN)
         self._add(True, SERVER_FINISH)
@@ -368,8 +497,17 @@ class ScanModel:
             self._add(True, DOWNLOADER_CLEAN)
         self._add(True, "")
         self._add(True, DOWNLOADER_FINISH)
+        found = self._this_scan
+        if self.mode == "after_restart" and found:
+            self._add(True, CAME_BACK)
+        if self.mode == "clean" and any(kind == "server" or outcome == "deleted_at_restart"
+                                        for kind, outcome in found):
+            self.commands.append(make_task(self.run_id or "<run id>", self.report_folder))
+            self._add(True, TASK_ARRANGED)
         self._add(True, saved_to_line(self.log_dir))
         self._add(True, BANNER_LINE)
+        if restart:
+            self.commands.append(RESTART)
         return self
 
     def note_first_keep(self, line):

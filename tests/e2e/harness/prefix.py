@@ -4,7 +4,7 @@ scenario.
 
 Inside the prefix, C:\\e2e holds the journal and the recording handlers:
 
-  C:\\windows\\system32\\taskkill.exe, shutdown.exe, reg.exe   recorders, in place
+  C:\\windows\\system32\\taskkill.exe, shutdown.exe, reg.exe, schtasks.exe   recorders, in place
       of Wine's own tools (they run only with NATIVE_TOOLS in the environment),
       in the folder where a 32-bit program's "system32" really is
   C:\\e2e\\open-url.exe   the shell's "open" handler for http and https
@@ -34,15 +34,16 @@ def companion_setting(name):
     """Where a recorder standing in for a companion finds its setting file
     `name` ("fservice.linger", ...)."""
     return COMPANION_SETTINGS + "\\" + name
-SYSTEM_TOOLS = ("taskkill.exe", "shutdown.exe", "reg.exe")
+SYSTEM_TOOLS = ("taskkill.exe", "shutdown.exe", "reg.exe", "schtasks.exe")
 
 # With this, a program started under Wine runs the prefix's own taskkill.exe,
-# shutdown.exe and reg.exe files (the recorders) instead of Wine's built-in
-# tools; its child processes inherit it.
-NATIVE_TOOLS = "shutdown.exe,taskkill.exe,reg.exe=n"
+# shutdown.exe, reg.exe and schtasks.exe files (the recorders) instead of
+# Wine's built-in tools; its child processes inherit it. (Wine's own schtasks
+# takes only /create /xml: it could not make the start-up task anyway.)
+NATIVE_TOOLS = "shutdown.exe,taskkill.exe,reg.exe,schtasks.exe=n"
 # With this, Wine's built-in tools run whatever file is in their place: on a
 # 64-bit layout a 32-bit program would otherwise run syswow64's recorder.
-BUILTIN_TOOLS = "shutdown.exe,taskkill.exe,reg.exe=b"
+BUILTIN_TOOLS = "shutdown.exe,taskkill.exe,reg.exe,schtasks.exe=b"
 # No Mono or Gecko installer dialogs, no desktop menu entries on the host.
 QUIET_DLLS = "mscoree,mshtml=;winemenubuilder.exe=d"
 

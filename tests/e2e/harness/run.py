@@ -35,7 +35,8 @@ SCENARIOS = ["smoke", "kill", "fservice", "clean", "infected", "held_open", "sta
              "windows_name", "restart_order", "fix_up", "companions", "silent",
              "silent_infected", "silent_restart", "restore", "registry_undo", "hard_link",
              "vendor_process", "data_folder", "quarantine_link", "program_folder_swap",
-             "lock_squat", "restore_restart", "restore_damaged"]
+             "lock_squat", "restore_restart", "restore_damaged", "after_restart",
+             "scan_only"]
 
 
 class ChecksFailed(Exception):

@@ -53,6 +53,23 @@ def pending_renames(driver):
     return []
 
 
+def registry_values(driver, key):
+    """{name: value} of a key's values: texts (REG_SZ, REG_EXPAND_SZ) without
+    their terminating zero, numbers (REG_DWORD) as integers, anything else as
+    its bytes; {} when the key is missing."""
+    dump = driver.registry(key)
+    values = {}
+    for value in dump.get("values", []) if dump else []:
+        data = bytes.fromhex(value["data"])
+        if value["type"] in (1, 2):
+            values[value["name"]] = data.decode("latin-1").rstrip("\0")
+        elif value["type"] == 4:
+            values[value["name"]] = int.from_bytes(data, "little")
+        else:
+            values[value["name"]] = data
+    return values
+
+
 def run_silent(machine, args, folder, cwd=None, env=None):
     """Runs the program with switches as a deployment tool would, while the
     driver watches what it shows: (exit code, visible top-level windows)."""
@@ -63,8 +80,9 @@ def run_silent(machine, args, folder, cwd=None, env=None):
     return program.wait_exit(timeout=60), windows
 
 
-def silent_log(model, boxes=(expected.WARNING_BOX,)):
-    """The log file of a run without a window: the boxes' lines, then the scan's."""
+def silent_log(model, boxes=()):
+    """The log file of a run without a window: the boxes' lines (a run without a
+    window has no read-me, so no box about one), then the scan's."""
     lines = [expected.box_line(shown) for shown in boxes] + model.texts
     return b"".join(text.encode("latin-1") + b"\r\n" for text in lines)
 

@@ -84,7 +84,8 @@ def held_while_running(machine, checks):
     model = expected.ScanModel(FOLDER, present=[RUNNING_TARGET],
                                msconfig_line=expected.MSCONFIG_NOT_RECORDED,
                                quarantine=quarantine.log_lines(machine),
-                               repair_lines=[[expected.repair_line(USER_SID, 1)]]).scan()
+                               repair_lines=[[expected.repair_line(USER_SID, 1)]],
+                               run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("scan: the documented log, msconfig.exe not restored for want of a record",
                  list_items(state), model.texts)
     checks.true("scan: the family's program was ended by kill.exe",

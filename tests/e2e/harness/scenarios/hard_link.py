@@ -7,6 +7,7 @@ process id and its file stays. No task-kill is started."""
 
 import os
 
+import data_tree
 import expected
 import prefix as prefixes
 import quarantine
@@ -48,7 +49,8 @@ def run(machine, checks):
     code, windows = run_silent(machine, ["/silent"], FOLDER)
     undeletable = [LINKED] if machine.exists(LINKED) else []
     model = expected.ScanModel(FOLDER, present=[LINKED], undeletable=undeletable,
-                               quarantine=quarantine.log_lines(machine)).scan()
+                               quarantine=quarantine.log_lines(machine),
+                               run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("scan: exit code (found; removed, or a restart is needed)", code,
                  2 if undeletable else 1)
     checks.equal("scan: no window", windows, [])

@@ -60,7 +60,8 @@ def run(machine, checks):
 
     state = machine.driver().click("Scan")
     model = expected.ScanModel(LINK, present=[TARGET], quarantine=quarantine.log_lines(machine),
-                               log_dir=data_tree.REPORTS).scan()
+                               log_dir=data_tree.REPORTS,
+                               run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("the list: first that the program's folder is a link, then the scan",
                  list_items(state), LINK_NOTES + model.texts)
     checks.equal("the log saved in the Reports folder, and beside neither program",

@@ -1,10 +1,13 @@
 """A read-only log file from an earlier run: the scan still runs to its end,
 the "Saving Error" box appears once, the old log stays byte for byte and no
-temporary file is left beside it."""
+temporary file is left beside it; the run's log is kept in the data tree's
+Reports folder instead, and the list says where."""
 
+import json
 import os
 import stat
 
+import data_tree
 import expected
 from scenarios.common import exit_program, list_items, progress, start_program
 
@@ -29,7 +32,15 @@ def run(machine, checks):
     checks.equal("Saving Error box", driver.boxes(until="main"), [expected.SAVING_ERROR_BOX])
     state = driver.state()
     model = expected.ScanModel(FOLDER).scan()
-    checks.equal("the scan's lines are all logged", list_items(state), model.texts)
+    run_id = data_tree.newest_run_id(machine)
+    kept = data_tree.kept_runs(machine).get(run_id, {})
+    computer = kept.get("report") and json.loads(kept["report"].decode("utf-8"))["computer"]
+    kept_log = f"{data_tree.REPORTS}\\{computer}-{run_id}.log"
+    checks.equal("the scan's lines are all logged, then where the log is kept instead",
+                 list_items(state), model.texts + [expected.LOG_KEPT_INSTEAD + kept_log])
+    checks.equal("the computer's copy of the log holds them",
+                 kept.get("log"), model.log_file() +
+                 (expected.LOG_KEPT_INSTEAD + kept_log + "\r\n").encode("latin-1"))
     checks.equal("progress reaches 10 after the box", progress(state), 10)
     checks.equal("old log byte for byte", machine.read_bytes(LOG_FILE), OLD_LOG)
     checks.equal("no file left beside the program", sorted(os.listdir(machine.host(FOLDER))),

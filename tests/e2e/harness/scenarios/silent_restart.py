@@ -10,6 +10,7 @@ code 6; neither scans."""
 import os
 import subprocess
 
+import data_tree
 import expected
 import prefix as prefixes
 import quarantine
@@ -42,7 +43,8 @@ def run(machine, checks):
     report = REPORTS + "\\held.json"
     code, windows = run_silent(machine, ["/silent", "/report:" + report], FOLDER)
     model = expected.ScanModel(FOLDER, present=[HELD, FREE], undeletable=[HELD],
-                               quarantine=quarantine.log_lines(machine)).scan()
+                               quarantine=quarantine.log_lines(machine),
+                               run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("held open: exit code", code, 2)
     checks.equal("held open: no window, no box", windows, [])
     checks.equal("held open: the window's commands", [
@@ -84,7 +86,8 @@ def run(machine, checks):
 
     checks.equal("/noreboot: exit code", first.wait_exit(timeout=60), 2)
     model = expected.ScanModel(FOLDER, present=[HELD], no_reboot=True,
-                               quarantine=quarantine.log_lines(machine)).scan()
+                               quarantine=quarantine.log_lines(machine),
+                               run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("/noreboot: the commands, no restart among them",
                  [e.command_line for e in machine.settled_journal()[before:]], model.commands)
     checks.equal("/noreboot: the log says the restart was held back",

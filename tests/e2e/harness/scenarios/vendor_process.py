@@ -10,6 +10,7 @@ held open by the surviving process, is deleted at the next restart."""
 
 import subprocess
 
+import data_tree
 import expected
 import quarantine
 from journal import command_lines
@@ -48,7 +49,8 @@ def run(machine, checks):
     code, windows = run_silent(machine, ["/silent"], FOLDER)
     model = expected.ScanModel(FOLDER, present=[FAMILY], undeletable=[FAMILY],
                                quarantine=quarantine.log_lines(machine),
-                               not_ended={FAMILY.lower(): [guarded_id]}).scan()
+                               not_ended={FAMILY.lower(): [guarded_id]},
+                               run_id=data_tree.newest_run_id(machine)).scan()
     checks.equal("exit code: found, a restart is needed to finish", code, 2)
     checks.equal("no window", windows, [])
     checks.true("the family's own process ended",

@@ -23,6 +23,13 @@
 // after a space, the only arguments for which to wait (for example
 // "2500 -a").
 //
+// A copy with a file "<own name>.copy" copies files when it is called, before
+// it writes its line, as a snapshot of what they held at that moment: the
+// file's first line holds the only arguments' beginning for which to copy
+// (for example "-r"), and every further line "<from>\t<to>": a file copied to
+// the file <to>, or a folder whose files are copied into the folder <to>
+// (made when missing).
+//
 // Each of those files is looked for beside the copy and, when it is not
 // there, in C:\e2e\companions: the program under test starts its companions
 // from copies it makes itself in a folder of its own, where the tests put
@@ -75,11 +82,11 @@ std::string Arguments(const std::string& commandLine) {
   return commandLine.substr(end);
 }
 
-// The text of a small file; empty when it cannot be read.
+// The text of a small file, up to 4 KB; empty when it cannot be read.
 std::string SmallFile(const std::string& path) {
   const dizi::ScopedFileHandle file(
       CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  char text[256] = {};
+  char text[4096] = {};
   DWORD read = 0;
   if (!file || !ReadFile(file.Get(), text, sizeof text - 1, &read, nullptr)) {
     return {};
@@ -112,6 +119,57 @@ void Linger(const std::string& stem, const std::string& arguments) {
   const std::string given = first == std::string::npos ? "" : arguments.substr(first);
   if (!setting.empty() && (only.empty() || only == given)) {
     Sleep(static_cast<DWORD>(std::stoul(setting)));
+  }
+}
+
+// Copies the file or the folder's files at `from` to `to`.
+void CopyNow(const std::string& from, const std::string& to) {
+  const DWORD attributes = GetFileAttributesA(from.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    CopyFileA(from.c_str(), to.c_str(), FALSE);
+    return;
+  }
+  CreateDirectoryA(to.c_str(), nullptr);
+  WIN32_FIND_DATAA found = {};
+  const dizi::ScopedFind search(FindFirstFileA((from + "\\*").c_str(), &found));
+  if (!search) {
+    return;
+  }
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      CopyFileA((from + "\\" + found.cFileName).c_str(), (to + "\\" + found.cFileName).c_str(),
+                FALSE);
+    }
+  } while (FindNextFileA(search.Get(), &found));
+}
+
+// Takes the snapshot "<stem>.copy" asks for, if there is one.
+void CopyAsAsked(const std::string& stem, const std::string& arguments) {
+  const std::string file = Setting(stem, ".copy");
+  const std::string setting = file.empty() ? std::string() : SmallFile(file);
+  std::size_t end = setting.find("\r\n");
+  if (end == std::string::npos) {
+    return;
+  }
+  const std::string only = setting.substr(0, end);
+  const std::size_t first = arguments.find_first_not_of(' ');
+  const std::string given = first == std::string::npos ? "" : arguments.substr(first);
+  if (given.compare(0, only.size(), only) != 0) {
+    return;
+  }
+  for (std::size_t start = end + 2; start < setting.size(); start = end + 2) {
+    end = setting.find("\r\n", start);
+    if (end == std::string::npos) {
+      end = setting.size();
+    }
+    const std::string line = setting.substr(start, end - start);
+    const std::size_t tab = line.find('\t');
+    if (tab != std::string::npos) {
+      CopyNow(line.substr(0, tab), line.substr(tab + 1));
+    }
   }
 }
 
@@ -199,6 +257,7 @@ int main() {
   const std::string commandLine = GetCommandLineA();
   const std::string stem = self.substr(0, self.find_last_of('.'));
   Linger(stem, Arguments(commandLine));
+  CopyAsAsked(stem, Arguments(commandLine));
   AppendToJournal(CreationTime() + "\t" + self + "\t" + commandLine + "\r\n");
 
   const std::string real = Setting(stem, ".real.exe");
