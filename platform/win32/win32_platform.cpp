@@ -140,7 +140,7 @@ Outcome Win32Platform::CancelDeleteAtRestart(const std::string& path) {
   // another program may have registered it; the system converts the names
   // of MoveFileExA with the ANSI code page.
   std::vector<std::u16string> names;
-  for (const std::string& name : {path, NameForRestart(path)}) {
+  for (const std::string& name : {path, RealPathOf(path)}) {
     const int length =
         ::MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
     std::u16string wide(static_cast<std::size_t>(length > 0 ? length : 0), u'\0');
