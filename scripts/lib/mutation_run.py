@@ -378,6 +378,10 @@ class NativeBuild:
         def judge(mutant):
             started = time.monotonic()
             ok, output = self.build()
+            if not ok and "Error running test executable" in output:
+                # Built, but the program failed as the build listed its tests.
+                return Result(mutant, KILLED, time.monotonic() - started,
+                              "a test program failed as its tests were listed")
             if not ok:
                 error = next((line.strip() for line in output.splitlines() if "error:" in line),
                              "the build failed")
