@@ -274,6 +274,12 @@ def run_program(command, cwd, timeout, env=None):
     try:
         output, _ = process.communicate(timeout=timeout)
         status = "passed" if process.returncode == 0 else "failed"
+        if process.returncode < 0:
+            try:
+                name = signal.Signals(-process.returncode).name
+            except ValueError:
+                name = "signal %d" % -process.returncode
+            output += ("\n[ended by %s]\n" % name).encode()
     except subprocess.TimeoutExpired:
         output = b""
         status = "timed out"
@@ -385,6 +391,8 @@ class NativeBuild:
             if not ok:
                 error = next((line.strip() for line in output.splitlines() if "error:" in line),
                              "the build failed")
+                error = error.replace(os.path.realpath(self.source) + os.sep, "").replace(
+                    self.source + os.sep, "")
                 return Result(mutant, INVALID, time.monotonic() - started, error[:300])
             programs = self.relinked()
             if not programs:
@@ -403,7 +411,9 @@ class NativeBuild:
                     detail = "%s ran past %d s" % (ran[-1], limit)
                     return Result(mutant, TIMED_OUT, time.monotonic() - started, detail, ran)
                 names = failed_tests(output)
-                detail = ", ".join(names[:3]) if names else ran[-1] + " failed"
+                ended = re.search(r"^\[ended by ([\w ]+)\]$", output, re.M)
+                detail = ", ".join(names[:3]) if names else ran[-1] + (
+                    " ended by " + ended[1] if ended else " failed")
                 return Result(mutant, KILLED, time.monotonic() - started, detail, ran)
             return Result(mutant, SURVIVED, time.monotonic() - started, "", ran)
 
@@ -411,13 +421,14 @@ class NativeBuild:
 
 
 def interrupt_on_terminate():
-    """SIGTERM and SIGHUP end the run as Ctrl-C does, through every
-    `finally` that puts a file back."""
+    """SIGINT, SIGTERM and SIGHUP end the run through every `finally` that
+    puts a file back; SIGINT too when the shell started the run in the
+    background, where it would be ignored."""
 
     def handler(signum, frame):
         raise KeyboardInterrupt("signal %d" % signum)
 
-    for signum in (signal.SIGTERM, signal.SIGHUP):
+    for signum in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
         signal.signal(signum, handler)
 
 

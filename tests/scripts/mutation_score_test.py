@@ -291,8 +291,8 @@ class RestoreTest(unittest.TestCase):
             self.assertEqual(len(calls), 2)
             self.assertEqual(read(self.path), SOURCE)
 
-    def test_file_back_when_the_run_is_terminated(self):
-        child = subprocess.Popen([sys.executable, "-B", "-c", textwrap.dedent("""\
+    def test_file_back_when_the_run_is_terminated_or_interrupted_in_the_background(self):
+        program = textwrap.dedent("""\
             import sys, time
             sys.path.insert(0, sys.argv[1])
             import mutation_run as run
@@ -304,13 +304,20 @@ class RestoreTest(unittest.TestCase):
                 run.run_mutants(sys.argv[2], run.make_mutants(sys.argv[2], ["scan/f.cpp"]), judge)
             except KeyboardInterrupt:
                 sys.exit(130)
-            """), os.path.join(ROOT, "scripts", "lib"), self.mirror], stdout=subprocess.PIPE)
-        self.assertEqual(child.stdout.readline(), b"judging\n")
-        self.assertNotEqual(read(self.path), SOURCE)
-        child.send_signal(signal.SIGTERM)
-        self.assertEqual(child.wait(timeout=30), 130)
-        child.stdout.close()
-        self.assertEqual(read(self.path), SOURCE)
+            """)
+        for signum in (signal.SIGTERM, signal.SIGINT):
+            # Started as a shell starts a job in the background: Ctrl-C ignored.
+            child = subprocess.Popen(
+                [sys.executable, "-B", "-c", program, os.path.join(ROOT, "scripts", "lib"),
+                 self.mirror], stdout=subprocess.PIPE,
+                preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_IGN))
+            self.addCleanup(child.stdout.close)
+            self.addCleanup(child.kill)
+            self.assertEqual(child.stdout.readline(), b"judging\n")
+            self.assertNotEqual(read(self.path), SOURCE)
+            child.send_signal(signum)
+            self.assertEqual(child.wait(timeout=30), 130)
+            self.assertEqual(read(self.path), SOURCE)
 
     def test_the_tree_is_never_written(self):
         with tempfile.TemporaryDirectory() as root:
@@ -350,6 +357,8 @@ class RunTest(unittest.TestCase):
                     os.kill(int(read(pid_file)), 0)
                     time.sleep(0.1)
         self.assertEqual(run.run_program(["false"], None, 10)[0], "failed")
+        status, _, output = run.run_program(["sh", "-c", "kill -SEGV $$"], None, 10)
+        self.assertEqual((status, output), ("failed", "\n[ended by SIGSEGV]\n"))
 
     def test_score_counts_hangs_as_killed_and_leaves_invalid_out(self):
         statuses = [run.KILLED] * 6 + [run.TIMED_OUT] * 2 + [run.SURVIVED] * 2 + [run.INVALID] * 3
