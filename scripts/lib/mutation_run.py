@@ -231,7 +231,24 @@ class Result:
         m = self.mutant
         return {"file": m.path, "line": m.line, "operator": m.operator, "original": m.original,
                 "mutated": m.mutated, "status": self.status, "seconds": round(self.seconds, 1),
-                "detail": self.detail, "programs": self.programs}
+                "detail": self.detail, "programs": self.programs, "start": m.start,
+                "end": m.end, "replacement": m.replacement}
+
+
+def earlier_results(data, chosen, digests):
+    """{mutant key: Result} of an earlier run's JSON, for the mutants among
+    `chosen` whose file has the same digest now as then."""
+    by_key = {m.key(): m for m in chosen}
+    then = data.get("digests", {})
+    found = {}
+    for entry in data.get("mutants", []):
+        path = entry.get("file")
+        key = (path, entry.get("start"), entry.get("end"), entry.get("replacement"))
+        if key in by_key and then.get(path) == digests.get(path) and entry.get("status") in (
+                KILLED, TIMED_OUT, SURVIVED, INVALID, NOT_BUILT):
+            found[key] = Result(by_key[key], entry["status"], entry.get("seconds", 0.0),
+                                entry.get("detail", ""), entry.get("programs", []))
+    return found
 
 
 def run_mutants(mirror, mutants, judge, on_result=None):

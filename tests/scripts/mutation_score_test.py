@@ -5,6 +5,7 @@ Windows-only branches), the lines it takes from a diff, and that every file
 is put back exactly, also when a test raises or the run is ended. Nothing
 here builds or mutates the real tree."""
 
+import json
 import os
 import signal
 import subprocess
@@ -383,6 +384,33 @@ class CommandLineTest(unittest.TestCase):
             done = self.call(*wrong)
             self.assertEqual(done.returncode, 2, wrong)
             self.assertIn("usage: scripts/mutation-score", done.stderr)
+
+    def test_resumed_run_reports_earlier_results_without_building(self):
+        path = "places/run_lock.cpp"
+        chosen = run.sample(run.make_mutants(ROOT, [path]), 2, seed=1)
+        digests = run.tree_state(ROOT, [path])[0]
+        with tempfile.TemporaryDirectory() as folder:
+            earlier = os.path.join(folder, "earlier.json")
+            entries = [run.Result(chosen[0], run.KILLED).as_json(),
+                       run.Result(chosen[1], run.SURVIVED).as_json()]
+            other = dict(entries[0], file="places/elsewhere.cpp")
+            write(earlier, json.dumps({"digests": digests, "mutants": entries + [other]}))
+            out = os.path.join(folder, "out.json")
+            done = self.call("--files", path, "--sample", "2", "--resume", earlier, "--json", out)
+            self.assertEqual(done.returncode, 0, done.stderr)
+            self.assertIn("2 of them judged before", done.stderr)
+            lines = done.stdout.splitlines()
+            self.assertEqual(lines[0], "mutation score: 1 killed of 2 valid mutants (50.0 %), "
+                             "0 invalid, 0 timed out")
+            self.assertIn("  " + path, lines)
+            self.assertIn("%4d  %-18s  %s" % (chosen[1].line, chosen[1].operator,
+                                               chosen[1].mutated), "\n".join(lines))
+            with open(out, encoding="utf-8") as f:
+                written = json.load(f)
+            self.assertEqual([m["status"] for m in written["mutants"]], ["killed", "survived"])
+            # From a file that has changed since, nothing is taken.
+            entries_changed = {"digests": {path: "0" * 64}, "mutants": entries}
+            self.assertEqual(run.earlier_results(entries_changed, chosen, digests), {})
 
     def test_list_builds_nothing(self):
         done = self.call("--list", "--files", "places/run_lock.cpp", "--sample", "3")
