@@ -24,7 +24,7 @@ Operators:
 
 import bisect
 import re
-from dataclasses import dataclass
+from dataclasses import dataclass, replace
 
 OPERATORS = ("relational", "logical", "negation", "arithmetic", "constant", "return value",
              "return early", "statement deletion", "string emptying")
@@ -515,6 +515,11 @@ def mutants_of(path, text):
         content = text[content_start:content_end]
         if raw or not re.search(r"[A-Za-z]", content) or " " not in content:
             continue
+        was = content if len(content) <= 50 else content[:47] + "..."
         out.add(content_start, content_end, "", "string emptying")
+        mutant = out.found.get((path, content_start, content_end, ""))
+        if mutant is not None:
+            out.found[mutant.key()] = replace(mutant, mutated=mutant.mutated + '  (was "%s")' %
+                                              was)
 
     return sorted(out.found.values(), key=lambda m: (m.start, m.end, m.operator, m.replacement))

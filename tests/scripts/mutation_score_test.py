@@ -94,7 +94,7 @@ class MutatorTest(unittest.TestCase):
     def test_message_texts_emptied_other_texts_kept(self):
         self.assertEqual(made(in_function(
             'log.Add("File deleted: " + path);\nOpen("abc");\nreturn a;\n'), "string emptying"),
-            [("string emptying", 'log.Add("" + path);')])
+            [("string emptying", 'log.Add("" + path);  (was "File deleted: ")')])
 
     def test_nothing_in_comments_strings_or_declarations(self):
         snippet = """\
