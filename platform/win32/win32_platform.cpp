@@ -584,11 +584,7 @@ using GenRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
 
 std::uint32_t Win32Platform::RandomNumber() {
   std::uint32_t number = 0;
-  const HMODULE advapi = ::GetModuleHandleA("advapi32.dll");
-  const auto generate = advapi == nullptr
-                            ? nullptr
-                            : reinterpret_cast<GenRandom>(reinterpret_cast<void (*)()>(
-                                  ::GetProcAddress(advapi, "SystemFunction036")));
+  const auto generate = LoadedFunction<GenRandom>("advapi32.dll", "SystemFunction036");
   if (generate != nullptr && generate(&number, sizeof number)) {
     return number;
   }

@@ -52,6 +52,25 @@ constexpr bool StartsWithIgnoringCase(std::basic_string_view<CharA> text,
          EqualsIgnoringCase(std::basic_string_view<CharA>(text.data(), prefix.size()), prefix);
 }
 
+// Room for the decimal digits of any unsigned long.
+inline constexpr std::size_t kMostDecimalDigits = 20;
+
+// Writes the decimal digits of `number` to `digits`, most significant first,
+// and returns how many they are (at least one: "0").
+template <typename Char>
+constexpr std::size_t DecimalDigits(unsigned long number, Char (&digits)[kMostDecimalDigits]) {
+  Char reversed[kMostDecimalDigits] = {};
+  std::size_t count = 0;
+  do {
+    reversed[count++] = static_cast<Char>('0' + number % 10);
+    number /= 10;
+  } while (number != 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    digits[i] = reversed[count - 1 - i];
+  }
+  return count;
+}
+
 // The first `count` characters of `text`; `count` is at most text.size().
 template <typename Char>
 constexpr std::basic_string_view<Char> Head(std::basic_string_view<Char> text, std::size_t count) {

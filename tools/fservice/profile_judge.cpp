@@ -226,15 +226,8 @@ ProfileSkip JudgeProfileFiles(WideView profiles_folder, WideView folder, WideVie
 
 void AppendLoadName(WideBuffer& out, WideView sid, unsigned long process_id) {
   out.AppendAscii("DiziTarvix-").Append(sid).Append(WideChar('-'));
-  WideChar digits[24];
-  std::size_t count = 0;
-  do {
-    digits[count++] = static_cast<WideChar>('0' + process_id % 10);
-    process_id /= 10;
-  } while (process_id != 0);
-  while (count > 0) {
-    out.Append(digits[--count]);
-  }
+  WideChar digits[kMostDecimalDigits];
+  out.Append(WideView(digits, DecimalDigits(process_id, digits)));
 }
 
 ProfileVisit VisitProfile(const ProfileEntry& entry, WideView profiles_folder, WideView load_name,

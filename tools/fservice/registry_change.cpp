@@ -5,6 +5,7 @@
 #include "fservice/undo_file.h"
 #include "fservice/wide_buffer.h"
 #include "platform/win32/error_text.h"
+#include "platform/win32/kernel_functions.h"
 
 namespace dizi::tools {
 
@@ -19,14 +20,6 @@ struct CountedText {
 
 using NtDeleteValueKeyFunction = LONG(WINAPI*)(HANDLE key, CountedText* name);
 using RtlNtStatusToDosErrorFunction = ULONG(WINAPI*)(LONG status);
-
-template <typename Function>
-Function NtdllFunction(const char* name) {
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll == nullptr ? nullptr
-                          : reinterpret_cast<Function>(
-                                reinterpret_cast<void (*)()>(GetProcAddress(ntdll, name)));
-}
 
 bool HoldsNull(WideView name) {
   return name.find(WideChar(0)) != WideView::npos;

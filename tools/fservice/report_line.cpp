@@ -1,5 +1,7 @@
 #include "fservice/report_line.h"
 
+#include "common/ascii_text.h"
+
 namespace dizi::tools {
 
 namespace {
@@ -55,16 +57,8 @@ ReportLine& ReportLine::AddQuoted(WideView text) {
 }
 
 ReportLine& ReportLine::AddNumber(unsigned long number) {
-  char digits[24];
-  std::size_t count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' + number % 10);
-    number /= 10;
-  } while (number != 0);
-  while (count > 0) {
-    Put(digits[--count]);
-  }
-  return *this;
+  char digits[kMostDecimalDigits];
+  return Add(std::string_view(digits, DecimalDigits(number, digits)));
 }
 
 const char* ReportLine::Finish() {

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "platform/win32/kernel_functions.h"
+
 namespace dizi::tools {
 
 namespace {
@@ -23,10 +25,7 @@ UINT AskFolder(FolderFunction function, wchar_t (&path)[MAX_PATH]) {
 // GetSystemWow64DirectoryW answers only on 64-bit Windows; it is looked up,
 // since Windows 2000 lacks it.
 FolderFunction SystemWow64Function() {
-  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  return kernel == nullptr ? nullptr
-                           : reinterpret_cast<FolderFunction>(reinterpret_cast<void (*)()>(
-                                 GetProcAddress(kernel, "GetSystemWow64DirectoryW")));
+  return KernelFunction<FolderFunction>("GetSystemWow64DirectoryW");
 }
 
 // A Win32 function that answers for a text: it writes its answer and returns

@@ -1,5 +1,7 @@
 #include "kill/kill_report.h"
 
+#include "common/ascii_text.h"
+
 #include "scan/kill_tool_output.h"
 
 namespace dizi::tools {
@@ -24,16 +26,8 @@ ReportLine& ReportLine::operator<<(std::string_view text) {
 }
 
 ReportLine& ReportLine::operator<<(unsigned long number) {
-  char digits[20];
-  std::size_t count = 0;
-  do {
-    digits[count++] = static_cast<char>('0' + number % 10);
-    number /= 10;
-  } while (number != 0);
-  while (count > 0) {
-    *this << std::string_view(&digits[--count], 1);
-  }
-  return *this;
+  char digits[kMostDecimalDigits];
+  return *this << std::string_view(digits, DecimalDigits(number, digits));
 }
 
 ReportLine EndedLine(std::string_view name, unsigned long id) {

@@ -44,16 +44,6 @@ void Print(const ReportLine& line) {
   fflush(stdout);
 }
 
-// A function of NTDLL, looked up when run: NTDLL is not among the DLLs the
-// shipped programs import.
-template <typename Function>
-Function NtdllFunction(const char* name) {
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll == nullptr ? nullptr
-                          : reinterpret_cast<Function>(
-                                reinterpret_cast<void (*)()>(GetProcAddress(ntdll, name)));
-}
-
 // The folders Windows runs its own programs from, as the system reports the
 // image paths of processes: the system folder and, on 64-bit Windows, the
 // 32-bit one.
