@@ -157,7 +157,8 @@ def report(machine, work_dir, text, picture):
     print(text.rstrip("\n") if text else "(the program saved no log)")
     print("-" * 65)
     print("System tools and shell handlers the program started, as their recording "
-          "stand-ins saw them\n(kill.exe and fservice.exe beside the program ran for real):")
+          "stand-ins saw them\n(kill.exe and fservice.exe ran for real, from the verified copies "
+          "the program made\nin C:\\ProgramData\\DiziTarvix\\Program):")
     for entry in machine.journal():
         print("  " + entry.command_line)
     kept = "log, command journal and screenshot" if picture else "log and command journal"
