@@ -909,6 +909,10 @@ bool FakePlatform::IsHeldFolder(const std::string& path) const {
 }
 
 FolderLook FakePlatform::HoldFolder(const std::string& path) {
+  if (path.size() == 2 && path[1] == ':') {
+    // Not the drive's root: whatever folder is current on that drive.
+    throw std::logic_error("a drive-relative path names no fixed folder: " + path);
+  }
   FolderLook look;
   if (Find(path)) {
     look.kind = FolderLook::Kind::NotAFolder;

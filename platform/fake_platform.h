@@ -206,6 +206,9 @@ class FakePlatform : public Platform {
   static std::vector<AccessEntry> ProtectedAccess();
 
   std::string CommonAppDataDirectory() override;
+  // A drive letter and its colon alone ("C:") name whatever folder is
+  // current on that drive, not its root: the fake takes such a path for a
+  // fault of the caller and throws.
   FolderLook HoldFolder(const std::string& path) override;
   Outcome MakeProtectedFolder(const std::string& path) override;
   ExclusiveOpen OpenExclusive(const std::string& path) override;
