@@ -92,12 +92,16 @@ class Evidence {
     if (!kept && !notedNotKept_) {
       notedNotKept_ = true;
       record_.reportFailed = true;
-      NoteError(kNotKeptHere +
-                (store_.Path().empty() ? DataFolderPath(context_.platform, DataFolder::Reports)
-                                       : store_.Path()) +
-                ": " + kept.reason);
+      NoteError(kNotKeptHere + StorePath() + ": " + kept.reason);
     }
     return kept;
+  }
+
+  // Where the computer's copies go: the folder's path even where it could
+  // not be used.
+  std::string StorePath() const {
+    return store_.Path().empty() ? DataFolderPath(context_.platform, DataFolder::Reports)
+                                 : store_.Path();
   }
 
   Outcome WriteToTarget(int round) {
@@ -119,7 +123,7 @@ class Evidence {
     logKept_ = store_.Keep(stem_ + kLogExtension, LogFileText(log));
     if (!logKept_ && !notedLogNotKept_) {
       notedLogNotKept_ = true;
-      log.AddLogLine(true, kLogNotKeptHere + store_.Path() + ": " + logKept_.reason);
+      log.AddLogLine(true, kLogNotKeptHere + StorePath() + ": " + logKept_.reason);
     }
     if (logKept_ && !savedBeside_ && !record_.logSaved) {
       record_.logSaved = true;

@@ -909,6 +909,10 @@ bool FakePlatform::IsHeldFolder(const std::string& path) const {
 }
 
 FolderLook FakePlatform::HoldFolder(const std::string& path) {
+  if (path.size() == 2 && path[1] == ':') {
+    // Not the drive's root: whatever folder is current on that drive.
+    throw std::logic_error("a drive-relative path names no fixed folder: " + path);
+  }
   FolderLook look;
   if (Find(path)) {
     look.kind = FolderLook::Kind::NotAFolder;
@@ -928,7 +932,20 @@ FolderLook FakePlatform::HoldFolder(const std::string& path) {
   static constexpr const char* kKinds[] = {"missing", "file", "folder", "unreadable"};
   journal_.Add("hold-folder " + path + " -> " + kKinds[static_cast<int>(look.kind)] +
                (look.reparsePoint ? " (link)" : ""));
+  if (const auto appearing = foldersAppearing_.find(Fold(path));
+      look.kind == FolderLook::Kind::Missing && appearing != foldersAppearing_.end()) {
+    AddDirectory(path);
+    StateOf(path) = appearing->second;
+    foldersAppearing_.erase(appearing);
+  }
   return look;
+}
+
+void FakePlatform::MakeFolderAfterLook(const std::string& path, std::string owner,
+                                       std::vector<AccessEntry> entries) {
+  FolderState& state = foldersAppearing_[Fold(path)];
+  state.owner = std::move(owner);
+  state.entries = std::move(entries);
 }
 
 Outcome FakePlatform::MakeProtectedFolder(const std::string& path) {

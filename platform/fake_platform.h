@@ -190,6 +190,12 @@ class FakePlatform : public Platform {
   void MarkSecurityUnreadable(const std::string& path);
   // Renaming it fails (another process has something in it open, say).
   void FailRenames(const std::string& path);
+  // Another process makes the folder right after the next HoldFolder finds
+  // nothing there, in the moment before this program makes it: another run
+  // of the program, or a user racing it. It is owned by `owner`, with
+  // `entries` as its access list.
+  void MakeFolderAfterLook(const std::string& path, std::string owner,
+                           std::vector<AccessEntry> entries);
   // True while this program holds the folder.
   bool IsHeldFolder(const std::string& path) const;
   // MakeProtectedFolder fails from now on (a full disk, say).
@@ -200,6 +206,9 @@ class FakePlatform : public Platform {
   static std::vector<AccessEntry> ProtectedAccess();
 
   std::string CommonAppDataDirectory() override;
+  // A drive letter and its colon alone ("C:") name whatever folder is
+  // current on that drive, not its root: the fake takes such a path for a
+  // fault of the caller and throws.
   FolderLook HoldFolder(const std::string& path) override;
   Outcome MakeProtectedFolder(const std::string& path) override;
   ExclusiveOpen OpenExclusive(const std::string& path) override;
@@ -358,8 +367,9 @@ class FakePlatform : public Platform {
   LocalTime clockStart_{2024, 5, 17, 16, 23, 1, 120};
   unsigned long long sleptMs_ = 0;  // since the clock's start
   std::string commonAppData_ = "C:\\Documents and Settings\\All Users\\Application Data";
-  std::set<std::string> protectedDirectories_;       // folded paths
-  std::map<std::string, FolderState> folderStates_;  // folded paths
+  std::set<std::string> protectedDirectories_;           // folded paths
+  std::map<std::string, FolderState> folderStates_;      // folded paths
+  std::map<std::string, FolderState> foldersAppearing_;  // folded paths
   bool folderMakesFail_ = false;
   std::map<std::string, unsigned long> exitCodes_;  // folded application paths
   std::map<std::string, std::string> outputs_;      // folded application paths

@@ -8,9 +8,11 @@
 
 #include "app/command_line.h"
 #include "app/usage_text.h"
+#include "places/data_tree_names.h"
 #include "places/outside_tools.h"
 #include "places/system_paths.h"
 #include "report/exit_code.h"
+#include "report/report_store.h"
 #include "scan/follow_up.h"
 
 namespace dizi {
@@ -208,6 +210,40 @@ TEST(CommandLineTest, ArgumentsAreSplitAsTheCRuntimeSplitsThem) {
   // A program path with blanks, unquoted, as some starters write it.
   EXPECT_EQ(SplitArguments(std::string(kProgram) + " /silent", kProgram), (Words{"/silent"}));
   EXPECT_EQ(SplitArguments("\"C:\\a b\\x.exe\"/silent", kProgram), (Words{"/silent"}));
+}
+
+// The usage text tells each form of the command line on a line of its own,
+// and where a run leaves its log and its reports, by the names the program
+// gives them.
+TEST(UsageTextTest, EachFormAndWhereARunLeavesItsFilesAreTold) {
+  const std::string usage = UsageText();
+  for (const char* form :
+       {"\nDiziTarvix.exe\n", "\nDiziTarvix.exe /silent [/noreboot] [/scanonly] [/report:...]\n",
+        "\n  /noreboot  ", "\n  /scanonly  ", "\n  /report:<file>  ", "\n  /report:<folder>\\  ",
+        "\nDiziTarvix.exe /afterrestart[:<run id>] [/silent] [/report:...]\n",
+        "\nDiziTarvix.exe /restore:all  or  /restore:<id>\n",
+        "\nDiziTarvix.exe /?  (or /help)\n"}) {
+    EXPECT_NE(usage.find(form), std::string::npos) << form;
+  }
+  // Where the log and the reports go, in the text's own words (its lines
+  // joined where they wrap).
+  std::string words;
+  for (const char c : usage) {
+    if (c != '\n' || (!words.empty() && words.back() != ' ')) {
+      words += c == '\n' ? ' ' : c;
+    }
+  }
+  for (std::size_t at = words.find("  "); at != std::string::npos; at = words.find("  ")) {
+    words.erase(at, 1);
+  }
+  for (const std::string& told :
+       {std::string("saves the log file beside the program"),
+        "keeps the report and the log in %ProgramData%\\" + std::string(kDataRootName) + "\\" +
+            kReportsName + " (the newest " + std::to_string(kKeptRuns) + " runs)",
+        "also writes it as a new file <COMPUTERNAME>-<run id>" + std::string(kReportExtension) +
+            " in <folder>"}) {
+    EXPECT_NE(words.find(told), std::string::npos) << told;
+  }
 }
 
 // The exit codes are fixed: the usage text, the read-me and README list each

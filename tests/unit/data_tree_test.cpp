@@ -188,6 +188,31 @@ TEST(DataTreeTest, ALinkIsRenamedItselfAndWhereItLeadsIsNeverTouched) {
   EXPECT_FALSE(t.platform.IsProtectedDirectory(shared));
 }
 
+// A folder made by someone else between the look that found none and the
+// program's own making is judged like any other: another run's is used, a
+// user's is set aside.
+TEST(DataTreeTest, AFolderMadeMeanwhileIsJudgedLikeAnyOther) {
+  Tree t;
+  t.platform.MakeFolderAfterLook(kRoot, kAdministratorsSid, FakePlatform::ProtectedAccess());
+  const CheckedFolder another = OpenDataFolder(t.platform, DataFolder::Root);
+  ASSERT_TRUE(another) << another.Problem();
+  EXPECT_TRUE(another.SetAside().empty());
+  EXPECT_EQ(t.journal.With("make-protected-folder "), (Texts{kRoot + " -> fail"}));
+  EXPECT_TRUE(t.platform.IsHeldFolder(kRoot));
+
+  Tree raced;
+  raced.platform.MakeFolderAfterLook(kRoot, kUserSid, {{true, kFull, kUserSid}});
+  const CheckedFolder folder = OpenDataFolder(raced.platform, DataFolder::Root);
+  ASSERT_TRUE(folder) << folder.Problem();
+  EXPECT_EQ(folder.SetAside(),
+            (Texts{kRoot +
+                   " was not used: it belongs to an account that is not Administrators or "
+                   "SYSTEM: " +
+                   kUserSid + "; it was set aside as " + kRoot + kAsideSuffix +
+                   ", as it is, and made anew"}));
+  EXPECT_TRUE(raced.platform.IsProtectedDirectory(kRoot));
+}
+
 TEST(DataTreeTest, AFileInTheWayIsSetAsideAndAnEarlierSetAsideNameIsNotReused) {
   Tree t;
   t.platform.AddFile(kRoot, "a file named like the folder");

@@ -208,6 +208,29 @@ TEST(FollowUpTest, WhatCannotBeArrangedIsSaidAndTheRunGoesOn) {
                     "task scheduler's tool failed (exit code 1). Scan again yourself after the "
                     "restart."),
             1u);
+
+  // It cannot be started, or it does not finish.
+  const std::string schtasks = std::string(kSystem) + "\\schtasks.exe";
+  Machine unstarted;
+  unstarted.platform.AddFile(kServerFile);
+  unstarted.platform.FailStarts(schtasks);
+  EXPECT_EQ(RunSilently(unstarted.platform, unstarted.recorded, {}), 1);
+  EXPECT_EQ(CountOf(LogLines(unstarted),
+                    "  Diri Tarvix could not arrange to scan once more after the restart: the "
+                    "task scheduler's tool could not be started. Scan again yourself after the "
+                    "restart."),
+            1u);
+  EXPECT_EQ(Report(unstarted)["follow_up"].text, "failed");
+  Machine stuck;
+  stuck.platform.AddFile(kServerFile);
+  stuck.platform.KeepRunning(schtasks);
+  EXPECT_EQ(RunSilently(stuck.platform, stuck.recorded, {}), 1);
+  EXPECT_EQ(CountOf(LogLines(stuck),
+                    "  Diri Tarvix could not arrange to scan once more after the restart: the "
+                    "task scheduler's tool did not finish in time. Scan again yourself after the "
+                    "restart."),
+            1u);
+  EXPECT_EQ(stuck.Started().back(), kRestartCommand);
 }
 
 TEST(FollowUpTest, TheCheckAfterTheRestartFindingNothingNamesTheRunItFollows) {

@@ -302,6 +302,27 @@ TEST(ManifestTest, LinesNamingNoEventOrABadIdAreDamagedAndOthersStand) {
   EXPECT_EQ(contents.damaged[1].reason, "it names no event");
   EXPECT_EQ(contents.damaged[2].reason, "its id is not one this program gives");
   EXPECT_EQ(contents.damaged[3].reason, "its id is missing, or not a text");
+
+  // Every event about an item is checked alike; events of a later version
+  // (or an empty name) are passed over, whatever they hold.
+  for (const char* event :
+       {"original", "restored", "in place", "restore failed", "deleted", "delete failed"}) {
+    SCOPED_TRACE(event);
+    const ManifestContents one =
+        ParseManifest(KeptEvent(kTime, kA, "C:\\a.exe", 1, kDigestA, "server") + R"({"event":")" +
+                      event + R"(","id":"..\\a"})" + "\n");
+    EXPECT_EQ(one.items.size(), 1u);
+    ASSERT_EQ(one.damaged.size(), 1u);
+    EXPECT_EQ(one.damaged[0].reason, "its id is not one this program gives");
+  }
+  for (const char* event : {"", "moved", "Deleted"}) {
+    SCOPED_TRACE(event);
+    const ManifestContents one =
+        ParseManifest(KeptEvent(kTime, kA, "C:\\a.exe", 1, kDigestA, "server") + R"({"event":")" +
+                      event + R"(","id":"..\\a"})" + "\n");
+    EXPECT_EQ(one.items.size(), 1u);
+    EXPECT_TRUE(one.damaged.empty());
+  }
 }
 
 TEST(ManifestChecksTest, IdsAreTheProgramsOwn) {
@@ -310,12 +331,27 @@ TEST(ManifestChecksTest, IdsAreTheProgramsOwn) {
     SCOPED_TRACE(id);
     EXPECT_EQ(IdProblem(id), "");
   }
-  for (const char* id :
-       {"", "20240517-142301", "20240517-142301-1", "20240517-142301-00", "20240517-142301-010",
-        "20240517-142301-1000", "2024051-1423011-01", "20240517_142301-01", "2024O517-142301-01",
-        "20240517-142301-01 ", " 20240517-142301-01", "20240517-142301-01.dzq",
-        "20240517-142301-x1", "20240517-142301-1x", "20240517-142301-x10",
-        "..\\..\\..\\users\\Public\\x", "20240517-142301-0\xD9\xA1"}) {
+  for (const char* id : {"",
+                         "20240517-142301",
+                         "20240517-142301-1",
+                         "20240517-142301-00",
+                         "20240517-142301-010",
+                         "20240517-142301-1000",
+                         "2024051-1423011-01",
+                         "20240517_142301-01",
+                         "2024O517-142301-01",
+                         "20240517-142301-01 ",
+                         " 20240517-142301-01",
+                         "20240517-142301-01.dzq",
+                         "2024051x-142301-01",
+                         "20240517-14230x-01",
+                         "x0240517-142301-01",
+                         "20240517-x42301-01",
+                         "20240517-142301-x1",
+                         "20240517-142301-1x",
+                         "20240517-142301-x10",
+                         "..\\..\\..\\users\\Public\\x",
+                         "20240517-142301-0\xD9\xA1"}) {
     SCOPED_TRACE(id);
     EXPECT_EQ(IdProblem(id), "its id is not one this program gives");
   }

@@ -189,6 +189,27 @@ TEST(ProgramCopiesTest, TheProgramsFolderIsHeldAndALinkOnItsPathIsSaid) {
   EXPECT_TRUE(share.platform.IsHeldFolder("\\\\server\\netlogon"));
   EXPECT_TRUE(share.platform.IsHeldFolder("\\\\server\\netlogon\\DiziTarvix"));
   EXPECT_TRUE(share.context.Companions.notes.empty());
+
+  // Every folder below the share counts, whatever the length of its name.
+  Machine deep("\\\\server\\netlogon\\x\\DiziTarvix");
+  deep.platform.MarkReparsePoint("\\\\server\\netlogon\\x");
+  Start(deep);
+  EXPECT_TRUE(deep.platform.IsHeldFolder("\\\\server\\netlogon\\x"));
+  ASSERT_FALSE(deep.context.Companions.notes.empty());
+  EXPECT_EQ(deep.context.Companions.notes[0],
+            "  The program's folder \\\\server\\netlogon\\x\\DiziTarvix lies under a link (a "
+            "junction or a symbolic link): \\\\server\\netlogon\\x.");
+}
+
+// Run from a drive's root (a USB stick, say), the root is held, by the name
+// that is the root's: "E:" alone would be whatever folder is current there.
+TEST(ProgramCopiesTest, AProgramAtADrivesRootHoldsTheRoot) {
+  Machine m("E:");
+  Start(m);
+  EXPECT_TRUE(m.platform.IsHeldFolder("E:\\"));
+  EXPECT_EQ(m.journal.With("hold-folder E:").size(), 1u);
+  EXPECT_EQ(m.journal.With("hold-folder E:")[0], "\\ -> folder");
+  EXPECT_TRUE(m.context.Companions.notes.empty());
 }
 
 }  // namespace

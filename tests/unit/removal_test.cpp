@@ -203,6 +203,11 @@ TEST(RemovalTest, AKillToolThatCannotStartIsSaidAndNothingIsEndedByName) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), claim), 0) << claim;
   }
   EXPECT_TRUE(m.platform.IsProcessRunning(process));
+  // Both lines nest under the signal's, as the lines of signals sent do.
+  const Texts outline = m.logView.Outline();
+  EXPECT_EQ(Texts(outline.begin() + 2, outline.begin() + 5),
+            (Texts{"[   -> Sending killing signal...]", "  [" + lines[3] + "]",
+                   "    [" + lines[4] + "]"}));
 }
 
 TEST(RemovalTest, ATaskKillToolThatCannotStartIsSaid) {
@@ -366,6 +371,34 @@ TEST(RemovalTest, AFileThatSurvivesIsDeletedAtTheNextRestartAndSaysSo) {
   EXPECT_EQ(d.Lines().end()[-2],
             "   => TarVix Stealth Downloader could not be deleted now; it will be deleted at the "
             "next restart.");
+}
+
+// A quarantine folder a user made is set aside on the way to keeping the
+// file: said under the find's outcome, before the item it was kept as.
+TEST(RemovalTest, AQuarantineFolderSetAsideOnTheWayIsSaidUnderTheOutcome) {
+  Machine m;
+  const std::string quarantine =
+      "C:\\Documents and Settings\\All Users\\Application Data\\DiziTarvix\\Quarantine";
+  const std::string user = "S-1-5-21-1004336348-1177238915-682003330-1001";
+  m.platform.AddDirectory(quarantine);
+  m.platform.SetFolderOwner(quarantine, user);
+  m.platform.SetFolderAccess(quarantine, {{true, 0x1F01FF, user}});
+  m.platform.AddFile(kKservice);
+  m.journal.Clear();
+  RemoveTarget(m.context, TargetKind::Downloader, kKservice);
+
+  const std::string setAside =
+      "   +-> " + quarantine +
+      " was not used: it belongs to an account that is not Administrators or SYSTEM: " + user +
+      "; it was set aside as " + quarantine + ".set-aside-20240517-142301, as it is, and made anew";
+  const Texts lines = m.Lines();
+  EXPECT_EQ(Texts(lines.end() - 3, lines.end()),
+            (Texts{"   => TarVix Stealth Downloader has been deleted from your computer.", setAside,
+                   kKeptLine}));
+  const Texts outline = m.logView.Outline();
+  EXPECT_EQ(Texts(outline.end() - 3, outline.end()),
+            (Texts{"[   => TarVix Stealth Downloader has been deleted from your computer.]",
+                   "  [" + setAside + "]", "    [" + kKeptLine + "]"}));
 }
 
 TEST(RemovalTest, WhenNoRestartDeletionIsPossibleTheUserIsToldWhereTheFileIs) {

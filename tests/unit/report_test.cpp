@@ -43,10 +43,11 @@ TEST(ReportTest, AnInfectedMachinesReportHoldsEveryFieldInOrder) {
 
   const Json report = ReportOf(m);
   EXPECT_EQ(report.Keys(),
-            (std::vector<std::string>{"program", "version", "run_id", "computer", "user", "windows",
-                                      "switches", "started", "finished", "exit_code", "result",
-                                      "after_restart", "follows", "found", "repairs", "user_hives",
-                                      "restart_scheduled", "follow_up", "log_file", "errors"}));
+            (std::vector<std::string>{
+                "program",    "version",           "run_id",    "computer", "user",
+                "windows",    "switches",          "started",   "finished", "exit_code",
+                "result",     "after_restart",     "follows",   "found",    "repairs",
+                "user_hives", "restart_scheduled", "follow_up", "log_file", "errors"}));
   EXPECT_EQ(report["program"].text, "DiziTarvix");
   EXPECT_EQ(report["version"].text, "2.5");
   EXPECT_EQ(report["computer"].text, "PC-042");
@@ -91,6 +92,96 @@ TEST(ReportTest, AnInfectedMachinesReportHoldsEveryFieldInOrder) {
   EXPECT_TRUE(report["restart_scheduled"].boolean);
   EXPECT_EQ(report["log_file"].text, "C:\\Tools\\DiziTarvix_Log.txt");
   EXPECT_EQ(report["errors"].items.size(), 0u);
+}
+
+// Known answer: the whole report of a run, byte for byte, as the tools that
+// read reports (scripts/fleet-report among them) get it: UTF-8, fields in
+// their order, two blanks of indentation, lines ending in CR LF.
+TEST(ReportTest, AReportIsWrittenByteForByteAsKnown) {
+  Machine m;
+  m.platform.AddDirectory("C:\\Reports");
+  m.platform.AddFile(std::string(kWindows) + "\\krt32.exe", "MZ");
+  m.platform.SetOutput(kProgramCopies + "\\fservice.exe",
+                       "fservice summary 1\n"
+                       "hive\tS-1-5-21-1-2-3-1001\tloaded\tcleaned\t2\tgiven-back\t\n"
+                       "end\t0\n");
+  EXPECT_EQ(RunSilently(m.platform, m.recorded,
+                        {.noReboot = true,
+                         .reportPath = kReport,
+                         .switches = {"/silent", "/noreboot", "/report:" + kReport}}),
+            2);
+  std::string expected = R"({
+  "program": "DiziTarvix",
+  "version": "2.5",
+  "run_id": "20240517-142301-a1b2c3",
+  "computer": "PC-042",
+  "user": "Administrator",
+  "windows": {
+    "version": "5.1",
+    "build": 0,
+    "64_bit": false
+  },
+  "switches": [
+    "/silent",
+    "/noreboot",
+    "/report:C:\\Reports\\PC-042.json"
+  ],
+  "started": "2024-05-17T16:23:01+02:00",
+  "finished": "2024-05-17T16:23:03+02:00",
+  "exit_code": 2,
+  "result": "restart_needed",
+  "after_restart": false,
+  "follows": null,
+  "found": [
+    {
+      "path": "C:\\WINDOWS\\krt32.exe",
+      "real_path": "C:\\WINDOWS\\krt32.exe",
+      "kind": "server",
+      "outcome": "deleted",
+      "sha256": "9b8db510ef42b8ed54a3712636fda55a4f8cfcd5493e20b74ab00cd4f3979f2d",
+      "quarantine": "20240517-142301-01"
+    }
+  ],
+  "repairs": [
+    {
+      "step": "task_manager",
+      "ok": true
+    },
+    {
+      "step": "registry_editor",
+      "ok": true
+    },
+    {
+      "step": "msconfig",
+      "ok": true
+    },
+    {
+      "step": "repair_program",
+      "ok": true
+    }
+  ],
+  "user_hives": [
+    {
+      "hive": "S-1-5-21-1-2-3-1001",
+      "kind": "loaded",
+      "done": "cleaned",
+      "values_changed": 2,
+      "tools_given_back": true,
+      "tools": "given_back",
+      "reason": null
+    }
+  ],
+  "restart_scheduled": false,
+  "follow_up": "startup_task",
+  "log_file": "C:\\Tools\\DiziTarvix_Log.txt",
+  "errors": []
+}
+)";
+  for (std::size_t at = expected.find('\n'); at != std::string::npos;
+       at = expected.find('\n', at + 2)) {
+    expected.insert(at, "\r");
+  }
+  EXPECT_EQ(m.platform.Content(kReport), expected);
 }
 
 // What the repair program did in each user's hive, as it said it; a repair

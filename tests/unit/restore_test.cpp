@@ -535,6 +535,17 @@ TEST(RestoreTest, OnlyTheRepairProgramsUndoFilesAreOfferedForImport) {
   EXPECT_NE(ManifestLines(m.platform).back().find(R"("event":"import failed")"), std::string::npos);
 }
 
+// UTF-16 units as a file holds them, little-endian, without a mark: the
+// compiler's own encoding of a u"" literal, lone surrogates included.
+std::string Utf16Le(std::u16string_view units) {
+  std::string bytes;
+  for (const char16_t unit : units) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
 // An undo file's bytes as the repair program writes them: UTF-16LE with its
 // mark. `text` is UTF-8 of the Basic Multilingual Plane.
 std::string UndoBytes(const std::string& text) {
@@ -642,6 +653,120 @@ TEST(RestoreTest, TheHivesAnUndoFileNamesAreReadFromItsComments) {
             "it is not in the registry editor's format (UTF-16 with its mark)");
 }
 
+// Names only a profile's hive file can have: a SID's text and a full local
+// path to an NTUSER.DAT, in any case, on any drive.
+TEST(RestoreTest, OnlyAProfilesHiveFileIsEverLoaded) {
+  const auto read = [](const std::string& sid, const std::string& file) {
+    return ReadHivesToLoad(UndoBytes(kUndoHeader + HiveComment(sid, file) + RunValue(sid)));
+  };
+  const std::pair<const char*, const char*> fit[] = {
+      {"S-1-5-21-1004336348-1177238915-682003330-1001", "A:\\Users\\x\\NTUSER.DAT"},
+      {"S-1-5-21-9-9-9-9", "a:\\users\\x\\ntuser.dat"},
+      {"S-1-5", "Z:\\Profiles\\x\\NtUser.Dat"},  // a SID with no subauthority
+      {"S-1-5-18", "z:\\u\\NTUSER.DAT"},
+  };
+  for (const auto& [sid, file] : fit) {
+    SCOPED_TRACE(std::string(sid) + " " + file);
+    const HivesToLoad fine = read(sid, file);
+    EXPECT_EQ(fine.damaged, "");
+    ASSERT_EQ(fine.hives.size(), 1u);
+    EXPECT_EQ(fine.hives[0].sid, sid);
+    EXPECT_EQ(fine.hives[0].file, file);
+  }
+  const std::pair<const char*, const char*> unfit[] = {
+      {"S-1--5-21-1", "C:\\Users\\x\\NTUSER.DAT"},  // a dash with no number before it
+      {"S-1-5--21-1", "C:\\Users\\x\\NTUSER.DAT"},
+      {"S-1-5-21-1-", "C:\\Users\\x\\NTUSER.DAT"},   // a dash at its end
+      {"S-1-5-21-1", "C:\\NTUSER.DAT"},              // a drive's root is no profile
+      {"S-1-5-21-1", "C:\\Users\\\\x\\NTUSER.DAT"},  // an empty part
+      {"S-1-5-21-1", "C:\\Users\\\"x\\NTUSER.DAT"},
+      {"S-1-5-21-1", "C:\\Users\\x\\NTUSER.DAT.bak"},
+      {"S-1-5-21-1", "1:\\Users\\x\\NTUSER.DAT"},  // no drive letter
+      {"S-1-5-21-1", "@:\\Users\\x\\NTUSER.DAT"},
+      {"S-1-5-21-1", "[:\\Users\\x\\NTUSER.DAT"},
+      {"S-1-5-21-1", "{:\\Users\\x\\NTUSER.DAT"},
+  };
+  for (const auto& [sid, file] : unfit) {
+    SCOPED_TRACE(std::string(sid) + " " + file);
+    const HivesToLoad damaged = read(sid, file);
+    EXPECT_TRUE(damaged.hives.empty());
+    EXPECT_EQ(damaged.damaged,
+              std::string("it asks to load a hive that is no profile's: reg load HKU\\") + sid +
+                  " \"" + file + "\"");
+  }
+}
+
+// Known answers: the registry editor's UTF-16 read back as UTF-8, a
+// character at a time, beyond Latin-1 and beyond the Basic Multilingual Plane
+// (surrogate pairs, from the lowest to the highest), and a half of a pair
+// alone as U+FFFD.
+TEST(RestoreTest, HivePathsAreReadFromUtf16WhateverTheyHold) {
+  const std::u16string header = u"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n";
+  const std::u16string load = u";   reg load HKU\\S-1-5-21-1-2-3-1002 \"C:\\Users\\";
+  const std::pair<std::u16string, std::string> names[] = {
+      {u"\u0141ukasz", "\xC5\x81ukasz"},                                  // a high byte of its own
+      {u"\u0418\u0432\u0430\u043D", "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD"},  // Cyrillic
+      {u"\u4E2D\u6587", "\xE4\xB8\xAD\xE6\x96\x87"},
+      {u"\U0001F600", "\xF0\x9F\x98\x80"},  // D83D DE00
+      {u"\U00010000", "\xF0\x90\x80\x80"},  // D800 DC00, the lowest pair
+      {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},  // DBFF DFFF, the highest
+      {u"a\xD83D-", "a\xEF\xBF\xBD-"},      // a high half, then no low one
+      {u"a\xDE00-", "a\xEF\xBF\xBD-"},      // a low half alone
+      {u"\xD800", "\xEF\xBF\xBD"},          // the halves' first and last
+      {u"\xDFFF", "\xEF\xBF\xBD"},
+      {u"\xD7FF\xDC00", "\xED\x9F\xBF\xEF\xBF\xBD"},  // U+D7FF is no half
+      {u"\xE000", "\xEE\x80\x80"},                    // nor is U+E000
+      {u"\xDC00\xDC00", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // two low halves
+      {u"\xD83D\xDBFF", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // two high ones
+      {u"\xD83D\xE000", "\xEF\xBF\xBD\xEE\x80\x80"},  // a high one before U+E000
+      {u"\xD83D\xD83D\xDE00", "\xEF\xBF\xBD\xF0\x9F\x98\x80"},
+  };
+  for (const auto& [name, utf8] : names) {
+    SCOPED_TRACE(utf8);
+    const HivesToLoad read = ReadHivesToLoad(
+        Utf16Le(header + load + name + u"\\NTUSER.DAT\"\r\n" + u"\r\n[HKEY_USERS\\x]\r\n"));
+    EXPECT_EQ(read.damaged, "");
+    ASSERT_EQ(read.hives.size(), 1u);
+    EXPECT_EQ(read.hives[0].file, "C:\\Users\\" + utf8 + "\\NTUSER.DAT");
+  }
+}
+
+// The file's last line counts, with or without a line end, and no byte past
+// the file's end is read: the bytes below are given as part of a larger
+// buffer, which goes on.
+TEST(RestoreTest, AnUndoFileIsReadToItsLastByteAndNoFurther) {
+  const std::u16string header = u"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n";
+  const std::u16string load = u";   reg load HKU\\S-1-5-21-1-2-3-1002 \"C:\\Users\\";
+  const auto cut = [](const std::string& bytes, std::size_t droppedUnits) {
+    return std::string_view(bytes).substr(0, bytes.size() - 2 * droppedUnits);
+  };
+  // Only UTF-16 with its mark is the registry editor's: a mark alone holds
+  // nothing to load; a byte beyond the last whole character is damage.
+  const HivesToLoad empty = ReadHivesToLoad("\xFF\xFE");
+  EXPECT_EQ(empty.damaged, "");
+  EXPECT_TRUE(empty.hives.empty());
+  EXPECT_EQ(ReadHivesToLoad(Utf16Le(header + load + u"carol\\NTUSER.DAT\"\r\n") + "\n").damaged,
+            "it is not in the registry editor's format (UTF-16 with its mark)");
+
+  // A load line that ends the file.
+  const std::string last = Utf16Le(header + load + u"carol\\NTUSER.DAT\"X\r\n");
+  const HivesToLoad read = ReadHivesToLoad(cut(last, 3));
+  EXPECT_EQ(read.damaged, "");
+  ASSERT_EQ(read.hives.size(), 1u);
+  EXPECT_EQ(read.hives[0].file, "C:\\Users\\carol\\NTUSER.DAT");
+
+  // A load line cut short (no closing quote) is damaged, and its text is
+  // said as far as the file holds it: a pair that ends the file is one
+  // character; a high half that ends it is U+FFFD, whatever comes after.
+  const std::string said =
+      "it asks to load a hive that is no profile's: reg load "
+      "HKU\\S-1-5-21-1-2-3-1002 \"C:\\Users\\";
+  EXPECT_EQ(ReadHivesToLoad(cut(Utf16Le(header + load + u"\U0001F600\r\n"), 2)).damaged,
+            said + "\xF0\x9F\x98\x80");
+  EXPECT_EQ(ReadHivesToLoad(cut(Utf16Le(header + load + u"\U0001F600\r\n"), 3)).damaged,
+            said + "\xEF\xBF\xBD");
+}
+
 struct UndoMachine : Machine {
   UndoMachine() {
     platform.AddFile(kCarolsHiveAnsi, "hive");
@@ -722,6 +847,22 @@ TEST(RestoreTest, AHiveThatCannotBeLoadedStopsTheImportAndEveryHiveIsUnloaded) {
                 "Access is denied. (error 5)");
   const Texts story = stuck.Story();
   EXPECT_NE(std::find(story.begin(), story.end(), "unload hive " + kBob + " -> ok"), story.end());
+}
+
+// The program hands Windows ANSI paths: a profile's path the code page
+// cannot hold is never loaded, nor anything imported without it.
+TEST(RestoreTest, AHivePathTheCodePageLacksIsSaidAndNothingIsImported) {
+  UndoMachine m;
+  m.platform.AddFile(
+      kQuarantine + "\\" + kUndo,
+      UndoBytes(kUndoHeader + HiveComment(kCarol, "C:\\Users\\\xC5\x81ukasz\\NTUSER.DAT") +
+                RunValue(kCarol)));
+  m.journal.Clear();
+  EXPECT_EQ(ImportUndoFile(m.platform, m.paths, kUndo).reason,
+            "the registry hive of user " + kCarol +
+                " cannot be loaded: its path has characters this system's code page lacks");
+  EXPECT_TRUE(m.Story().empty());
+  EXPECT_NE(ManifestLines(m.platform).back().find(R"("event":"import failed")"), std::string::npos);
 }
 
 TEST(RestoreTest, AnUndoFileThatAsksForAnotherFileToBeLoadedIsNotImported) {

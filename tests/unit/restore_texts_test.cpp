@@ -31,6 +31,18 @@ TEST(RestoreTextsTest, APathTheSystemCannotNameIsShownWithQuestionMarks) {
   EXPECT_EQ(ShownPath(item), "C:\\?\\caf?.exe");
 }
 
+// A folder of the quarantine set aside on the way is told in a box: why
+// nothing it held is trusted, then each folder's line as a paragraph.
+TEST(RestoreTextsTest, AQuarantineSetAsideIsToldWithWhyAndEachFolder) {
+  EXPECT_EQ(SetAsideReport({"C:\\ProgramData\\DiziTarvix was not used: it is a link",
+                            "C:\\ProgramData\\DiziTarvix\\Quarantine was not used: it is open "
+                            "to everyone"}),
+            "A folder of the quarantine could be changed by other users, so Diri Tarvix does not "
+            "trust what it holds:\n\nC:\\ProgramData\\DiziTarvix was not used: it is a link."
+            "\n\nC:\\ProgramData\\DiziTarvix\\Quarantine was not used: it is open to "
+            "everyone.");
+}
+
 TEST(RestoreTextsTest, WhatARestoreDidIsToldOnePerOutcome) {
   const QuarantineItem item = Item("C:\\WINDOWS\\krt32.exe", 1, "deleted");
   RestoreOutcome outcome;

@@ -135,6 +135,46 @@ TEST(RunEndTest, ALogThatCannotBeSavedBesideTheProgramIsTheComputersCopy) {
   EXPECT_EQ(m.Started().back(), kRestartCommand);
 }
 
+// In the window, what the end of the run could not leave where it should is
+// said in lines of their own, in the log and in the list's tree.
+TEST(RunEndTest, WhatTheRunCouldNotLeaveIsSaidInLinesOfTheirOwn) {
+  Machine m;
+  m.platform.AddDirectory(kReportsFolder);
+  m.platform.MarkReparsePoint(kReportsFolder);
+  m.platform.FailRenames(kReportsFolder);
+  m.platform.FailEvents();
+  RunStartupChecks(m.platform, m.paths, m.recorded, m.context.Companions);
+  RunWindowScan(m.context, m.scanView);
+  const Texts lines = m.logView.Items();
+  const std::string notKept =
+      "  The log could not be kept on this computer in " + kReportsFolder + ": ";
+  const std::string noEvent = "  The run could not be noted in the Application event log: ";
+  const auto starting = [&](const std::string& start) {
+    return std::find_if(lines.begin(), lines.end(),
+                        [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+  };
+  ASSERT_NE(starting(notKept), lines.end());
+  ASSERT_NE(starting(noEvent), lines.end());
+  const std::string log = m.platform.Content(kLog);
+  EXPECT_NE(log.find(*starting(notKept) + "\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find(*starting(noEvent) + "\r\n"), std::string::npos) << log;
+  const Texts outline = m.logView.Outline();
+  for (const std::string& line : {*starting(notKept), *starting(noEvent)}) {
+    EXPECT_NE(std::find(outline.begin(), outline.end(), "[" + line + "]"), outline.end()) << line;
+  }
+
+  // Run from a folder it cannot write to, the log's place is said likewise.
+  Machine readOnly;
+  readOnly.platform.MarkReadOnly("C:\\Tools");
+  RunStartupChecks(readOnly.platform, readOnly.paths, readOnly.recorded,
+                   readOnly.context.Companions);
+  RunWindowScan(readOnly.context, readOnly.scanView);
+  const std::string instead = "  The log is kept on this computer instead: " + kKeptLog;
+  const Texts shown = readOnly.logView.Outline();
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "[" + instead + "]"), shown.end());
+  EXPECT_NE(readOnly.platform.Content(kKeptLog).find(instead + "\r\n"), std::string::npos);
+}
+
 TEST(RunEndTest, OnlyTheNewestHundredRunsAreKeptAndNothingElseIsTouched) {
   Machine m;
   m.platform.AddDirectory(kReportsFolder);

@@ -75,6 +75,8 @@ TEST(UserHivesTest, OnlyASidNamesAProfile) {
         WideView(u"s-1-5-20")}) {
     EXPECT_TRUE(IsSidText(sid)) << Ascii(sid);
   }
+  // The shortest: an authority and no subauthority.
+  EXPECT_TRUE(IsSidText(u"S-1-0"));
   for (const WideView text : {WideView(u"S-1-5-21-1-2-3-1001.bak"), WideView(u"S-1-"),
                               WideView(u"S-1-5-"), WideView(u"S-1-5--18"), WideView(u".DEFAULT"),
                               WideView(u"S-1-5-18 "), WideView(u"S-2-5-18"), WideView(u"")}) {
@@ -208,6 +210,22 @@ TEST(UserHivesTest, AHiveThatCannotBeLoadedIsSkippedWithItsReasonAndNeverUnloade
   }
 }
 
+// Where the hive file's path cannot be made (the heap is exhausted), nothing
+// is loaded from a part of it.
+TEST(UserHivesTest, AHiveFilePathThatCannotBeMadeIsNeverLoaded) {
+  FakeProfiles machine;
+  WideBuffer load_name;
+  AppendLoadName(load_name, kCarol, 4242);
+  WideBuffer file;
+  ASSERT_EQ(file.Extend(static_cast<std::size_t>(-1)), nullptr);  // marks it failed
+  const ProfileVisit visit = VisitProfile(Entry(kCarol, u"C:\\Users\\carol"), u"C:\\Users",
+                                          load_name.View(), machine, machine, file);
+  EXPECT_EQ(visit.kind, ProfileVisit::Kind::kSkipped);
+  EXPECT_EQ(visit.skip, ProfileSkip::kNotLoadable);
+  EXPECT_EQ(visit.error, 8);  // ERROR_NOT_ENOUGH_MEMORY
+  EXPECT_TRUE(machine.journal.empty());
+}
+
 // A name taken already (by a run that could not unload it) is never loaded
 // over, nor removed.
 TEST(UserHivesTest, ALoadNameTakenAlreadyIsLeftAlone) {
@@ -269,6 +287,63 @@ TEST(UserHivesTest, AProfileIsJudgedByItsEntryFirst) {
     EXPECT_EQ(visit.skip, c.skip);
     EXPECT_TRUE(machine.journal.empty());
   }
+}
+
+// Profiles where Windows may keep them: on any drive, at a drive's root,
+// below folders of one letter; never through a drive's current folder
+// ("C:Users"), which is no fixed place.
+TEST(UserHivesTest, AProfilesFolderAnywhereOnALocalDriveIsTakenAsItIs) {
+  struct Case {
+    const char* what;
+    WideView profiles;
+    WideView path;
+    ProfileSkip skip;
+    const char* folder;  // kNone: the profile's folder
+  };
+  const Case cases[] = {
+      {"a drive's root", u"D:\\", u"D:\\carol", ProfileSkip::kNone, "D:\\carol"},
+      {"a name of one letter at the root", u"D:\\", u"D:\\c", ProfileSkip::kNone, "D:\\c"},
+      {"a profiles folder of one letter", u"D:\\U", u"D:\\U\\carol", ProfileSkip::kNone,
+       "D:\\U\\carol"},
+      {"drive A in either case", u"A:\\Users", u"a:\\users\\carol", ProfileSkip::kNone,
+       "a:\\users\\carol"},
+      {"drive Z in either case", u"z:\\Users", u"Z:\\Users\\carol", ProfileSkip::kNone,
+       "Z:\\Users\\carol"},
+      {"a drive's current folder", u"C:\\Users", u"C:carol", ProfileSkip::kNotLocal, ""},
+      {"profiles in a drive's current folder", u"C:Users", u"C:Users\\carol",
+       ProfileSkip::kNoProfilesFolder, ""},
+      {"no drive letter", u"1:\\Users", u"1:\\Users\\carol", ProfileSkip::kNoProfilesFolder, ""},
+      {"a character after Z", u"[:\\Users", u"[:\\Users\\carol", ProfileSkip::kNoProfilesFolder,
+       ""},
+      {"a character before a", u"`:\\Users", u"`:\\Users\\carol", ProfileSkip::kNoProfilesFolder,
+       ""},
+      {"a character after z", u"{:\\Users", u"{:\\Users\\carol", ProfileSkip::kNoProfilesFolder,
+       ""},
+      {"a character before A", u"@:\\Users", u"@:\\Users\\carol", ProfileSkip::kNoProfilesFolder,
+       ""},
+      {"a stream of the first folder", u"C:\\Users", u"C:\\:carol", ProfileSkip::kNotLocal, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WideBuffer folder;
+    EXPECT_EQ(JudgeProfileEntry(Entry(kCarol, c.path), c.profiles, folder), c.skip);
+    if (c.skip == ProfileSkip::kNone) {
+      EXPECT_EQ(Ascii(folder.View()), c.folder);
+    }
+  }
+}
+
+// Every reason a profile is skipped is said in words of its own.
+TEST(UserHivesTest, EachReasonToSkipAProfileHasItsOwnWords) {
+  std::set<std::string> texts;
+  for (int skip = static_cast<int>(ProfileSkip::kNotASid);
+       skip <= static_cast<int>(ProfileSkip::kNotLoadable); ++skip) {
+    const std::string text = ProfileSkipText(static_cast<ProfileSkip>(skip));
+    EXPECT_NE(text, "") << skip;
+    texts.insert(text);
+  }
+  EXPECT_EQ(texts.size(), static_cast<std::size_t>(ProfileSkip::kNotLoadable));
+  EXPECT_STREQ(ProfileSkipText(ProfileSkip::kNone), "");
 }
 
 TEST(UserHivesTest, APathIsTakenInItsNormalFormWithoutRegardToCase) {
