@@ -189,6 +189,9 @@ TEST(ProgramCopiesTest, TheProgramsFolderIsHeldAndALinkOnItsPathIsSaid) {
   EXPECT_TRUE(share.platform.IsHeldFolder("\\\\server\\netlogon"));
   EXPECT_TRUE(share.platform.IsHeldFolder("\\\\server\\netlogon\\DiziTarvix"));
   EXPECT_TRUE(share.context.Companions.notes.empty());
+  // The chain starts at the share: a server's name alone is no folder.
+  EXPECT_EQ(share.journal.With("hold-folder \\\\"),
+            (Texts{"server\\netlogon -> folder", "server\\netlogon\\DiziTarvix -> folder"}));
 
   // Every folder below the share counts, whatever the length of its name.
   Machine deep("\\\\server\\netlogon\\x\\DiziTarvix");
