@@ -57,6 +57,9 @@ TEST(KillLinkedFile, APathMovesIntoAnotherFolderOnlyFromBelowItsOwn) {
   EXPECT_EQ(Moved("c:\\windows\\SYSTEM32\\drivers\\x.sys", "C:\\WINDOWS\\system32",
                   "C:\\WINDOWS\\SysWOW64"),
             "C:\\WINDOWS\\SysWOW64\\drivers\\x.sys");
+  // A name of one character is a name all the same.
+  EXPECT_EQ(Moved("C:\\WINDOWS\\system32\\x", "C:\\WINDOWS\\system32", "C:\\WINDOWS\\SysWOW64"),
+            "C:\\WINDOWS\\SysWOW64\\x");
   // Not below it: another folder whose name it begins, the folder itself, elsewhere.
   EXPECT_EQ(Moved("C:\\WINDOWS\\system32x\\a.exe", "C:\\WINDOWS\\system32", "D:\\w"), "<none>:");
   EXPECT_EQ(Moved("C:\\WINDOWS\\system32\\", "C:\\WINDOWS\\system32", "D:\\w"), "<none>:");

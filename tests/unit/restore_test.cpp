@@ -813,6 +813,32 @@ TEST(RestoreTest, AHiveLoadedAlreadyIsImportedIntoWhereItIsAndLeftLoaded) {
   EXPECT_EQ(m.platform.LoadedHives(), (std::set<std::string>{"s-1-5-18", "s-1-5-21-1-2-3-1001"}));
 }
 
+// An undo file of a machine with many values is read whole, far beyond what
+// one read gives: a hive named near its end is loaded like one at its start.
+TEST(RestoreTest, AHiveNamedFarIntoALargeUndoFileIsLoadedToo) {
+  UndoMachine m;
+  std::string values =
+      "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n";
+  while (values.size() < 100 * 1024) {
+    values +=
+        "\"Vendor " + std::to_string(values.size()) + "\"=\"C:\\\\Program Files\\\\x.exe\"\r\n";
+  }
+  m.platform.AddFile(kQuarantine + "\\" + kUndo,
+                     UndoBytes(kUndoHeader + values + "\r\n" +
+                               HiveComment(kBob, "C:\\Users\\bob\\NTUSER.DAT") + RunValue(kBob)));
+  EXPECT_TRUE(ImportUndoFile(m.platform, m.paths, kUndo));
+  EXPECT_EQ(m.Story(), (Texts{"load hive " + kBob + " from C:\\Users\\bob\\NTUSER.DAT -> ok",
+                              kImport, "unload hive " + kBob + " -> ok"}));
+
+  // One larger than the repair program ever writes is not read to its end,
+  // nor imported.
+  m.platform.AddFile(kQuarantine + "\\" + kUndo, std::string(16 * 1024 * 1024 + 2, 'x'));
+  m.journal.Clear();
+  EXPECT_EQ(ImportUndoFile(m.platform, m.paths, kUndo).reason,
+            "the file cannot be read: it is larger than any undo file of the repair program");
+  EXPECT_TRUE(m.Story().empty());
+}
+
 // Nothing is imported that would land in no hive; every hive loaded is
 // unloaded again, whatever the import came to.
 TEST(RestoreTest, AHiveThatCannotBeLoadedStopsTheImportAndEveryHiveIsUnloaded) {

@@ -268,6 +268,8 @@ TEST(UserHivesTest, AProfileIsJudgedByItsEntryFirst) {
       {"a literal path climbing out", Entry(kCarol, u"\\\\?\\C:\\Users\\..\\Windows"), u"C:\\Users",
        ProfileSkip::kNotLocal},
       {"a stream", Entry(kCarol, u"C:\\Users\\carol:x"), u"C:\\Users", ProfileSkip::kNotLocal},
+      {"a stream of the profiles folder", Entry(kCarol, u"C:\\Users\\:carol"), u"C:\\Users",
+       ProfileSkip::kNotLocal},
       {"the system folder", Entry(kCarol, u"C:\\Windows\\system32\\config\\systemprofile"),
        u"C:\\Users", ProfileSkip::kOutsideProfiles},
       {"out through ..", Entry(kCarol, u"C:\\Users\\..\\Windows"), u"C:\\Users",
