@@ -47,14 +47,7 @@ Json Report(const Machine& m) {
 }
 
 Texts LogLines(const Machine& m) {
-  Texts lines;
-  const std::string file = m.platform.Content(kLog);
-  for (std::size_t at = 0; at < file.size();) {
-    const std::size_t end = file.find("\r\n", at);
-    lines.push_back(file.substr(at, end - at));
-    at = end == std::string::npos ? file.size() : end + 2;
-  }
-  return lines;
+  return FileLines(m.platform.Content(kLog));
 }
 
 std::size_t CountOf(const Texts& texts, const std::string& text) {

@@ -21,16 +21,6 @@ const std::string kDownloaderFile = std::string(kSystem) + "\\kservice.exe";
 const std::string kHeldFile = std::string(kSystem) + "\\winkey.dll";
 const std::string kLockedFile = std::string(kWindows) + "\\Pplugin1.dll";
 
-Texts Lines(const std::string& file) {
-  Texts lines;
-  for (std::size_t at = 0; at < file.size();) {
-    const std::size_t end = file.find("\r\n", at);
-    lines.push_back(file.substr(at, end - at));
-    at = end == std::string::npos ? file.size() : end + 2;
-  }
-  return lines;
-}
-
 TEST(ScanOnlyTest, EveryKindOfFindIsReportedAndNothingIsChanged) {
   Machine m;
   m.platform.SetWow64(true);
@@ -84,7 +74,7 @@ TEST(ScanOnlyTest, EveryKindOfFindIsReportedAndNothingIsChanged) {
                        {kDownloaderFile, "C:\\WINDOWS\\SysWOW64\\kservice.exe"}}));
 
   // One server pass: nothing it leaves could be gone by a second one.
-  const Texts log = Lines(m.platform.Content("C:\\Tools\\DiziTarvix_Log.txt"));
+  const Texts log = FileLines(m.platform.Content("C:\\Tools\\DiziTarvix_Log.txt"));
   EXPECT_EQ(log[0], "  Scan only: Diri Tarvix looks for Tarvix and changes nothing.");
   EXPECT_EQ(std::count(log.begin(), log.end(), "  Scanning for Tarvix Server... *Start*"), 1);
   EXPECT_EQ(std::count(log.begin(), log.end(), "   => Scan only: it was left as it is."), 4);

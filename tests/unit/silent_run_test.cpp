@@ -27,16 +27,6 @@ const std::string kMissingKillLine =
     "ZIP file content to a temp folder, please extract them somewhere else. Or you might "
     "downloaded the package with missing files. Please redownload it";
 
-Texts Lines(const std::string& file) {
-  Texts lines;
-  for (std::size_t at = 0; at < file.size();) {
-    const std::size_t end = file.find("\r\n", at);
-    lines.push_back(file.substr(at, end - at));
-    at = end == std::string::npos ? file.size() : end + 2;
-  }
-  return lines;
-}
-
 // The entries that show something to a user or end the program by request.
 Texts Shown(const Journal& journal) {
   Texts shown;
@@ -61,7 +51,7 @@ TEST(SilentRunTest, ACleanMachineShowsNothingAndItsLogSpeaksOfNoReadMe) {
   Machine m;
   EXPECT_EQ(RunOn(m), 0);
   EXPECT_EQ(Shown(m.journal), Texts{});
-  const Texts log = Lines(m.platform.Content(kLog));
+  const Texts log = FileLines(m.platform.Content(kLog));
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.front(), kFirstScanLine);
   EXPECT_EQ(log.back(), "[ EUW | WWW.EXAMPLE.ORG ]");
@@ -249,7 +239,7 @@ TEST(SilentRunTest, NoRebootStartsNoRestartAndLogsThatItWasHeldBack) {
   EXPECT_FALSE(m.platform.RestartSurelyPending());
   // The fix-up still ran; the abort of any pending shutdown too.
   EXPECT_EQ(CountOf(m.Started(), "\"" + kProgramCopies + "\\fservice.exe\""), 1u);
-  EXPECT_EQ(CountOf(Lines(m.platform.Content(kLog)),
+  EXPECT_EQ(CountOf(FileLines(m.platform.Content(kLog)),
                     "   -> The restart was held back (/noreboot): restart the computer to "
                     "finish, then scan again."),
             1u);
@@ -266,7 +256,7 @@ TEST(SilentRunTest, AMissingShippedFileStopsTheRunBeforeTheScanWithItsLog) {
   for (const std::string& probed : m.journal.With("probe ")) {
     EXPECT_EQ(probed.rfind("C:\\Tools\\", 0), 0u) << probed;
   }
-  EXPECT_EQ(Lines(m.platform.Content(kLog)), (Texts{kMissingKillLine}));
+  EXPECT_EQ(FileLines(m.platform.Content(kLog)), (Texts{kMissingKillLine}));
 }
 
 TEST(SilentRunTest, AShippedProgramThatIsNotTheOneBuiltStopsTheRunAndNeverRuns) {
@@ -278,7 +268,7 @@ TEST(SilentRunTest, AShippedProgramThatIsNotTheOneBuiltStopsTheRunAndNeverRuns) 
   EXPECT_EQ(Shown(m.journal), Texts{});
   EXPECT_TRUE(m.Started().empty());
   EXPECT_TRUE(m.platform.HasFile(kServerFile));
-  const Texts lines = Lines(m.platform.Content(kLog));
+  const Texts lines = FileLines(m.platform.Content(kLog));
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].rfind("  Changed file: fservice.exe is not the file that came with", 0), 0u)
       << lines[0];
@@ -314,7 +304,7 @@ TEST(SilentRunTest, WithoutAdministratorRightsNothingIsScanned) {
   EXPECT_TRUE(m.Started().empty());
   EXPECT_TRUE(m.Deletes().empty());
   // Nor can it leave its marker.
-  EXPECT_EQ(Lines(m.platform.Content(kLog)),
+  EXPECT_EQ(FileLines(m.platform.Content(kLog)),
             (Texts{"  Diri Tarvix cannot run: it needs administrator rights. Run it as an "
                    "administrator (elevated) or as SYSTEM.",
                    "  The registry marker HKEY_LOCAL_MACHINE\\SOFTWARE\\DiziTarvix could not be "
@@ -327,7 +317,7 @@ TEST(SilentRunTest, OnOlderWindowsTheWarningGoesToTheLogAndTheKillToolIsCopied) 
   EXPECT_EQ(RunOn(m), 0);
   EXPECT_EQ(Shown(m.journal), Texts{});
   EXPECT_TRUE(m.platform.HasFile("C:\\WINDOWS\\kill.exe"));
-  EXPECT_EQ(Lines(m.platform.Content(kLog))[0],
+  EXPECT_EQ(FileLines(m.platform.Content(kLog))[0],
             "  Windows 9x or 2000: This is not windows XP or later. Diri Tarvix 2.5 was not "
             "tested under these platforms.");
 }
@@ -335,7 +325,7 @@ TEST(SilentRunTest, OnOlderWindowsTheWarningGoesToTheLogAndTheKillToolIsCopied) 
 TEST(SilentRunTest, AReportThatCannotBeWrittenIsExplainedInTheSavedLog) {
   Machine m;
   EXPECT_EQ(RunOn(m, {.reportPath = "C:\\Reports\\PC-042.json"}), 7);
-  const Texts log = Lines(m.platform.Content(kLog));
+  const Texts log = FileLines(m.platform.Content(kLog));
   EXPECT_EQ(log.back(),
             "  The report could not be written to C:\\Reports\\PC-042.json: no new file can be "
             "made in the folder C:\\Reports");
@@ -348,12 +338,12 @@ TEST(SilentRunTest, AFileAtTheReportPathThatIsNoReportIsLeftAsItIs) {
   m.platform.AddFile(notes, "a technician's notes");
   EXPECT_EQ(RunOn(m, {.reportPath = notes}), 7);
   EXPECT_EQ(m.platform.Content(notes), "a technician's notes");
-  EXPECT_EQ(Lines(m.platform.Content(kLog)).back(),
+  EXPECT_EQ(FileLines(m.platform.Content(kLog)).back(),
             "  The report could not be written to C:\\Tools\\notes.txt: a file is there that is "
             "not a report of this program; it is left as it is");
   // The log itself is no report either.
   EXPECT_EQ(RunOn(m, {.reportPath = kLog}), 7);
-  EXPECT_EQ(Lines(m.platform.Content(kLog)).front(), kFirstScanLine);
+  EXPECT_EQ(FileLines(m.platform.Content(kLog)).front(), kFirstScanLine);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "fake_views.h"
 #include "log/activity_log.h"
@@ -26,6 +27,17 @@ inline constexpr char kFirstRunId[] = "20240517-142301-a1b2c3";
 inline constexpr char kRestartCommand[] =
     "\"C:\\WINDOWS\\system32\\shutdown.exe\" -r -f -t 10 -c \"Diri Tarvix System Restart -- "
     "Please rescan your computer with Diri Tarvix after the restart.\"";
+
+// The lines of a text file the program wrote, each without its CR LF.
+inline std::vector<std::string> FileLines(const std::string& file) {
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at < file.size();) {
+    const std::size_t end = file.find("\r\n", at);
+    lines.push_back(file.substr(at, end - at));
+    at = end == std::string::npos ? file.size() : end + 2;
+  }
+  return lines;
+}
 
 struct Machine {
   explicit Machine(const std::string& programDir = "C:\\Tools") {
